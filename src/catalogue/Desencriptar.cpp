@@ -37,19 +37,27 @@ void appendUtf8(std::string& out, std::uint32_t cp)
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// Surrogates must come in pairs (high then low); the frame marks never split one.
+void checkSurrogates(const std::u16string& units)
+{
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        if (isHighSurrogate(units[i]) && i + 1 < units.size() && isLowSurrogate(units[i + 1]))
+            ++i;
+        else if (isHighSurrogate(units[i]) || isLowSurrogate(units[i]))
+            throw DescrambleError("La línea cifrada contiene un carácter incompleto en la posición " +
+                                  std::to_string(3 * i + 1));
+    }
+}
+
 std::string toUtf8(const std::u16string& units)
 {
     std::string out;
     for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t u = units[i];
-        if (isHighSurrogate(u) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
-            appendUtf8(out, 0x10000 + ((static_cast<std::uint32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+        if (isHighSurrogate(units[i])) {
+            appendUtf8(out, 0x10000 + ((static_cast<std::uint32_t>(units[i]) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
             ++i;
-        } else if (isHighSurrogate(u) || isLowSurrogate(u)) {
-            throw DescrambleError("La línea cifrada contiene un carácter incompleto (código " +
-                                  std::to_string(u) + ")");
         } else {
-            appendUtf8(out, u);
+            appendUtf8(out, units[i]);
         }
     }
     return out;
@@ -74,6 +82,8 @@ std::string Desencriptar(const std::string& cadena, std::int32_t FactorEncriptac
             throw DescrambleError("El código " + std::to_string(code) + where + " no es un carácter válido");
         units.push_back(static_cast<char16_t>(code));
     }
+
+    checkSurrogates(units);
 
     // The value stands between the first ">" and the first "<" after it.
     if (const auto open = units.find(u'>'); open != std::u16string::npos)

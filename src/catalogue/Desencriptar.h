@@ -18,7 +18,7 @@ public:
 // UTF-8, the text between the first ">" and the first "<" after it ("" when
 // there is no "<"; everything before "<" when there is no ">").
 // Throws DescrambleError for an empty line, a group that is not a number, a
-// code outside 1..0xFFFF or a lone surrogate in the value.
+// code outside 1..0xFFFF or an unpaired UTF-16 surrogate.
 std::string Desencriptar(const std::string& cadena, std::int32_t FactorEncriptacion);
 
 } // namespace pordane::catalogue

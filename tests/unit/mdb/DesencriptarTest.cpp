@@ -75,6 +75,10 @@ TEST(Desencriptar, CodesOutsideTheCharacterRangeAreErrors)
     EXPECT_NE(errorOf("000", 2147483647), "");         // no overflow with an extreme factor
     EXPECT_NE(errorOf("999", -2147483647 - 1), "");
     EXPECT_EQ(Desencriptar("062097060", 0), "a");      // factor 0: codes as they are
+    // UTF-16 surrogates (only reachable with a large negative factor) must pair up.
+    EXPECT_EQ(Desencriptar("919920", -55400), "");     // U+DBFF U+DC00: a valid pair, no frame
+    EXPECT_EQ(errorOf("920919", -55400), "La línea cifrada contiene un carácter incompleto en la posición 1");
+    EXPECT_NE(errorOf("919", -55400), "");
 }
 
 TEST(Desencriptar, RoundTripWithTheScrambler)
