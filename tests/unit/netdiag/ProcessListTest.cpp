@@ -21,6 +21,7 @@ using platform::SocketProtocol;
 using platform::procnet::BoundSocket;
 using platform::procnet::parseTable;
 namespace fs = std::filesystem;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -133,7 +134,7 @@ TEST(ProcNetTable, MalformedLinesAreSkipped)
         "   1: 0100007F:0015 00000000:0000 A 00000000:00000000 00:00000000 00000000 0 0 1 1",         // state
         "   1: 0100007F:0015 00000000:0000 0A 00000000:00000000 00:00000000 00000000 0 0 12a 1",      // inode
         "   1: 0100007F:0015 00000000:0000 0A 00000000:00000000 00:00000000 00000000 0 0 99999999999999999999999 1",
-        std::string("   1: 0100007F:0015\0 00000000:0000 0A 00000000:00000000 00:00000000 00000000 0 0 1 1", 88),
+        std::string("   1: 0100007F:0015\0 00000000:0000 0A 00000000:00000000 00:00000000 00000000 0 0 1 1"sv),
     };
     std::string text = TcpHeader;
     for (const auto& line : bad)
