@@ -14,14 +14,20 @@ namespace pordane::ftptests {
 namespace {
 
 // Deletes an old file; failures are not reported (the create reports them).
-// Directories are left alone: only a file of that name is replaced.
+// A directory of that name is left alone, and so is a read-only file, as the
+// Windows delete refuses it: the create then fails on it instead of a
+// POSIX unlink silently replacing a file the user protected.
 void deleteOld(const std::filesystem::path& file)
 {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    const auto status = std::filesystem::symlink_status(file, ec);
-    if (ec || std::filesystem::is_directory(status))
+    const fs::file_status status = fs::symlink_status(file, ec);
+    if (ec || !fs::exists(status) || fs::is_directory(status))
         return;
-    std::filesystem::remove(file, ec);
+    constexpr fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if (fs::is_regular_file(status) && (status.permissions() & writable) == fs::perms::none)
+        return;
+    fs::remove(file, ec);
 }
 
 // A file being written: every create, write and close is checked at once and
@@ -133,6 +139,16 @@ void CrearArchivoJPG(const std::filesystem::path& dir)
     OutFile out(file);
     out.write(jpeg.data(), jpeg.size());
     out.close();
+}
+
+void borrarArchivosTest(const std::filesystem::path& dir)
+{
+    for (const char* name : {NombreTestMDB, NombreTestJPG, NombreTestTXT}) {
+        std::error_code ec;
+        const std::filesystem::path file = inDir(dir, name);
+        if (!std::filesystem::is_directory(std::filesystem::symlink_status(file, ec)))
+            std::filesystem::remove(file, ec);
+    }
 }
 
 } // namespace pordane::ftptests

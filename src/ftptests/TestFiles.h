@@ -51,4 +51,8 @@ void CrearArchivoMDB(const std::filesystem::path& dir = {});
 void CrearArchivoSpeed(std::int32_t SizeTest, const std::filesystem::path& dir = {});
 void CrearArchivoJPG(const std::filesystem::path& dir = {});
 
+// On closing the window: deletes test.mdb, test.jpg and test.txt in that
+// order, ignoring failures; speedmeter.txt stays.
+void borrarArchivosTest(const std::filesystem::path& dir = {});
+
 } // namespace pordane::ftptests

@@ -1,6 +1,7 @@
 // The preparation step before a run: order, gauge, panel and the one message.
 #include "Recorders.h"
 #include "TempDir.h"
+#include "Unprivileged.h"
 
 #include "ftptests/PrepararTest.h"
 #include "platform/Pump.h"
@@ -10,6 +11,7 @@
 namespace fs = std::filesystem;
 using namespace pordane;
 using pordane::testing::readAll;
+using pordane::testing::runUnprivileged;
 using pordane::testing::RecordingDialogs;
 using pordane::testing::RecordingPrepareView;
 using pordane::testing::TempDir;
@@ -66,7 +68,7 @@ TEST(PrepararTest, WritesAllFourFilesMovingTheGaugeAndPumpsWhileWaiting)
     EXPECT_GT(pump.count, 0);
     EXPECT_EQ(fs::file_size(dir / "test.txt"), 200000u);
     EXPECT_EQ(fs::file_size(dir / "test.mdb"), 200000u);
-    EXPECT_NE(readAll(dir / "test.jpg"), "stale");
+    EXPECT_TRUE(readAll(dir / "test.jpg") != "stale");
     EXPECT_GT(fs::file_size(dir / "test.jpg"), 0u);
     EXPECT_EQ(fs::file_size(dir / "speedmeter.txt"), 20971520u);
 }
@@ -129,9 +131,9 @@ TEST_P(PrepararTestFailure, StopsAtTheFirstFailureWithOneMessage)
         if (std::string(order[i]) == blocked.name)
             EXPECT_TRUE(fs::is_directory(dir / order[i]));
         else if (i < blocked.rewritten)
-            EXPECT_NE(readAll(dir / order[i]), "stale") << order[i];
+            EXPECT_TRUE(readAll(dir / order[i]) != "stale") << order[i];
         else
-            EXPECT_EQ(readAll(dir / order[i]), "stale") << order[i] << " must not be rewritten";
+            EXPECT_TRUE(readAll(dir / order[i]) == "stale") << order[i] << " must not be rewritten";
     }
 }
 
@@ -139,6 +141,29 @@ INSTANTIATE_TEST_SUITE_P(Blocked, PrepararTestFailure,
                          ::testing::Values(Blocked{"test.txt", 0, 0}, Blocked{"test.jpg", 1, 1},
                                            Blocked{"test.mdb", 2, 2}, Blocked{"speedmeter.txt", 3, 3}),
                          blockedName);
+
+TEST(PrepararTest, AReadOnlyTestTxtStopsThePreparationWithOneMessage)
+{
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all);
+    writeStaleFiles(dir.path());
+    for (const char* name : {"test.jpg", "test.mdb", "speedmeter.txt"})
+        fs::permissions(dir / name, fs::perms::all);
+    fs::permissions(dir / "test.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    // The child reports the number of messages, plus 10 when the run claims success.
+    const int outcome = runUnprivileged([&] {
+        Preparation run;
+        const bool ok = ftptests::PrepararTest(run.view, run.dialogs, 1048576, dir.path());
+        const bool rightText = run.dialogs.messages.size() == 1 && run.dialogs.messages[0] == FailureMessage;
+        return static_cast<int>(run.dialogs.messages.size()) + (ok ? 10 : 0) + (rightText ? 0 : 100);
+    });
+    if (outcome < 0)
+        GTEST_SKIP() << "cannot run without root's rights here";
+    EXPECT_EQ(outcome, 1);
+    for (const char* name : {"test.txt", "test.jpg", "test.mdb", "speedmeter.txt"})
+        EXPECT_TRUE(readAll(dir / name) == "stale") << name;
+}
 
 TEST(PrepararTest, UnusableDirectoryWritesNothingAndStillHidesThePanel)
 {
@@ -149,7 +174,7 @@ TEST(PrepararTest, UnusableDirectoryWritesNothingAndStillHidesThePanel)
     EXPECT_FALSE(run.result);
     ASSERT_EQ(run.dialogs.messages, std::vector<std::string>{FailureMessage});
     EXPECT_EQ(run.events.back(), "hide");
-    EXPECT_EQ(readAll(dir / "plain"), "x");
+    EXPECT_TRUE(readAll(dir / "plain") == "x");
 }
 
 } // namespace

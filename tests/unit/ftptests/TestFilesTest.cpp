@@ -1,5 +1,6 @@
 // The local test files: sizes, contents, replacement and failures.
 #include "TempDir.h"
+#include "Unprivileged.h"
 
 #include "ftptests/TestFiles.h"
 
@@ -13,6 +14,7 @@
 namespace fs = std::filesystem;
 using namespace pordane::ftptests;
 using pordane::testing::readAll;
+using pordane::testing::runUnprivileged;
 using pordane::testing::TempDir;
 using pordane::testing::writeAll;
 
@@ -106,6 +108,21 @@ TEST(Writers, DefaultToTheWorkingDirectory)
     EXPECT_EQ(fs::file_size(dir / "speedmeter.txt"), 1048576u);
 }
 
+TEST(Writers, ClosingDeletesThreeFilesAndKeepsTheSpeedFile)
+{
+    TempDir dir;
+    CrearArchivoTXT(dir.path());
+    CrearArchivoJPG(dir.path());
+    CrearArchivoSpeed(1048576, dir.path());
+    fs::create_directory(dir / "test.mdb"); // in the way: skipped, the rest still goes
+    borrarArchivosTest(dir.path());
+    EXPECT_FALSE(fs::exists(dir / "test.txt"));
+    EXPECT_FALSE(fs::exists(dir / "test.jpg"));
+    EXPECT_TRUE(fs::is_directory(dir / "test.mdb"));
+    EXPECT_EQ(fs::file_size(dir / "speedmeter.txt"), 1048576u);
+    borrarArchivosTest(dir.path()); // nothing left to delete: no error
+}
+
 // Runs one writer and returns the error it threw (code 0 when none).
 template <typename Writer>
 std::pair<int, std::string> failureOf(Writer writer)
@@ -139,6 +156,27 @@ TEST(Writers, FailWithTheSystemErrorCode)
     EXPECT_EQ(failureOf([&] { CrearArchivoJPG(missing); }).first, ENOENT);
     EXPECT_EQ(failureOf([&] { CrearArchivoSpeed(10, missing); }).first, ENOENT);
     EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST(Writers, AReadOnlyFileIsNotReplaced)
+{
+    TempDir dir;
+    // Anyone may create and delete in the directory; only the files' own
+    // modes decide.
+    fs::permissions(dir.path(), fs::perms::all);
+    writeAll(dir / "test.txt", "protected");
+    fs::permissions(dir / "test.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    writeAll(dir / "test.mdb", "writable");
+    fs::permissions(dir / "test.mdb", fs::perms::all);
+
+    const int txt = runUnprivileged([&] { return failureOf([&] { CrearArchivoTXT(dir.path()); }).first; });
+    const int mdb = runUnprivileged([&] { return failureOf([&] { CrearArchivoMDB(dir.path()); }).first; });
+    if (txt < 0 || mdb < 0)
+        GTEST_SKIP() << "cannot run without root's rights here";
+    EXPECT_EQ(txt, EACCES);
+    EXPECT_TRUE(readAll(dir / "test.txt") == "protected");
+    EXPECT_EQ(mdb, 0);
+    EXPECT_EQ(fs::file_size(dir / "test.mdb"), 200000u);
 }
 
 TEST(Writers, ADirectoryInTheWayIsNotRemovedAndTheWriteFails)
