@@ -141,7 +141,7 @@ void CrearArchivoJPG(const std::filesystem::path& dir)
     out.close();
 }
 
-void borrarArchivosTest(const std::filesystem::path& dir)
+void deleteLocalTestFiles(const std::filesystem::path& dir)
 {
     for (const char* name : {NombreTestMDB, NombreTestJPG, NombreTestTXT}) {
         std::error_code ec;

@@ -53,6 +53,6 @@ void CrearArchivoJPG(const std::filesystem::path& dir = {});
 
 // On closing the window: deletes test.mdb, test.jpg and test.txt in that
 // order, ignoring failures; speedmeter.txt stays.
-void borrarArchivosTest(const std::filesystem::path& dir = {});
+void deleteLocalTestFiles(const std::filesystem::path& dir = {});
 
 } // namespace pordane::ftptests

@@ -115,12 +115,12 @@ TEST(Writers, ClosingDeletesThreeFilesAndKeepsTheSpeedFile)
     CrearArchivoJPG(dir.path());
     CrearArchivoSpeed(1048576, dir.path());
     fs::create_directory(dir / "test.mdb"); // in the way: skipped, the rest still goes
-    borrarArchivosTest(dir.path());
+    deleteLocalTestFiles(dir.path());
     EXPECT_FALSE(fs::exists(dir / "test.txt"));
     EXPECT_FALSE(fs::exists(dir / "test.jpg"));
     EXPECT_TRUE(fs::is_directory(dir / "test.mdb"));
     EXPECT_EQ(fs::file_size(dir / "speedmeter.txt"), 1048576u);
-    borrarArchivosTest(dir.path()); // nothing left to delete: no error
+    deleteLocalTestFiles(dir.path()); // nothing left to delete: no error
 }
 
 // Runs one writer and returns the error it threw (code 0 when none).
