@@ -113,28 +113,6 @@ TEST_P(EllipseShape, OutlineIsClosedAroundAWhiteInterior)
     EXPECT_GT(filled, 0);
 }
 
-TEST_P(EllipseShape, EveryOutlinePixelBordersTheOutside)
-{
-    // Thinness: each black pixel has a 4-neighbour outside the ellipse, i.e. a
-    // neighbour that a white ellipse drawn over the same rectangle with a
-    // black pen would not reach.
-    const Rect r = GetParam();
-    MonoBitmap outline = drawn(r);
-    MonoBitmap region(outline.width(), outline.height());
-    region.ellipse(r.left, r.top, r.right, r.bottom, MonoBitmap::Black, MonoBitmap::Black);
-    auto inside = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < region.width() && y < region.height() && black(region, x, y);
-    };
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) {
-            if (!black(outline, x, y))
-                continue;
-            EXPECT_TRUE(inside(x, y)) << x << "," << y;
-            EXPECT_FALSE(inside(x - 1, y) && inside(x + 1, y) && inside(x, y - 1) && inside(x, y + 1))
-                << x << "," << y;
-        }
-}
-
 INSTANTIATE_TEST_SUITE_P(Rasteriser, EllipseShape,
                          ::testing::Values(Rect{0, 0, 10, 10}, Rect{2, 3, 13, 9}, Rect{1, 1, 21, 12},
                                            Rect{4, 2, 11, 30}, Rect{1, 1, 999, 699}, Rect{0, 0, 5, 5},

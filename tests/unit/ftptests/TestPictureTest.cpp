@@ -136,13 +136,4 @@ TEST(TestPictureJpeg, DecodesToTheDrawingInColour)
     EXPECT_GE(minShared, 240);
 }
 
-TEST(TestPictureJpeg, RewritingGivesTheSameFile)
-{
-    TempDir dir;
-    CrearArchivoJPG(dir.path());
-    const std::string first = readAll(dir / "test.jpg");
-    CrearArchivoJPG(dir.path());
-    EXPECT_TRUE(readAll(dir / "test.jpg") == first);
-}
-
 } // namespace
