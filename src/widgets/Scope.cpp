@@ -2,6 +2,8 @@
 // a paint adds the vertical grid (it scrolls with the samples) and the trace.
 #include "widgets/Scope.h"
 
+#include "widgets/PixelRatio.h"
+
 #include <QLinearGradient>
 #include <QPaintEvent>
 #include <QPainter>
@@ -147,7 +149,7 @@ const QPixmap& Scope::backgroundPixmap(QSize size, qreal dpr)
 void Scope::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter p(this);
-    const qreal dpr = p.device()->devicePixelRatio();
+    const qreal dpr = targetPixelRatio(p, *this);
     p.drawPixmap(0, 0, backgroundPixmap(size(), dpr));
 
     const QSizeF area(size());

@@ -2,6 +2,8 @@
 // size and pixel ratio into a pixmap; a paint adds only the needle and figures.
 #include "widgets/SpeedMeter.h"
 
+#include "widgets/PixelRatio.h"
+
 #include <QLinearGradient>
 #include <QPaintEvent>
 #include <QPainter>
@@ -215,7 +217,7 @@ const QPixmap& SpeedMeter::dialPixmap(QSize size, qreal dpr)
 void SpeedMeter::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter p(this);
-    const qreal dpr = p.device()->devicePixelRatio();
+    const qreal dpr = targetPixelRatio(p, *this);
     p.drawPixmap(0, 0, dialPixmap(size(), dpr));
 
     const Dial dial = dialGeometry(size());

@@ -134,18 +134,27 @@ TEST(Scope, OlderSamplesMoveLeftAsNewOnesArrive)
     EXPECT_FALSE(colourNear(image, Scope::samplePoint(size, 20, 3, 2000), 2.0, Scope::traceColor(), 60));
 }
 
-// The background is cached; a resize must draw the newest sample at the new edge.
-TEST(Scope, ResizeMovesTheNewestSampleToTheNewRightEdge)
+// The background is cached; after a resize or a change of pixel ratio the
+// chart must render exactly like a fresh one with the same samples.
+TEST(Scope, CachedBackgroundFollowsSizeAndPixelRatio)
 {
-    Scope scope;
-    scope.resize(200, 80);
-    feed(scope, 1500, 10);
-    (void)renderAt(scope);
-    scope.resize(340, 150);
-    const QImage image = renderAt(scope);
-    const QPoint at = Scope::newestSamplePixel(scope.size(), 1500);
+    Scope used;
+    used.resize(200, 80);
+    feed(used, 1500, 10);
+    (void)renderAt(used, 1.0);
+    (void)renderAt(used, 2.0);
+    used.resize(340, 150);
+    const QPoint at = Scope::newestSamplePixel(used.size(), 1500);
     EXPECT_GE(at.x(), 334);
-    EXPECT_TRUE(colourNear(image, QPointF(at.x() + 0.5, at.y() + 0.5), 0.5, Scope::traceColor(), 30));
+    for (const qreal dpr : {1.0, 2.0, 1.5}) {
+        Scope fresh;
+        fresh.resize(340, 150);
+        feed(fresh, 1500, 10);
+        const QImage image = renderAt(used, dpr);
+        EXPECT_EQ(image, renderAt(fresh, dpr)) << dpr;
+        EXPECT_TRUE(colourNear(image, QPointF(at.x() + 0.5, at.y() + 0.5), 0.5, Scope::traceColor(), 30))
+            << dpr;
+    }
 }
 
 TEST(Scope, OwnStepRecordsZeroOnlyWhileActive)

@@ -135,18 +135,22 @@ TEST(SpeedMeter, SectionFromZeroToTenIsColouredOnTheBand)
     }
 }
 
-// A resize must not reuse the dial drawn for the old size.
-TEST(SpeedMeter, DialFollowsAResize)
+// The cached dial is redrawn for a new size or pixel ratio: a gauge drawn
+// before at another size and ratio renders exactly like a fresh one.
+TEST(SpeedMeter, CachedDialFollowsSizeAndPixelRatio)
 {
-    SpeedMeter meter;
-    meter.resize(120, 120);
-    meter.setValue(25.0);
-    (void)renderAt(meter);
-    meter.resize(300, 300);
-    const QImage image = renderAt(meter);
-    const SpeedMeter::Dial dial = SpeedMeter::dialGeometry(QSizeF(meter.size()));
-    EXPECT_TRUE(colourNear(image, onCircle(dial.centre, dial.bandRadius, SpeedMeter::needleAngle(5.0)),
-                           1.0, SpeedMeter::sectionColor(), 12));
+    SpeedMeter used;
+    used.resize(120, 120);
+    used.setValue(25.0);
+    (void)renderAt(used, 1.0);
+    (void)renderAt(used, 2.0);
+    used.resize(300, 260);
+    for (const qreal dpr : {1.0, 2.0, 1.5}) {
+        SpeedMeter fresh;
+        fresh.resize(300, 260);
+        fresh.setValue(25.0);
+        EXPECT_EQ(renderAt(used, dpr), renderAt(fresh, dpr)) << dpr;
+    }
 }
 
 class PaintCounter : public QObject
