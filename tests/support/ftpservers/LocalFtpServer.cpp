@@ -299,7 +299,7 @@ LocalFtpServer::LocalFtpServer(FtpServerKind kind, std::string address, std::vec
         const std::string script = std::string(PORDANE_FTPSERVERS_DIR) +
                                    (kind == FtpServerKind::Vsftpd ? "/vsftpd_server.py" : "/pyftpd_server.py");
         std::vector<std::string> argv{Python,   script,    "--address",   m_address,
-                                      "--root", m_workDir, "--users-json", m_workDir + "/accounts.json"};
+                                      "--root", m_workDir, "--users-json", m_workDir + "/accounts.json", "--owned-root"};
         if (opts.throttleDownBytesPerSec)
             argv.insert(argv.end(), {"--throttle-down", std::to_string(opts.throttleDownBytesPerSec)});
         if (opts.throttleUpBytesPerSec)

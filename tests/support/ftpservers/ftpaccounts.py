@@ -4,6 +4,7 @@ passive ports, throttling, the command log and the READY handshake."""
 import argparse
 import json
 import os
+import shutil
 import sys
 from dataclasses import dataclass
 
@@ -77,6 +78,8 @@ def build_parser(description):
     p.add_argument("--throttle-down", type=int, default=0, help="bytes/s for downloads (0 = unlimited)")
     p.add_argument("--throttle-up", type=int, default=0, help="bytes/s for uploads (0 = unlimited)")
     p.add_argument("--log", help="command/reply log file (default ROOT/commands.log)")
+    p.add_argument("--owned-root", action="store_true",
+                   help="ROOT is a temporary directory of the parent's: delete it if the parent dies first")
     return p
 
 
@@ -96,6 +99,23 @@ def parse_args(description, argv=None):
     if not args.log:
         args.log = os.path.join(args.root, "commands.log")
     return args
+
+
+class ParentWatch:
+    """Notices that whoever started us has gone (the test process was killed,
+    say by a ctest timeout), so that no server outlives it and blocks its
+    address for the next run."""
+
+    def __init__(self):
+        self.parent = os.getppid()
+
+    def orphaned(self):
+        return os.getppid() != self.parent
+
+
+def cleanup_after_orphaning(args, watch):
+    if args.owned_root and watch.orphaned():
+        shutil.rmtree(args.root, ignore_errors=True)
 
 
 def announce_ready():

@@ -67,11 +67,19 @@ def main():
     def stop(signum, frame):
         raise SystemExit(0)
 
+    watch = ftpaccounts.ParentWatch()
+
+    def stop_if_orphaned():
+        if watch.orphaned():
+            raise SystemExit(0)
+
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
+    server.ioloop.call_every(0.5, stop_if_orphaned)
     ftpaccounts.announce_ready()
     # handle_exit turns the SystemExit into an orderly close of every socket.
     server.serve_forever(timeout=0.5, handle_exit=True)
+    ftpaccounts.cleanup_after_orphaning(args, watch)
     return 0
 
 

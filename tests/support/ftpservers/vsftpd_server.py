@@ -192,6 +192,20 @@ def reap_all(deadline):
             time.sleep(0.01)
 
 
+def reap_finished(server):
+    """Reaps ended session processes (orphans come to us as subreaper) and
+    notes vsftpd's own end in server.returncode."""
+    while True:
+        try:
+            pid, wstatus = os.waitpid(-1, os.WNOHANG)
+        except ChildProcessError:
+            return
+        if pid == 0:
+            return
+        if pid == server.pid:
+            server.returncode = os.waitstatus_to_exitcode(wstatus)
+
+
 def stop_everything():
     for sig, grace in ((signal.SIGTERM, 2.0), (signal.SIGKILL, 2.0)):
         for pid in descendants(os.getpid()):
@@ -255,6 +269,7 @@ def main():
     libc = ctypes.CDLL(None, use_errno=True)
     libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
 
+    watch = ftpaccounts.ParentWatch()
     status = 0
     try:
         server = subprocess.Popen([VSFTPD, conf], stdin=subprocess.DEVNULL, close_fds=True)
@@ -266,17 +281,13 @@ def main():
                 raise RuntimeError("vsftpd did not listen on %s:%d within 10 s" % (args.address, args.port))
             time.sleep(0.02)
         ftpaccounts.announce_ready()
-        while True:
-            try:
-                pid, wstatus = os.waitpid(-1, 0)
-            except ChildProcessError:
-                break
-            if pid == server.pid:
-                server.returncode = os.waitstatus_to_exitcode(wstatus)
-                print("vsftpd_server: vsftpd exited with status %d" % server.returncode,
-                      file=sys.stderr, flush=True)
-                status = 1
-                break
+        while server.returncode is None and not watch.orphaned():
+            reap_finished(server)
+            time.sleep(0.2)
+        if server.returncode is not None:
+            print("vsftpd_server: vsftpd exited with status %d" % server.returncode,
+                  file=sys.stderr, flush=True)
+            status = 1
     except Stop:
         pass
     except RuntimeError as e:
@@ -290,6 +301,7 @@ def main():
             os.unlink(pam_file)
         except FileNotFoundError:
             pass
+        ftpaccounts.cleanup_after_orphaning(args, watch)
     return status
 
 

@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -106,14 +107,14 @@ std::vector<pid_t> descendantsOf(pid_t root)
     return found;
 }
 
-// Reads one reply (up to 5 s); "" once the server has closed the connection.
+// Reads what is there (up to 5 s): one FTP reply, or "" once the peer has closed.
 std::string readReply(int fd)
 {
     pollfd p{fd, POLLIN, 0};
     if (::poll(&p, 1, 5000) != 1)
         return "<timeout>";
     char buf[512];
-    const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+    const ssize_t n = ::read(fd, buf, sizeof buf);
     return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
 }
 
@@ -420,6 +421,51 @@ TEST_P(FtpServerFixtureTest, DestructorLeavesNoProcessNoDirectoryAndFreesTheAddr
     EXPECT_FALSE(fs::exists(home));
     EXPECT_FALSE(fs::exists(fs::path(home).parent_path().parent_path()));
     // The address is free at once for the next server.
+    LocalFtpServer again(GetParam(), addr(0), {ThreeAccounts[0]});
+    EXPECT_EQ(list(again, ThreeAccounts[0]).exitCode, CurlOk);
+}
+
+TEST_P(FtpServerFixtureTest, ServerStopsAndCleansUpWhenItsOwnerDiesWithoutTheDestructor)
+{
+    // Stands in for a test process killed by a ctest timeout. As subreaper we
+    // inherit the orphaned server and can see it end.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    const pid_t owner = ::fork();
+    ASSERT_GE(owner, 0);
+    if (owner == 0) {
+        ::close(fds[0]);
+        try {
+            LocalFtpServer server(GetParam(), addr(0), {ThreeAccounts[0]});
+            const std::string msg = std::to_string(server.pid()) + " " + server.homeOf("todo") + "\n";
+            if (::write(fds[1], msg.data(), msg.size()) == static_cast<ssize_t>(msg.size()))
+                ::pause();
+        } catch (...) {
+        }
+        ::_exit(1);
+    }
+    ::close(fds[1]);
+    std::string msg = readReply(fds[0]);
+    ::close(fds[0]);
+    ::kill(owner, SIGKILL);
+    ::waitpid(owner, nullptr, 0);
+
+    std::istringstream in(msg);
+    pid_t serverPid = -1;
+    std::string home;
+    in >> serverPid >> home;
+    ASSERT_GT(serverPid, 0) << "owner did not start its server: " << msg;
+    bool ended = false;
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!ended && Clock::now() < deadline) {
+        ended = ::waitpid(serverPid, nullptr, WNOHANG) == serverPid;
+        if (!ended)
+            ::poll(nullptr, 0, 20);
+    }
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    ASSERT_TRUE(ended) << "server outlived its owner";
+    EXPECT_FALSE(fs::exists(fs::path(home).parent_path().parent_path())) << home;
     LocalFtpServer again(GetParam(), addr(0), {ThreeAccounts[0]});
     EXPECT_EQ(list(again, ThreeAccounts[0]).exitCode, CurlOk);
 }
