@@ -14,8 +14,10 @@ void registerTahoma()
 {
     static const bool done = [] {
         // Windows has Tahoma as a system font; on Linux, Wine's font package
-        // ships a metric-compatible one outside fontconfig's search path.
-        const char* candidates[] = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"};
+        // ships a metric-compatible one outside fontconfig's search path. Only
+        // the regular face is registered: Wine's bold face renders hardly
+        // heavier than the regular one, so bold text is emboldened from it.
+        const char* candidates[] = {"/usr/share/wine/fonts/tahoma.ttf"};
         for (const char* path : candidates) {
             const QString file = QString::fromLatin1(path);
             if (QFile::exists(file))

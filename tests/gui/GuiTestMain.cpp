@@ -1,7 +1,4 @@
-// Entry of every GUI test binary: offscreen platform, one QApplication with
-// the program's own style, GoogleTest.
-#include "widgets/PordaneStyle.h"
-
+// Entry of every GUI test binary: offscreen platform, one QApplication, GoogleTest.
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -11,8 +8,6 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pordane"));
-    pordane::widgets::applyPordaneStyle();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -36,7 +36,7 @@ ConnectivityPage buildConnectivityPage(QWidget* parent)
                                                     {QStringLiteral("Descarga"), 90},
                                                     {QStringLiteral("Subida"), 90},
                                                     {QString(), 0}},
-                                                   QRect(8, 32, PageWidth - 16, 200));
+                                                   QRect(6, 32, PageWidth - 12, 200));
 
     c.LabelInfoConectividad = makeLabel(page, QStringLiteral("LabelInfoConectividad"),
                                         QStringLiteral("Realizando test..."), QRect(8, 240, PageWidth - 16, 16), true);

@@ -1,12 +1,20 @@
 #include "support/MainFormFixture.h"
 
 #include "widgets/BannerLabel.h"
+#include "widgets/PordaneStyle.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QStackedWidget>
+#include <QStyle>
 
 namespace pordane::testing {
+
+void MainFormFixture::SetUpTestSuite()
+{
+    if (QApplication::style()->objectName() != widgets::PordaneStyle::styleName())
+        widgets::applyPordaneStyle();
+}
 
 QWidget* MainFormFixture::currentPage() const
 {

@@ -26,6 +26,8 @@ namespace pordane::testing {
 
 class MainFormFixture : public ::testing::Test {
 protected:
+    // Window tests run with the program's own style, as the program does.
+    static void SetUpTestSuite();
     void SetUp() override { form = std::make_unique<app::TMainForm>(dialogs); }
     void TearDown() override { form.reset(); }
 
