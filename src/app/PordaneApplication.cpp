@@ -1,6 +1,7 @@
 #include "app/PordaneApplication.h"
 
 #include "views/Dialogs.h"
+#include "widgets/PordaneStyle.h"
 
 #include <exception>
 
@@ -20,6 +21,12 @@ bool PordaneApplication::notify(QObject* receiver, QEvent* event)
             m_dialogs->showMessage("Error desconocido");
     }
     return false;
+}
+
+void prepareApplication()
+{
+    widgets::applyPordaneStyle();
+    QApplication::setApplicationName(QStringLiteral("Pordane"));
 }
 
 } // namespace pordane::app

@@ -24,4 +24,8 @@ private:
     views::Dialogs* m_dialogs = nullptr;
 };
 
+// Start steps 2 and 3: the visual style "Pordane Clásico" with its palette and
+// font, and the application title "Pordane".
+void prepareApplication();
+
 } // namespace pordane::app

@@ -5,7 +5,6 @@
 #include "app/QtDialogs.h"
 #include "app/Screenshots.h"
 #include "platform/Pump.h"
-#include "widgets/PordaneStyle.h"
 
 #include <QTimer>
 
@@ -20,8 +19,7 @@ int main(int argc, char** argv)
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     app::PordaneApplication application(argc, argv);
-    widgets::applyPordaneStyle();
-    QApplication::setApplicationName(QStringLiteral("Pordane"));
+    app::prepareApplication();
 
     app::QtDialogs dialogs;
     application.setDialogs(&dialogs);

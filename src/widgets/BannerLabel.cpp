@@ -9,7 +9,6 @@ namespace pordane::widgets {
 
 BannerLabel::BannerLabel(const QString& text, QWidget* parent) : QWidget(parent), m_text(text)
 {
-    setAttribute(Qt::WA_TranslucentBackground, false);
 }
 
 void BannerLabel::setText(const QString& text)

@@ -1,10 +1,12 @@
 // The window frame, the start-up order with its hooks, and closing.
+#include "app/PordaneApplication.h"
 #include "support/MainFormFixture.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTemporaryDir>
 
 #include <filesystem>
@@ -40,6 +42,18 @@ TEST_F(Fixture, FrameMatchesTheDesign)
     EXPECT_GE(salir->mapTo(form.get(), QPoint(0, 0)).y(), nav->mapTo(form.get(), QPoint(0, nav->height())).y());
     EXPECT_LE(salir->mapTo(form.get(), QPoint(salir->width(), 0)).x(), 136);
     EXPECT_EQ(pages->geometry(), QRect(136, 0, 653 - 136, 391));
+}
+
+TEST(MainFormStartup, ApplicationGetsItsStyleAndTitle)
+{
+    app::prepareApplication();
+    EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "Pordane");
+    EXPECT_EQ(QApplication::style()->objectName().toStdString(), "Pordane Clásico");
+    EXPECT_EQ(QApplication::font().pointSize(), 8);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Highlight), QColor(0x0a, 0x24, 0x6a));
+    // Tahoma is found (Wine's copy on Linux); otherwise a similar sans font.
+    const QString family = QFontInfo(QApplication::font()).family();
+    EXPECT_TRUE(family == "Tahoma" || family == "Verdana" || family == "DejaVu Sans") << family.toStdString();
 }
 
 TEST_F(Fixture, PagesAreInDesignOrder)
