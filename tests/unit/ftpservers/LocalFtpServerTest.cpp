@@ -470,6 +470,27 @@ TEST_P(FtpServerFixtureTest, ServerStopsAndCleansUpWhenItsOwnerDiesWithoutTheDes
     EXPECT_EQ(list(again, ThreeAccounts[0]).exitCode, CurlOk);
 }
 
+TEST_P(FtpServerFixtureTest, ServerInheritsNoDescriptorOfTheTestProcess)
+{
+    int leaky[2];
+    ASSERT_EQ(::pipe(leaky), 0); // deliberately without O_CLOEXEC
+    const std::string pipeLink = fs::read_symlink("/proc/self/fd/" + std::to_string(leaky[0])).string();
+    {
+        LocalFtpServer server(GetParam(), addr(0), {ThreeAccounts[0]});
+        std::vector<pid_t> processes = descendantsOf(server.pid());
+        processes.push_back(server.pid());
+        for (pid_t p : processes) {
+            std::error_code ec;
+            for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(p) + "/fd", ec)) {
+                std::error_code ec2;
+                EXPECT_NE(fs::read_symlink(fd.path(), ec2).string(), pipeLink) << "pid " << p << " fd " << fd.path();
+            }
+        }
+    }
+    ::close(leaky[0]);
+    ::close(leaky[1]);
+}
+
 TEST_P(FtpServerFixtureTest, TwoServersRunSideBySideWithSeparateHomes)
 {
     LocalFtpServer a(GetParam(), addr(0), {ThreeAccounts[0]});
