@@ -106,6 +106,16 @@ std::filesystem::path Importador::archivoLocal() const
 ResultadoImportacion Importador::ObtenerEnlacesWeb()
 {
     using Estado = ResultadoImportacion::Estado;
+    // The client pumps the window's messages while it waits; a second import
+    // started from there would take over the client in the middle of this one.
+    if (m_enCurso)
+        return {Estado::EnCurso, 0, 0, {}};
+    struct Marca {
+        bool& enCurso;
+        explicit Marca(bool& b) : enCurso(b) { enCurso = true; }
+        ~Marca() { enCurso = false; }
+    } marca(m_enCurso);
+
     ResultadoImportacion resultado;
     m_view.setNumEnlaces(TextoObteniendo);
 

@@ -39,7 +39,9 @@ public:
 
 // What an import did, for the window and the tests.
 struct ResultadoImportacion {
-    enum class Estado { Completa, SinInstalacion, Error };
+    // EnCurso: asked for while an import was already running (from a turn of
+    // the message pump); nothing was done.
+    enum class Estado { Completa, SinInstalacion, Error, EnCurso };
     Estado estado = Estado::Completa;
     int enlaces = 0;        // portal entries listed (the counter)
     int sinListar = 0;      // usable rows left out for want of room
@@ -76,6 +78,7 @@ public:
     // The whole import, as "Obtener Datos Enlaces" and the start-up run it.
     // Never throws: every failure ends in a message and the counter "0".
     ResultadoImportacion ObtenerEnlacesWeb();
+    bool enCurso() const { return m_enCurso; }
 
     // Fetches Estruc<nestructura>/1000.ini and descrambles its first four
     // lines into Host, User, Pass and Remoto of eServidor (all four or none).
@@ -95,6 +98,7 @@ private:
     views::Dialogs& m_dialogs;
     views::EnlacesView& m_view;
     Opciones m_opciones;
+    bool m_enCurso = false;
 };
 
 } // namespace pordane::catalogue

@@ -5,6 +5,7 @@
 
 #include "catalogue/Importador.h"
 #include "ftp/FTPClient.h"
+#include "platform/Pump.h"
 #include "platform/WinePrefix.h"
 #include "pordane/BuildConfig.h"
 
@@ -248,6 +249,29 @@ TEST_F(ImportadorTest, AplicarThenImportListsBuiltinPortalAndPersonalOnce)
     ASSERT_EQ(view.lists.size(), 1u);
     EXPECT_EQ(view.lists[0], concat(builtinNames(), concat(NombresMezclados, {"Personal"})));
     EXPECT_EQ(servidor.entry(8).Host, "127.0.4.200");
+}
+
+TEST_F(ImportadorTest, AnImportAskedForWhileOneRunsDoesNothing)
+{
+    talvane.install(FilasMezcladas);
+    Importador importador(client, servidor, [this] { return personal; }, dialogs, view, opciones());
+    // The button pressed again while the first import waits on the maker.
+    std::optional<ResultadoImportacion> anidada;
+    const auto previous = pordane::platform::setPumpHook([&] {
+        if (!anidada && client.Connected())
+            anidada = importador.ObtenerEnlacesWeb();
+    });
+    const ResultadoImportacion r = importador.ObtenerEnlacesWeb();
+    pordane::platform::setPumpHook(previous);
+
+    ASSERT_TRUE(anidada.has_value());
+    EXPECT_EQ(anidada->estado, ResultadoImportacion::Estado::EnCurso);
+    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
+    EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "4"}));
+    EXPECT_EQ(view.lists.size(), 1u);
+    EXPECT_TRUE(dialogs.messages.empty());
+    expectEntry(7, "Código 123 · Vivienda", Estruc123);
+    EXPECT_FALSE(importador.enCurso());
 }
 
 // ---- the 20-entry table -------------------------------------------------
