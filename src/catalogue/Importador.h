@@ -48,6 +48,11 @@ struct ResultadoImportacion {
     std::string error;      // the error's own text (Estado::Error)
 };
 
+// The window owns one importer next to its client and table, and forwards to it:
+//
+//   Importador importador(FTPClient, Servidor, [this] { return personalFields(); },
+//                         dialogs, enlacesView);
+//   importador.ObtenerEnlacesWeb();   // AfterCreate and "Obtener Datos Enlaces"
 class Importador {
 public:
     using HostFactory = std::function<std::unique_ptr<platform::HostEnvironment>()>;
@@ -82,8 +87,8 @@ public:
 
     // Fetches Estruc<nestructura>/1000.ini and descrambles its first four
     // lines into Host, User, Pass and Remoto of eServidor (all four or none).
-    // Throws ftp::FtpError, ConnectionFileError or DescrambleError; the local
-    // file is deleted only after a successful read.
+    // Throws ftp::FtpError (the client is disconnected first) or
+    // ConnectionFileError; the local file is deleted only after a good read.
     void ObtenerDatosConexion(const std::string& nestructura, TSERVIDOR& eServidor);
 
     const Opciones& opciones() const { return m_opciones; }

@@ -312,20 +312,23 @@ TEST_F(ImportadorTest, TwentyFiveUsableRowsListSeventeenAndTellTheUserAboutTheRe
               "No se ha podido añadir el servidor personal: la lista admite un máximo de 20 servidores.");
 }
 
-TEST_F(ImportadorTest, SeventeenUsableRowsFillTheTableWithoutAnyWarning)
+TEST_F(ImportadorTest, SeventeenUsableRowsFillTheTableAndLeaveNoRoomForThePersonalServer)
 {
     std::vector<Fila> filas;
     for (int i = 1; i <= 17; ++i)
         filas.push_back({"P" + std::to_string(i), "h", "u", "p", "r", 0});
     filas.push_back({"Sin usuario", "h", "", "p", "r", 0});
     talvane.install(filas);
+    personal = {"Personal", "127.0.4.200", "", "yo", "pw"};
 
     const ResultadoImportacion r = importar();
 
     EXPECT_EQ(r.enlaces, 17);
     EXPECT_EQ(r.sinListar, 0);
     EXPECT_EQ(servidor.NumServidores(), 20);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(servidor.entry(20).Name, "P17");
+    EXPECT_EQ(view.labels.back(), "17");
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{mensajeSinSitioPersonal()});
 }
 
 // ---- failures -----------------------------------------------------------
