@@ -96,7 +96,7 @@ int ResultListAdapter::addRow(const std::string& caption, const std::vector<std:
     it->setText(0, qs(caption));
     for (size_t i = 0; i < cells.size(); ++i)
         it->setText(column(static_cast<int>(i)), qs(cells[i]));
-    it->setIcon(0, m_images.icon(rowImage));
+    setIcon(*it, 0, rowImage);
     return m_list.indexOfTopLevelItem(it);
 }
 
@@ -117,12 +117,19 @@ void ResultListAdapter::setCell(int row, int cell, const std::string& text)
 
 void ResultListAdapter::setCellImage(int row, int cell, int image)
 {
-    item(row)->setIcon(column(cell), m_images.icon(image));
+    setIcon(*item(row), column(cell), image);
 }
 
 void ResultListAdapter::setRowImage(int row, int image)
 {
-    item(row)->setIcon(0, m_images.icon(image));
+    setIcon(*item(row), 0, image);
+}
+
+void ResultListAdapter::setIcon(QTreeWidgetItem& it, int column, int image)
+{
+    it.setIcon(column, m_images.icon(image));
+    // The index as well, for whoever reads the list back.
+    it.setData(column, ImageIndexRole, image);
 }
 
 // ------------------------------------------------------------------------ log

@@ -55,6 +55,9 @@ private:
 // column i + 1 (hidden columns included).
 class ResultListAdapter final : public views::ResultListView {
 public:
+    // Item data role holding the ImageList1 index of a cell's or row's icon.
+    static constexpr int ImageIndexRole = 0x0100 + 1; // Qt::UserRole + 1
+
     ResultListAdapter(QTreeWidget& list, const widgets::ImageList& images) : m_list(list), m_images(images) {}
     void clear() override;
     int addRow(const std::string& caption, const std::vector<std::string>& cells, int rowImage) override;
@@ -67,6 +70,7 @@ public:
 private:
     int column(int cell) const;
     QTreeWidgetItem* item(int row) const;
+    void setIcon(QTreeWidgetItem& it, int column, int image);
 
     QTreeWidget& m_list;
     const widgets::ImageList& m_images;
