@@ -522,7 +522,7 @@ void FTPClient::prepareActive()
 {
     try {
         const platform::IPv4 local = platform::localAddress(m_control);
-        platform::ListeningSocket listening = platform::listenTcp(local, 0);
+        platform::TcpListener listening = platform::listenTcp(local, 0);
         m_listener = std::move(listening.sock);
         std::string argument = local.text();
         std::replace(argument.begin(), argument.end(), '.', ',');
