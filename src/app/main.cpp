@@ -21,7 +21,11 @@ int main(int argc, char** argv)
     app::PordaneApplication application(argc, argv);
     app::prepareApplication();
 
-    app::QtDialogs dialogs;
+    // A screenshot run is unattended: no modal box may wait for a click.
+    const QByteArray screenshotDir = qgetenv("PORDANE_SCREENSHOT_DIR");
+    app::QtDialogs interactive;
+    app::UnattendedDialogs unattended;
+    views::Dialogs& dialogs = screenshotDir.isEmpty() ? static_cast<views::Dialogs&>(interactive) : unattended;
     application.setDialogs(&dialogs);
     platform::setPumpHook([] { QCoreApplication::processEvents(); });
 
@@ -34,7 +38,6 @@ int main(int argc, char** argv)
         return 0;
 
     form.show();
-    const QByteArray screenshotDir = qgetenv("PORDANE_SCREENSHOT_DIR");
     if (!screenshotDir.isEmpty()) {
         QTimer::singleShot(0, &form, [&form, &screenshotDir] {
             if (!app::writeScreenshots(form, QString::fromLocal8Bit(screenshotDir)))
