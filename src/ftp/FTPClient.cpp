@@ -1,7 +1,7 @@
 #include "ftp/FTPClient.h"
 
 #include "ftp/PassiveAddress.h"
-#include "ftp/TextEncoding.h"
+#include "ftp/SingleByteText.h"
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
 #include "pordane/BuildConfig.h"

@@ -1,0 +1,37 @@
+// Text conversions at the edges of the host: Windows-1252 (the ANSI code page
+// of the Spanish Windows hosts Talvane runs on), UTF-16 (registry, Win32) and
+// case-insensitive name matching as the Windows registry and file system do.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pordane::platform {
+
+// Windows-1252 bytes to UTF-8. The five bytes the code page leaves undefined
+// map to the C1 controls of the same value, as MultiByteToWideChar does.
+std::string windows1252ToUtf8(std::string_view bytes);
+
+// UTF-8 to Windows-1252; nullopt when the text is not valid UTF-8 or holds a
+// character the code page cannot represent.
+std::optional<std::string> utf8ToWindows1252(std::string_view utf8);
+
+// The upper-case form of Windows-1252 text, byte for byte (same length), as
+// the code page's locale upper-cases it (á -> Á, š -> Š, ÿ -> Ÿ).
+std::string windows1252ToUpper(std::string_view bytes);
+
+// UTF-16 code units to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string utf16ToUtf8(std::u16string_view units);
+
+// UTF-8 to UTF-16; invalid bytes become U+FFFD.
+std::u16string utf8ToUtf16(std::string_view utf8);
+
+// A key for case-insensitive comparison of UTF-8 names: Latin (ASCII,
+// Latin-1, Latin Extended-A), Greek and Cyrillic letters folded to lower case.
+// Invalid bytes are kept as they are.
+std::string foldCase(std::string_view utf8);
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+} // namespace pordane::platform

@@ -1,0 +1,215 @@
+// Reading "Dat_Conexión" with libmdb from databases written by the fixture writer.
+#include "catalogue/MdbConexionesSource.h"
+
+#include "JetWriter.h"
+#include "MdbTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+using namespace mdbtest;
+using pordane::catalogue::cadenaConexion;
+using pordane::catalogue::ConexionRow;
+using pordane::catalogue::DatabaseError;
+using pordane::catalogue::MdbConexionesSource;
+using pordane::testsupport::JetColumn;
+using pordane::testsupport::JetTable;
+using pordane::testsupport::JetType;
+using pordane::testsupport::writeJet4;
+
+namespace {
+
+// The DatabaseError text of reading the file, or "" when it reads.
+std::string readError(const std::filesystem::path& file)
+{
+    try {
+        MdbConexionesSource().readConexiones(file);
+    } catch (const DatabaseError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+void expectRowsMatch(const std::vector<ConexionRow>& got, const std::vector<SampleRow>& written)
+{
+    ASSERT_EQ(got.size(), written.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        EXPECT_EQ(got[i].NombreConexion, written[i].nombre.value_or(""));
+        EXPECT_EQ(got[i].ftpRemoteAdress, written[i].host.value_or(""));
+        EXPECT_EQ(got[i].ftpUserName, written[i].user.value_or(""));
+        EXPECT_EQ(got[i].ftpPassword, written[i].pass.value_or(""));
+        EXPECT_EQ(got[i].ftpRemoteDirectory, written[i].remoto.value_or(""));
+        EXPECT_EQ(got[i].CodigoOperadorConexion, written[i].codigo.value_or(0));
+    }
+}
+
+class MdbConexionesSourceTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(MdbConexionesSourceTest, ReadsEveryRowInTableOrder)
+{
+    const auto rows = sampleRows();
+    const auto file = dir / "VTES_DAT.MDB";
+    writeJet4(file, conexionTable(rows));
+    const auto got = MdbConexionesSource().readConexiones(file);
+    expectRowsMatch(got, rows);
+
+    // Spot checks of what the import depends on most.
+    EXPECT_EQ(got[0].NombreConexion, "Idealista Ñandú");
+    EXPECT_EQ(got[1].CodigoOperadorConexion, 0);   // NULL code
+    EXPECT_EQ(got[1].ftpUserName, "");              // NULL text
+    EXPECT_EQ(got[3].CodigoOperadorConexion, -3);
+    EXPECT_EQ(got[4].CodigoOperadorConexion, 15);
+
+    // Reading twice gives the same rows (no state kept between reads).
+    expectRowsMatch(MdbConexionesSource().readConexiones(file), rows);
+}
+
+TEST_F(MdbConexionesSourceTest, FieldsAreFoundByNameWhateverTheColumnOrder)
+{
+    JetTable table("Dat_Conexión", {{"Id", JetType::Long},
+                                    {"CódigoOperadorConexión", JetType::Long},
+                                    {"ftpRemoteDirectory", JetType::Text},
+                                    {"Observaciones", JetType::Text},
+                                    {"ftpPassword", JetType::Text},
+                                    {"ftpUserName", JetType::Text},
+                                    {"ftpRemoteAdress", JetType::Text},
+                                    {"NombreConexión", JetType::Text}});
+    table.addRow({std::int32_t{1}, std::int32_t{123}, "/sube", "nota", "secreto", "agencia", "127.0.4.9", "Pisos.com"});
+    const auto file = dir / "order.mdb";
+    writeJet4(file, table);
+    const auto got = MdbConexionesSource().readConexiones(file);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].NombreConexion, "Pisos.com");
+    EXPECT_EQ(got[0].ftpRemoteAdress, "127.0.4.9");
+    EXPECT_EQ(got[0].ftpUserName, "agencia");
+    EXPECT_EQ(got[0].ftpPassword, "secreto");
+    EXPECT_EQ(got[0].ftpRemoteDirectory, "/sube");
+    EXPECT_EQ(got[0].CodigoOperadorConexion, 123);
+}
+
+TEST_F(MdbConexionesSourceTest, EmptyTableGivesNoRows)
+{
+    const auto file = dir / "empty.mdb";
+    writeJet4(file, conexionTable({}));
+    EXPECT_TRUE(MdbConexionesSource().readConexiones(file).empty());
+}
+
+TEST_F(MdbConexionesSourceTest, UserCharsetSettingDoesNotChangeTheText)
+{
+    const auto file = dir / "charset.mdb";
+    writeJet4(file, conexionTable(sampleRows()));
+    const char* previous = std::getenv("MDBICONV");
+    const std::string saved = previous ? previous : "";
+    setenv("MDBICONV", "ISO-8859-1", 1);
+    const auto got = MdbConexionesSource().readConexiones(file);
+    if (previous)
+        setenv("MDBICONV", saved.c_str(), 1);
+    else
+        unsetenv("MDBICONV");
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(got[0].NombreConexion, "Idealista Ñandú");
+}
+
+TEST_F(MdbConexionesSourceTest, MissingOrUnreadableFileIsAnError)
+{
+    const auto missing = dir / "Empresas" / "Empre01" / "VTES_DAT.MDB";
+    const std::string error = readError(missing);
+    EXPECT_TRUE(contains(error, "No se encuentra la base de datos")) << error;
+    EXPECT_TRUE(contains(error, missing.string())) << error;
+
+    const std::string folder = readError(dir.path());
+    EXPECT_TRUE(contains(folder, "No se puede abrir la base de datos")) << folder;
+
+    const auto text = dir / "texto.mdb";
+    std::ofstream(text) << "esto no es una base de datos de Access\n";
+    const std::string notAccess = readError(text);
+    EXPECT_TRUE(contains(notAccess, "No se puede abrir la base de datos")) << notAccess;
+
+    // A real header followed by nothing: the catalog cannot be read.
+    const auto cut = dir / "cortada.mdb";
+    writeJet4(cut, conexionTable(sampleRows()));
+    std::filesystem::resize_file(cut, 4096);
+    EXPECT_FALSE(readError(cut).empty());
+}
+
+TEST_F(MdbConexionesSourceTest, MissingTableIsAnError)
+{
+    JetTable other("Dat_Conexiones", conexionColumns());
+    const auto file = dir / "other.mdb";
+    writeJet4(file, other);
+    const std::string error = readError(file);
+    EXPECT_TRUE(contains(error, "No se encuentra la tabla \"Dat_Conexión\"")) << error;
+    EXPECT_TRUE(contains(error, file.string())) << error;
+}
+
+class MissingField : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(MissingField, IsAnErrorNamingTheField)
+{
+    TempDir dir;
+    std::vector<JetColumn> columns = conexionColumns();
+    const std::string missing = columns[GetParam()].name;
+    columns.erase(columns.begin() + static_cast<std::ptrdiff_t>(GetParam()));
+    columns.push_back({"Otro", JetType::Text});
+    JetTable table("Dat_Conexión", columns);
+    const auto file = dir / "field.mdb";
+    writeJet4(file, table);
+    const std::string error = readError(file);
+    EXPECT_EQ(error, "No se encuentra el campo \"" + missing + "\" en la tabla \"Dat_Conexión\"");
+}
+
+std::string fieldName(const ::testing::TestParamInfo<std::size_t>& param)
+{
+    static const char* const names[] = {"NombreConexion", "ftpRemoteAdress",    "ftpUserName",
+                                        "ftpPassword",    "ftpRemoteDirectory", "CodigoOperadorConexion"};
+    return names[param.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(EachField, MissingField, ::testing::Range<std::size_t>(0, 6), fieldName);
+
+TEST_F(MdbConexionesSourceTest, CodeStoredAsTextIsReadAsANumber)
+{
+    std::vector<JetColumn> columns = conexionColumns();
+    columns[5].type = JetType::Text;
+    JetTable table("Dat_Conexión", columns);
+    table.addRow({"A", "h", "u", "p", "r", " 42 "});
+    table.addRow({"B", "h", "u", "p", "r", ""});
+    table.addRow({"C", "h", "u", "p", "r", std::nullopt});
+    const auto file = dir / "textcode.mdb";
+    writeJet4(file, table);
+    const auto got = MdbConexionesSource().readConexiones(file);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].CodigoOperadorConexion, 42);
+    EXPECT_EQ(got[1].CodigoOperadorConexion, 0);
+    EXPECT_EQ(got[2].CodigoOperadorConexion, 0);
+
+    for (const std::string bad : {"15a", "abc", "99999999999"}) {
+        JetTable badTable("Dat_Conexión", columns);
+        badTable.addRow({"A", "h", "u", "p", "r", "1"});
+        badTable.addRow({"B", "h", "u", "p", "r", bad});
+        writeJet4(file, badTable);
+        const std::string error = readError(file);
+        EXPECT_TRUE(contains(error, "\"CódigoOperadorConexión\" de la fila 2")) << error;
+        EXPECT_TRUE(contains(error, "no es un número entero")) << error;
+    }
+}
+
+TEST(CadenaConexion, NamesTheProviderAndTheDatabaseOfTheCompanyFolder)
+{
+    EXPECT_EQ(cadenaConexion("C:\\Corvalix\\Datos\\Empresas\\Empre01"),
+              "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=C:\\Corvalix\\Datos\\Empresas\\Empre01\\VTES_DAT.MDB;"
+              "Persist Security Info=False;");
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+#include "LoopbackEndpoint.h"
+
+#include "platform/NetError.h"
+#include "platform/TcpConnect.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace netdiagtest {
+
+using pordane::platform::Socket;
+using namespace std::chrono_literals;
+
+Socket listenOn(const std::string& address, int backlog, uint16_t& port)
+{
+    Socket sock(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    EXPECT_EQ(::inet_pton(AF_INET, address.c_str(), &sa.sin_addr), 1);
+    EXPECT_EQ(::bind(sock.fd(), reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0) << address;
+    EXPECT_EQ(::listen(sock.fd(), backlog), 0);
+    socklen_t len = sizeof sa;
+    ::getsockname(sock.fd(), reinterpret_cast<sockaddr*>(&sa), &len);
+    port = ntohs(sa.sin_port);
+    return sock;
+}
+
+uint16_t refusedPort(const std::string& address)
+{
+    uint16_t port = 0;
+    listenOn(address, 1, port);
+    return port;
+}
+
+SilentEndpoint::SilentEndpoint(const std::string& address)
+{
+    listener = listenOn(address, 0, port);
+    const auto addr = *pordane::platform::IPv4::parse(address);
+    for (int i = 0; i < 8; ++i) {
+        try {
+            fillers.push_back(pordane::platform::connectTcp(addr, port, 300ms));
+        } catch (const pordane::platform::NetError&) {
+            return; // the queue is full
+        }
+    }
+    ADD_FAILURE() << "the accept queue never filled";
+}
+
+LoopbackEndpoint::LoopbackEndpoint(const std::string& address, Behaviour behaviour) : m_behaviour(behaviour)
+{
+    m_listener = listenOn(address, 8, m_port);
+    m_thread = std::thread([this] { serve(); });
+}
+
+LoopbackEndpoint::~LoopbackEndpoint()
+{
+    m_stop = true;
+    m_thread.join();
+}
+
+std::vector<std::string> LoopbackEndpoint::waitForClosedSessions(size_t count, std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait_for(lock, limit, [&] { return m_sessions.size() >= count; });
+    return m_sessions;
+}
+
+void LoopbackEndpoint::serve()
+{
+    while (!m_stop) {
+        pollfd pfd{m_listener.fd(), POLLIN, 0};
+        if (::poll(&pfd, 1, 20) <= 0)
+            continue;
+        Socket conn(::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (conn.valid())
+            serveOne(std::move(conn));
+    }
+}
+
+void LoopbackEndpoint::serveOne(Socket conn)
+{
+    switch (m_behaviour) {
+    case Behaviour::CloseAtOnce:
+        return;
+    case Behaviour::GreetAndClose:
+        ::send(conn.fd(), Greeting.data(), Greeting.size(), MSG_NOSIGNAL);
+        return;
+    case Behaviour::StayOpen:
+        break;
+    }
+    std::string received;
+    while (!m_stop) {
+        pollfd pfd{conn.fd(), POLLIN, 0};
+        if (::poll(&pfd, 1, 20) <= 0)
+            continue;
+        char buf[512];
+        const ssize_t n = ::recv(conn.fd(), buf, sizeof buf, 0);
+        if (n <= 0)
+            break;
+        received.append(buf, static_cast<size_t>(n));
+    }
+    std::lock_guard lock(m_mutex);
+    m_sessions.push_back(received);
+    m_changed.notify_all();
+}
+
+} // namespace netdiagtest
