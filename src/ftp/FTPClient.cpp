@@ -276,7 +276,7 @@ FtpReply FTPClient::expect(FtpReply reply, std::initializer_list<int> accepted)
 
 bool FTPClient::inputPending(std::chrono::milliseconds wait)
 {
-    return m_inPos < m_inBuf.size() || platform::waitReadable(m_control, wait);
+    return m_inPos < m_inBuf.size() || platform::readableWithin(m_control, wait);
 }
 
 std::chrono::milliseconds FTPClient::connectLimit() const
