@@ -22,7 +22,16 @@ using platform::FormatearMiles;
 std::string carpetaComandoAccess(std::string_view comando);
 
 // The discovery's state (the folders it finds) and its operations, served by
-// one host environment.
+// one host environment, which must outlive it. The import uses it so:
+//
+//   auto host = platform::openHostEnvironment();
+//   Entorno entorno(*host);
+//   entorno.PrepararEntorno(dialogs, true);               // at start
+//   if (entorno.BuscarInstalacion(entorno.CarpetaInstalacion)) {
+//       std::string ruta;
+//       entorno.LeerRutaDatos(entorno.CarpetaInstalacion, ruta);
+//       auto mdb = entorno.host().nativePath(entorno.CarpetaDatos + "\\VTES_DAT.MDB");
+//   }
 class Entorno {
 public:
     explicit Entorno(const platform::HostEnvironment& host);

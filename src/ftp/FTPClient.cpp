@@ -1,7 +1,7 @@
 #include "ftp/FTPClient.h"
 
 #include "ftp/PassiveAddress.h"
-#include "ftp/TextEncoding.h"
+#include "ftp/SingleByteText.h"
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
 #include "pordane/BuildConfig.h"
@@ -68,6 +68,13 @@ std::string excerpt(const std::string& text)
     for (char c : text.substr(0, 80))
         out += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
     return out;
+}
+
+// A name holding CR or LF would smuggle a second command onto the wire.
+void checkCommandText(const std::string& command)
+{
+    if (command.find_first_of("\r\n") != std::string::npos)
+        throw FtpError(FtpError::Kind::Protocol, "Nombre no válido: contiene un salto de línea");
 }
 
 } // namespace
@@ -165,6 +172,7 @@ std::string FTPClient::decode(const std::string& bytes) const
 void FTPClient::writeCommand(const std::string& command)
 {
     requireConnected();
+    checkCommandText(command);
     const std::string wire = encode(command) + "\r\n";
     try {
         platform::sendAll(m_control, wire.data(), wire.size(), ReadTimeout);
@@ -276,7 +284,7 @@ FtpReply FTPClient::expect(FtpReply reply, std::initializer_list<int> accepted)
 
 bool FTPClient::inputPending(std::chrono::milliseconds wait)
 {
-    return m_inPos < m_inBuf.size() || platform::pollReadable(m_control, wait);
+    return m_inPos < m_inBuf.size() || platform::readableWithin(m_control, wait);
 }
 
 std::chrono::milliseconds FTPClient::connectLimit() const
@@ -449,6 +457,9 @@ void FTPClient::Abort()
 
 void FTPClient::abortTransfer()
 {
+    // One ABOR per transfer: a second one would add a reply step H never reads.
+    if (m_abortFlag)
+        return;
     // Flag first: closing the data connection wakes the transfer loop, which
     // must then take the close for an abort, and step H must read its replies.
     m_abortFlag = true;
@@ -608,18 +619,21 @@ void FTPClient::finishTransfer()
 
 void FTPClient::download(const std::string& command, const Sink& sink)
 {
+    checkCommandText(command);
     runTransfer([&](bool& commandSent) {
         if (Passive) {
             openPassive(preparePassive(command));
+            writeCommand(command);
             commandSent = true;
             // 450 (file busy) is accepted in passive mode: no data, no error.
-            const FtpReply reply = expect(sendCommand(command), {125, 150, 154, 450});
+            const FtpReply reply = expect(readReply(), {125, 150, 154, 450});
             if (reply.code == 450)
                 return;
         } else {
             prepareActive();
+            writeCommand(command);
             commandSent = true;
-            expect(sendCommand(command), {125, 150, 154});
+            expect(readReply(), {125, 150, 154});
             acceptActive();
         }
         receiveData(sink);
@@ -720,12 +734,13 @@ void FTPClient::Put(const std::string& localFile, const std::string& remoteName)
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     requireConnected();
     const std::string command = "STOR " + remoteName;
+    checkCommandText(command);
     runTransfer([&](bool& commandSent) {
         if (Passive) {
             const DataTarget target = preparePassive(command);
-            commandSent = true;
             // The preliminary reply is read once the data connection is open.
             writeCommand(command);
+            commandSent = true;
             try {
                 openPassive(target);
             } catch (const FtpError&) {
@@ -742,8 +757,9 @@ void FTPClient::Put(const std::string& localFile, const std::string& remoteName)
             expect(readReply(), {110, 125, 150});
         } else {
             prepareActive();
+            writeCommand(command);
             commandSent = true;
-            expect(sendCommand(command), {125, 150});
+            expect(readReply(), {125, 150});
             acceptActive();
         }
         sendData(file.get(), static_cast<int64_t>(size));

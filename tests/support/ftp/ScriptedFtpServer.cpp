@@ -473,7 +473,13 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
             return;
         }
     } else {
-        sendReply(s, "425 Use PORT or PASV first");
+        // No usable PORT or PASV: promise the transfer, never connect, and
+        // give the final reply once the client has had time to give up.
+        sendReply(s, preliminary);
+        if (!sleepFor(500ms))
+            return;
+        const auto final = m_finals.find(verb);
+        sendReply(s, final != m_finals.end() ? final->second : "425 Can't open data connection");
         return;
     }
     {

@@ -46,7 +46,9 @@ public:
     // Writes a file into a user's home, owned so that the server may overwrite
     // or delete it (vsftpd acts as an unprivileged guest account).
     void putFile(const std::string& user, const std::string& name, const std::string& bytes) const;
-    // The server's own log of commands and replies so far (format differs per kind).
+    // The server's own log of commands and replies so far (format differs per
+    // kind). Both servers log a command before answering it, so every command
+    // whose reply a client has seen is already there.
     std::string commandLog() const;
     // Just the commands clients sent, in order, e.g. "USER u", "PASV", "STOR f"
     // (the password shows as the server logs it, masked).

@@ -20,11 +20,11 @@ class Account:
     home: str
 
 
-def parse_account_spec(spec, root):
+def parse_account(text, root):
     """"user:pass:perms[:home]"; perms may be empty for "elradfmw"."""
-    parts = spec.split(":", 3)
+    parts = text.split(":", 3)
     if len(parts) < 2:
-        raise ValueError("account %r: expected user:pass[:perms[:home]]" % spec)
+        raise ValueError("account %r: expected user:pass[:perms[:home]]" % text)
     user, password = parts[0], parts[1]
     perms = parts[2] if len(parts) > 2 and parts[2] else "elradfmw"
     home = parts[3] if len(parts) > 3 and parts[3] else os.path.join(root, "homes", user)
@@ -46,7 +46,7 @@ def load_accounts_json(path, root):
 def validate(accounts):
     seen = set()
     for a in accounts:
-        if not a.user or any(c in a.user for c in "/\\\n\r\0 "):
+        if a.user in ("", ".", "..") or any(c in a.user for c in "/\\\n\r\0 :"):
             raise ValueError("invalid user name %r" % a.user)
         if a.user in seen:
             raise ValueError("duplicate user %r" % a.user)
@@ -86,7 +86,7 @@ def build_parser(description):
 def parse_args(description, argv=None):
     args = build_parser(description).parse_args(argv)
     args.root = os.path.abspath(args.root)
-    accounts = [parse_account_spec(s, args.root) for s in args.user]
+    accounts = [parse_account(s, args.root) for s in args.user]
     if args.users_json:
         accounts += load_accounts_json(args.users_json, args.root)
     if not accounts:

@@ -46,9 +46,9 @@ stop() {
 trap 'stop 0' INT TERM
 trap 'stop $?' EXIT
 
-for spec in "$@"; do
-  read -r -a words <<<"$spec"
-  [ ${#words[@]} -ge 3 ] || { echo "run_ftp_world: '$spec': need KIND ADDRESS ACCOUNT..." >&2; exit 2; }
+for server in "$@"; do
+  read -r -a words <<<"$server"
+  [ ${#words[@]} -ge 3 ] || { echo "run_ftp_world: '$server': need KIND ADDRESS ACCOUNT..." >&2; exit 2; }
   kind="${words[0]}"; address="${words[1]}"
   case "$kind" in
     pyftpdlib) script="$here/pyftpd_server.py" ;;

@@ -236,13 +236,17 @@ TEST_F(EntornoTest, DiscoveryGivesTheImportTheDatabasePath)
 {
     prefix.addDrive('d');
     prefix.setRegString(ClaveTalvane, "InstallDir", "C:\\Corvalix");
-    prefix.writeConfigFile("C:\\Corvalix" + Config, {{"RUTA", "D:\\Talvane Datos"}});
-    const auto mdb = prefix.writeFile("D:\\Talvane Datos\\Empresas\\Empre01\\VTES_DAT.MDB", "db");
+    prefix.writeConfigFile("C:\\Corvalix" + Config, {{"RUTA", "D:\\Datos Compañía"}});
+    // Spelt differently on disk: Windows would not care, nor may we.
+    const auto mdb = prefix.writeFile("D:\\DATOS COMPAÑÍA\\empresas\\EMPRE01\\vtes_dat.mdb", "db");
     Entorno& e = entorno();
     ASSERT_TRUE(e.BuscarInstalacion(e.CarpetaInstalacion));
+    EXPECT_EQ(e.CarpetaInstalacion, "C:\\Corvalix");
     std::string ruta;
     e.LeerRutaDatos(e.CarpetaInstalacion, ruta);
+    EXPECT_EQ(e.CarpetaDatos, "D:\\Datos Compañía\\Empresas\\Empre01");
     EXPECT_EQ(e.host().nativePath(e.CarpetaDatos + "\\VTES_DAT.MDB"), mdb);
+    EXPECT_TRUE(e.host().fileExists(e.CarpetaDatos + "\\VTES_DAT.MDB"));
 }
 
 // ---- Access runtime probes ----------------------------------------------

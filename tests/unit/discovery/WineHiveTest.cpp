@@ -225,3 +225,23 @@ TEST(WineHive, A64BitPrefixServesTheThirtyTwoBitViewFirst)
     const WineHive win32 = WineHive::load(prefix.path() / "system.reg");
     EXPECT_EQ(read(win32, "Software\\Corvalix\\Tessaly Soft Run Time 2.0", "InstallDir"), "C:\\Corvalix64");
 }
+
+TEST(WineHive, AnyByteChangedInOneSectionLeavesTheOtherSectionsIntact)
+{
+    const std::size_t from = WineText.find("[Software\\\\Classes");
+    const std::size_t to = WineText.find("[Software\\\\Corvalix");
+    ASSERT_LT(from, to);
+    std::string text = WineText;
+    for (std::size_t pos = from; pos < to; ++pos) {
+        for (int byte = 0; byte < 256; ++byte) {
+            text[pos] = static_cast<char>(byte);
+            const WineHive hive = WineHive::parse(text);
+            ASSERT_EQ(read(hive, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalix", "DisplayName"),
+                      "Talvane")
+                << pos << " " << byte;
+            ASSERT_EQ(read(hive, "Software\\Corvalix\\Tessaly Soft Run Time 2.0", "Extra"), "second section")
+                << pos << " " << byte;
+        }
+        text[pos] = WineText[pos];
+    }
+}

@@ -196,7 +196,11 @@ TEST_P(AbortReplies, AbortDuringDownloadConsumesTheRepliesAndKeepsTheSession)
     server.setFile("big.bin", patternBytes(8 * 1024 * 1024));
     aimAt(server);
     client.Connect();
-    recorder.onWork = [&] { client.Abort(); };
+    // Cancel pressed twice: one ABOR only.
+    recorder.onWork = [&] {
+        client.Abort();
+        client.Abort();
+    };
     const FtpError e = failure([&] { client.Get("big.bin", (dir / "big.bin").string()); });
     recorder.onWork = nullptr;
     EXPECT_EQ(e.kind(), FtpError::Kind::Aborted) << e.what();
@@ -205,6 +209,7 @@ TEST_P(AbortReplies, AbortDuringDownloadConsumesTheRepliesAndKeepsTheSession)
     EXPECT_EQ(recorder.statuses.back(), FtpStatus::TransferAborted);
     const Commands cmds = server.commands();
     EXPECT_EQ(cmds.back(), "ABOR");
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "ABOR"), 1);
     // Every reply of the abort was read: the next command gets its own.
     client.Delete("big.bin");
     EXPECT_EQ(client.LastReply().code, 250);
@@ -279,5 +284,27 @@ TEST_F(ClientTest, OversizedListingIsRefusedAndTheSessionStaysInStep)
     EXPECT_EQ(e.kind(), FtpError::Kind::Protocol);
     EXPECT_TRUE(client.ListResult().empty());
     client.Delete("x");
+    EXPECT_EQ(client.LastReply().code, 250);
+}
+
+TEST_F(ClientTest, ActiveModeGivesUpWhenTheServerNeverConnects)
+{
+    // The server accepts PORT without using it and promises the data.
+    ScriptedFtpServer server({"REPLY PORT 200 PORT ignored", "REPLY RETR 150 Opening data connection",
+                              "FINAL RETR 226 Nothing sent"});
+    server.setFile("f.txt", "never sent");
+    aimAt(server, false);
+    client.ListenTimeout = 300ms;
+    client.Connect();
+    int pumps = 0;
+    {
+        PumpHook hook([&] { ++pumps; });
+        const FtpError e = failure([&] { client.Get("f.txt", (dir / "f.txt").string()); });
+        EXPECT_EQ(e.kind(), FtpError::Kind::ConnectTimeout) << e.what();
+    }
+    EXPECT_GE(pumps, 1);
+    EXPECT_EQ(fs::file_size(dir / "f.txt"), 0u);
+    EXPECT_EQ(server.dataConnections(), 0);
+    client.Delete("f.txt");
     EXPECT_EQ(client.LastReply().code, 250);
 }
