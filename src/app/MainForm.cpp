@@ -2,11 +2,24 @@
 // the test logic lives in its own modules.
 #include "app/MainForm.h"
 
+#include "app/ViewAdapters.h"
+#include "ftp/SpeedState.h"
+#include "ftptests/PrepararTest.h"
+#include "ftptests/TestConectividad.h"
+#include "ftptests/TestPermisos.h"
+#include "ftptests/TestVelocidad.h"
+#include "netdiag/ProcessList.h"
 #include "views/Dialogs.h"
 #include "widgets/NavBar.h"
 #include "widgets/PordaneStyle.h"
+#include "widgets/Scope.h"
+#include "widgets/TaskList.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,7 +46,30 @@ std::string text(const QLineEdit* edit)
 {
     return edit->text().toStdString();
 }
+
+// Thrown from the pump hook once the window is being closed during an
+// abortable operation. Deliberately not a std::exception: the probes and the
+// session operations turn those into results, while this one must unwind the
+// whole run back to the handler that started it.
+struct RunAborted {};
 } // namespace
+
+class TMainForm::OperationScope {
+public:
+    OperationScope(TMainForm& form, Operacion op) : m_form(form), m_started(form.beginOperation(op)) {}
+    ~OperationScope()
+    {
+        if (m_started)
+            m_form.endOperation();
+    }
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+    bool started() const { return m_started; }
+
+private:
+    TMainForm& m_form;
+    bool m_started;
+};
 
 const char* const TMainForm::MensajeTablaLlena =
     "No se pueden añadir más servidores: la lista admite un máximo de 20.";
@@ -47,11 +83,58 @@ TMainForm::TMainForm(views::Dialogs& dialogs, StartupHooks hooks, QWidget* paren
 {
     buildFrame();
     buildNavBar();
+    buildModules();
     connectControls();
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The session detaches from the client before the client goes.
+    m_session.reset();
+    m_importador.reset();
+    if (m_operacion != Operacion::Ninguna)
+        platform::setPumpHook(std::move(m_previousPump));
+}
+
+void TMainForm::buildModules()
+{
+    m_Timer1 = new QTimer(this);
+    m_Timer1->setObjectName(QStringLiteral("Timer1"));
+    m_Timer1->setInterval(100);
+
+    m_FTPClient.ClientName = "Pordane 4.5";
+    m_memoLog = std::make_unique<LogAdapter>(*m_permisos.MemoLog);
+    m_progress = std::make_unique<ProgressAdapter>(m_permisos, m_velocidad);
+    ftp::FtpSession::Context context;
+    context.PaginaActiva = [this] { return m_run.PaginaActiva; };
+    context.SizeTest = [this] { return m_run.SizeTest; };
+    m_session = std::make_unique<ftp::FtpSession>(m_FTPClient, *m_memoLog, m_dialogs, *m_progress, m_speed,
+                                                  std::move(context));
+    m_permisosView = std::make_unique<PermisosAdapter>(m_permisos, m_ImageList1,
+                                                       [this] { showPage(m_permisos.TabTestPermisos); });
+    m_velocidadView = std::make_unique<VelocidadAdapter>(m_velocidad, m_ImageList1, *m_Timer1,
+                                                         [this] { showPage(m_velocidad.TabTestSpeed); });
+    m_conectividadView = std::make_unique<ConectividadAdapter>(m_conectividad, m_ImageList1,
+                                                               [this] { showPage(m_conectividad.TabTestConexion); });
+    m_enlacesView = std::make_unique<EnlacesAdapter>(
+        *m_configPersonal.LabelNumEnlaces, [this](const std::vector<std::string>& names) { rebuildCheckList(names); });
+    if (m_hooks.importador)
+        m_importador = std::make_unique<catalogue::Importador>(
+            m_FTPClient, m_Servidor, [this] { return personalFields(); }, m_dialogs, *m_enlacesView,
+            *m_hooks.importador);
+
+    m_tareasPuertos = std::make_unique<TaskListAdapter>(*m_puertos.TareasPuertos, *m_puertos.TabPuertos);
+    m_TCPClient1 = std::make_unique<netdiag::PortTester>(*m_tareasPuertos, m_portTestOptions);
+}
+
+void TMainForm::setPortTestOptions(netdiag::PortTestOptions options)
+{
+    if (m_operacion == Operacion::PruebaPuertos)
+        throw std::logic_error("the port test is running");
+    m_portTestOptions = std::move(options);
+    m_TCPClient1 = std::make_unique<netdiag::PortTester>(*m_tareasPuertos, m_portTestOptions);
+}
 
 void TMainForm::buildFrame()
 {
@@ -121,7 +204,11 @@ void TMainForm::connectControls()
     connect(m_Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
     connect(m_opciones.TrackBarSizeTest, &QSlider::valueChanged, this, &TMainForm::TrackBarSizeTestChange);
     connect(m_opciones.RadioModoActivo, &QRadioButton::toggled, this,
-            [this](bool activo) { m_FTPMODO = activo ? 1 : 2; });
+            [this](bool activo) { m_run.FTPMODO = activo ? 1 : 2; });
+    connect(m_opciones.BotonIniciarTest, &QPushButton::clicked, this, &TMainForm::BotonIniciarTestClick);
+    connect(m_permisos.BotonCancelarFTP, &QPushButton::clicked, this, &TMainForm::BotonCancelarFTPClick);
+    connect(m_puertos.BotonTestPuertos, &QPushButton::clicked, this, &TMainForm::BotonTestPuertosClick);
+    connect(m_Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(m_procesos.BotonProcesosRefrescar, &QPushButton::clicked, this, &TMainForm::BotonProcesosRefrescarClick);
     connect(m_configPersonal.BotonAplicarServidores, &QPushButton::clicked, this,
             &TMainForm::BotonAplicarServidoresClick);
@@ -133,7 +220,7 @@ void TMainForm::FormCreate()
     setWindowTitle(QStringLiteral("Pordane 4.5"));
     if (m_hooks.updateCheck && m_hooks.updateCheck())
         m_terminationRequested = true;
-    m_SizeTest = m_opciones.TrackBarSizeTest->value() * BytesPerMB;
+    m_run.SizeTest = m_opciones.TrackBarSizeTest->value() * BytesPerMB;
     m_opciones.TrackBarSizeTest->setValue(3);
     m_opciones.LabelSizeTest->setText(QString::number(m_opciones.TrackBarSizeTest->value()) + QStringLiteral(" MB"));
     showPage(m_inicio.TabInicio);
@@ -143,21 +230,78 @@ void TMainForm::FormCreate()
     if (m_hooks.environmentDiscovery)
         m_hooks.environmentDiscovery();
     showPage(m_inicio.TabInicio);
-    m_FTPTIPO = 1;
-    m_FTPMODO = 2;
+    m_run.FTPTIPO = 1;
+    m_run.FTPMODO = 2;
     m_opciones.RadioModoPasivo->setChecked(true);
 }
 
 void TMainForm::AfterCreate()
 {
-    if (m_hooks.portalImport)
-        m_hooks.portalImport();
+    ObtenerEnlacesWeb();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    if (m_operacion != Operacion::Ninguna) {
+        // The operation is still on the call stack below this event: it must
+        // unwind before the window may go. It closes the window when it ends.
+        // An abortable run stops at its next turn of the pump (a transfer
+        // turns it after every block); an import runs to its end first.
+        m_closePending = true;
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
+}
+
+bool TMainForm::beginOperation(Operacion op)
+{
+    if (m_operacion != Operacion::Ninguna || m_closePending)
+        return false;
+    m_operacion = op;
+    updateStartButtons();
+    if (op == Operacion::PruebaPuertos || op == Operacion::PruebaFTP) {
+        // A wrapper round the installed pump: after the window's turn, a
+        // close asked for meanwhile ends the run from where it waits.
+        m_previousPump = platform::setPumpHook({});
+        platform::setPumpHook([this, previous = m_previousPump] {
+            if (previous)
+                previous();
+            else
+                QCoreApplication::processEvents();
+            if (m_closePending && m_abortable)
+                throw RunAborted{};
+        });
+    }
+    return true;
+}
+
+void TMainForm::endOperation()
+{
+    const Operacion ended = m_operacion;
+    if (ended == Operacion::PruebaPuertos || ended == Operacion::PruebaFTP)
+        platform::setPumpHook(std::move(m_previousPump));
+    m_previousPump = {};
+    m_abortable = false;
+    m_operacion = Operacion::Ninguna;
+    updateStartButtons();
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+    }
+}
+
+void TMainForm::updateStartButtons()
+{
+    const bool idle = m_operacion == Operacion::Ninguna;
+    // BotonIniciarTest and BotonTestPuertos are also disabled by their own
+    // handlers for the length of their run; this covers the other operations.
+    m_opciones.BotonIniciarTest->setEnabled(idle);
+    m_puertos.BotonTestPuertos->setEnabled(idle);
+    m_configPersonal.BotonObtenerEnlaces->setEnabled(idle);
+    // The import rewrites the server table that "Aplicar" writes too.
+    m_configPersonal.BotonAplicarServidores->setEnabled(m_operacion != Operacion::Importacion);
 }
 
 void TMainForm::FormClose()
@@ -181,7 +325,7 @@ void TMainForm::showPage(QWidget* page)
 
 void TMainForm::chooseTest(int pagina, const QString& label)
 {
-    m_PaginaActiva = pagina;
+    m_run.PaginaActiva = pagina;
     m_opciones.LabelTestRealizar->setText(label);
     showPage(m_opciones.TabOpciones);
 }
@@ -203,20 +347,20 @@ void TMainForm::BotonTestConectividadClick()
 
 void TMainForm::NavBar1Pages1Buttons0Click()
 {
-    m_PaginaActiva = 1;
+    m_run.PaginaActiva = 1;
     showPage(m_puertos.TabPuertos);
 }
 
 void TMainForm::NavBar1Pages1Buttons1Click()
 {
     showPage(m_procesos.TabProcesosPuertos);
-    m_PaginaActiva = 12;
+    m_run.PaginaActiva = 12;
     ShowProcesesPorts();
 }
 
 void TMainForm::NavBar1Pages2Buttons1Click()
 {
-    m_PaginaActiva = 11;
+    m_run.PaginaActiva = 11;
     showPage(m_configPersonal.TabConfigPersonal);
 }
 
@@ -227,13 +371,124 @@ void TMainForm::BotonProcesosRefrescarClick()
 
 void TMainForm::ShowProcesesPorts()
 {
-    // The listening-processes page has no behaviour yet; MemoProcesos keeps its content.
+    m_procesos.MemoProcesos->setPlainText(QString::fromStdString(netdiag::ShowProcesesPorts()));
 }
 
 void TMainForm::BotonObtenerEnlacesClick()
 {
+    ObtenerEnlacesWeb();
+}
+
+void TMainForm::ObtenerEnlacesWeb()
+{
+    if (!m_hooks.portalImport && !m_importador)
+        return;
+    const OperationScope scope(*this, Operacion::Importacion);
+    if (!scope.started())
+        return;
     if (m_hooks.portalImport)
         m_hooks.portalImport();
+    else
+        m_importador->ObtenerEnlacesWeb();
+}
+
+catalogue::PersonalFields TMainForm::personalFields() const
+{
+    const pages::PersonalConfigPage& c = m_configPersonal;
+    return {text(c.EditNombreConexion), text(c.EditHost), text(c.EditRemoto), text(c.EditUser), text(c.EditPass)};
+}
+
+void TMainForm::BotonTestPuertosClick()
+{
+    const OperationScope scope(*this, Operacion::PruebaPuertos);
+    if (!scope.started())
+        return;
+    m_puertos.BotonTestPuertos->setEnabled(false);
+    m_abortable = true;
+    try {
+        m_TCPClient1->TestConnectionPorts();
+    } catch (const RunAborted&) {
+        // The window is closing; the scope closes it once we are out.
+    }
+    // Enabled again by the scope, also when the run ends with an error.
+}
+
+void TMainForm::BotonIniciarTestClick()
+{
+    const OperationScope scope(*this, Operacion::PruebaFTP);
+    if (!scope.started())
+        return;
+    m_opciones.BotonIniciarTest->setEnabled(false);
+    // The file writers treat any error as a write failure, so the run becomes
+    // abortable only after them.
+    PrepararTest();
+    if (m_closePending)
+        return;
+    m_abortable = true;
+    try {
+        switch (m_run.PaginaActiva) {
+        case ftp::pagina::Velocidad:
+            DoTestVelocidad();
+            break;
+        case ftp::pagina::Permisos:
+            DoTestPermisos();
+            break;
+        case ftp::pagina::Conectividad:
+            DoTestConectividad();
+            break;
+        default:
+            break;
+        }
+    } catch (const RunAborted&) {
+        // The window is closing; the scope closes it once we are out.
+    }
+    // Any other error goes on to the application's default handler; the
+    // scope has enabled the button again by then.
+}
+
+void TMainForm::PrepararTest()
+{
+    PrepareAdapter view(*m_opciones.PanelPrepararTest, *m_opciones.GaugePrepararTest);
+    ftptests::PrepararTest(view, m_dialogs, m_run.SizeTest);
+}
+
+std::vector<ftptests::LineaMarcada> TMainForm::lineasMarcadas() const
+{
+    std::vector<ftptests::LineaMarcada> out;
+    const QListWidget* list = m_opciones.CheckListServidores;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->checkState() == Qt::Checked)
+            out.push_back({i, list->item(i)->text().toStdString()});
+    return out;
+}
+
+void TMainForm::DoTestVelocidad()
+{
+    ftptests::FtpTestContext ctx{*m_session, m_dialogs, m_run, m_Servidor};
+    ftptests::DoTestVelocidad(ctx, *m_velocidadView, lineasMarcadas());
+}
+
+void TMainForm::DoTestPermisos()
+{
+    ftptests::FtpTestContext ctx{*m_session, m_dialogs, m_run, m_Servidor};
+    ftptests::DoTestPermisos(ctx, *m_permisosView, lineasMarcadas());
+}
+
+void TMainForm::DoTestConectividad()
+{
+    ftptests::FtpTestContext ctx{*m_session, m_dialogs, m_run, m_Servidor};
+    ftptests::DoTestConectividad(ctx, *m_conectividadView, lineasMarcadas());
+}
+
+void TMainForm::BotonCancelarFTPClick()
+{
+    m_session->BotonCancelarFTPClick();
+}
+
+void TMainForm::Timer1Timer()
+{
+    const std::int64_t kbs = ftp::redondeoPar(m_speed.VelocidadKBs);
+    m_progress->addScopeSample(kbs);
 }
 
 void TMainForm::BotonAplicarServidoresClick()
@@ -243,27 +498,28 @@ void TMainForm::BotonAplicarServidoresClick()
 
 void TMainForm::SetServidores()
 {
-    const pages::PersonalConfigPage& c = m_configPersonal;
-    const catalogue::PersonalFields personal{text(c.EditNombreConexion), text(c.EditHost), text(c.EditRemoto),
-                                             text(c.EditUser), text(c.EditPass)};
-    const bool added = m_Servidor.SetServidores(personal);
-
-    QListWidget* list = m_opciones.CheckListServidores;
-    list->clear();
-    for (const std::string& name : m_Servidor.names()) {
-        auto* item = new QListWidgetItem(QString::fromStdString(name), list);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    const bool added = m_Servidor.SetServidores(personalFields());
+    rebuildCheckList(m_Servidor.names());
     // Tell the user after the list is rebuilt, so the box shows over a consistent window.
     if (!added)
         m_dialogs.showMessage(MensajeTablaLlena);
 }
 
+void TMainForm::rebuildCheckList(const std::vector<std::string>& names)
+{
+    QListWidget* list = m_opciones.CheckListServidores;
+    list->clear();
+    for (const std::string& name : names) {
+        auto* item = new QListWidgetItem(QString::fromStdString(name), list);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+}
+
 void TMainForm::TrackBarSizeTestChange()
 {
     const int position = m_opciones.TrackBarSizeTest->value();
-    m_SizeTest = position * BytesPerMB;
+    m_run.SizeTest = position * BytesPerMB;
     m_opciones.LabelSizeTest->setText(QString::number(position) + QStringLiteral(" MB"));
 }
 

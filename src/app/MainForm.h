@@ -9,16 +9,29 @@
 #include "app/pages/ProcessesPage.h"
 #include "app/pages/SpeedPage.h"
 #include "app/pages/StartPage.h"
+#include "catalogue/Importador.h"
+#include "ftptests/FtpTestContext.h"
 #include "catalogue/ServerTable.h"
+#include "ftp/FTPClient.h"
+#include "ftp/FtpSession.h"
+#include "ftp/RunState.h"
+#include "ftp/SpeedState.h"
+#include "netdiag/PortTester.h"
+#include "platform/Pump.h"
 #include "widgets/ImageList.h"
 
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 class QPushButton;
 class QStackedWidget;
+class QTimer;
 
 namespace pordane::views {
 class Dialogs;
@@ -37,9 +50,24 @@ struct StartupHooks {
     std::function<bool()> updateCheck;
     // Host environment discovery during creation (may show its own message).
     std::function<void()> environmentDiscovery;
-    // Portal connections import: run by AfterCreate and by "Obtener Datos Enlaces".
+    // Portal connections import: run by AfterCreate and by "Obtener Datos Enlaces"
+    // in place of the window's own importer.
     std::function<void()> portalImport;
+    // The window's own importer and where it looks; without it (and without
+    // portalImport) the import step does nothing.
+    std::optional<catalogue::Importador::Opciones> importador;
 };
+
+class ConectividadAdapter;
+class EnlacesAdapter;
+class LogAdapter;
+class PermisosAdapter;
+class ProgressAdapter;
+class TaskListAdapter;
+class VelocidadAdapter;
+
+// The long operations, of which one runs at a time.
+enum class Operacion { Ninguna, PruebaPuertos, PruebaFTP, Importacion };
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -67,15 +95,35 @@ public:
     void BotonAplicarServidoresClick();
     void TrackBarSizeTestChange();
 
+    void BotonTestPuertosClick();
+    void BotonIniciarTestClick();
+    void BotonCancelarFTPClick();
+    void Timer1Timer();
+
     void ShowProcesesPorts();
     void SetServidores();
+    void ObtenerEnlacesWeb();
+    void PrepararTest();
+    void DoTestVelocidad();
+    void DoTestPermisos();
+    void DoTestConectividad();
+
+    // The long operation running now, and whether a close waits for it to end.
+    Operacion operacionEnCurso() const { return m_operacion; }
+    bool closePending() const { return m_closePending; }
+
+    // Where the port test probes; tests point it at loopback stand-ins.
+    void setPortTestOptions(netdiag::PortTestOptions options);
 
     // Run state.
-    int Tarea() const { return m_Tarea; }
-    int PaginaActiva() const { return m_PaginaActiva; }
-    std::uint8_t FTPTIPO() const { return m_FTPTIPO; }
-    std::uint8_t FTPMODO() const { return m_FTPMODO; }
-    int SizeTest() const { return m_SizeTest; }
+    int Tarea() const { return m_run.Tarea; }
+    int PaginaActiva() const { return m_run.PaginaActiva; }
+    std::uint8_t FTPTIPO() const { return m_run.FTPTIPO; }
+    std::uint8_t FTPMODO() const { return m_run.FTPMODO; }
+    int SizeTest() const { return m_run.SizeTest; }
+    ftp::FTPClient& FTPClient() { return m_FTPClient; }
+    ftp::SpeedState& speed() { return m_speed; }
+    QTimer* Timer1() const { return m_Timer1; }
     catalogue::ServerTable& Servidor() { return m_Servidor; }
     const catalogue::ServerTable& Servidor() const { return m_Servidor; }
 
@@ -107,19 +155,48 @@ private:
     void connectControls();
     void chooseTest(int pagina, const QString& label);
     void showPage(QWidget* page);
+    void buildModules();
+    void rebuildCheckList(const std::vector<std::string>& names);
+    std::vector<ftptests::LineaMarcada> lineasMarcadas() const;
+    catalogue::PersonalFields personalFields() const;
+
+    // One long operation at a time: the other start buttons are disabled for
+    // its length; an abortable one ends early when the window is closed.
+    class OperationScope;
+    bool beginOperation(Operacion op);
+    void endOperation();
+    void updateStartButtons();
 
     views::Dialogs& m_dialogs;
     StartupHooks m_hooks;
     widgets::ImageList m_ImageList1;
     widgets::ImageList m_ImageList2;
 
-    std::int32_t m_Tarea = 0;
-    std::int32_t m_PaginaActiva = 0;
-    std::uint8_t m_FTPTIPO = 0;
-    std::uint8_t m_FTPMODO = 0;
+    // Tarea, PaginaActiva, FTPTIPO, FTPMODO and SizeTest.
+    ftp::RunState m_run{0, 0, 0, 0, 0};
     catalogue::ServerTable m_Servidor;
-    std::int32_t m_SizeTest = 0;
     bool m_terminationRequested = false;
+
+    Operacion m_operacion = Operacion::Ninguna;
+    bool m_closePending = false;
+    bool m_abortable = false; // a close ends the running operation from its pump
+    platform::PumpHook m_previousPump;
+
+    // The client outlives the session that observes it and the importer.
+    ftp::FTPClient m_FTPClient;
+    ftp::SpeedState m_speed;
+    std::unique_ptr<LogAdapter> m_memoLog;
+    std::unique_ptr<ProgressAdapter> m_progress;
+    std::unique_ptr<ftp::FtpSession> m_session;
+    std::unique_ptr<PermisosAdapter> m_permisosView;
+    std::unique_ptr<VelocidadAdapter> m_velocidadView;
+    std::unique_ptr<ConectividadAdapter> m_conectividadView;
+    std::unique_ptr<EnlacesAdapter> m_enlacesView;
+    std::unique_ptr<catalogue::Importador> m_importador;
+    std::unique_ptr<TaskListAdapter> m_tareasPuertos;
+    netdiag::PortTestOptions m_portTestOptions;
+    std::unique_ptr<netdiag::PortTester> m_TCPClient1; // the port test and its client
+    QTimer* m_Timer1 = nullptr;
 
     widgets::NavBar* m_NavBar1 = nullptr;
     QPushButton* m_Button2 = nullptr;

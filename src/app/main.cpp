@@ -4,19 +4,19 @@
 #include "app/PordaneApplication.h"
 #include "app/QtDialogs.h"
 #include "app/Screenshots.h"
+#include "app/Startup.h"
+#include "ftptests/GeneraID.h"
 #include "platform/Pump.h"
 
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 
 int main(int argc, char** argv)
 {
     using namespace pordane;
 
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    ftptests::seedRandomGenerator();
 
     app::PordaneApplication application(argc, argv);
     app::prepareApplication();
@@ -25,9 +25,8 @@ int main(int argc, char** argv)
     application.setDialogs(&dialogs);
     platform::setPumpHook([] { QCoreApplication::processEvents(); });
 
-    // The update check, the environment discovery and the portal import plug
-    // in here as they arrive; until then creation skips those steps.
-    app::StartupHooks hooks;
+    // The update check plugs in here when it arrives; until then creation skips it.
+    const app::StartupHooks hooks = app::defaultStartupHooks(dialogs);
 
     app::TMainForm form(dialogs, hooks);
     form.AfterCreate();

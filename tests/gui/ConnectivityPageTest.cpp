@@ -1,5 +1,6 @@
 // The connectivity page: header, result list columns and cycle figures.
 #include "support/MainFormFixture.h"
+#include "widgets/BusyIndicator.h"
 
 namespace pordane::testing {
 namespace {
@@ -36,9 +37,12 @@ TEST_F(ConnectivityPage, StaticContentsAsDesigned)
         EXPECT_EQ(l->palette().color(QPalette::WindowText), c.colour) << c.name;
     }
     EXPECT_TRUE(find<QLabel>("LabelInfoConectividad")->font().bold());
-    QWidget* busy = find("ProgressConectividad");
+    auto* busy = find<widgets::BusyIndicator>("ProgressConectividad");
     ASSERT_NE(busy, nullptr);
     EXPECT_FALSE(busy->isHidden()) << "visible at design";
+    EXPECT_TRUE(busy->animating());
+    EXPECT_EQ(busy->interval(), 100);
+    EXPECT_EQ(busy->geometry(), QRect(busy->parentWidget()->width() - 16 - 80, 19, 80, 80));
     EXPECT_EQ(busy->parentWidget(), find("PanelCiclos")) << "inside the framed box with the figures";
 }
 

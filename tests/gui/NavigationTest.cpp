@@ -95,18 +95,5 @@ TEST_F(Navigation, GeneralDoesNothing)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(Navigation, ListaProcesosAndActualizarLeaveTheMemoEmpty)
-{
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    clickNav(1, 1);
-    auto* memo = find<QPlainTextEdit>("MemoProcesos");
-    ASSERT_NE(memo, nullptr);
-    EXPECT_TRUE(memo->toPlainText().isEmpty());
-    click("BotonProcesosRefrescar");
-    EXPECT_TRUE(memo->toPlainText().isEmpty());
-    EXPECT_EQ(form->PaginaActiva(), 12);
-}
-
 } // namespace
 } // namespace pordane::testing

@@ -1,8 +1,14 @@
 // The listening-processes page: header, fixed column sections, memo, button.
 #include "support/MainFormFixture.h"
 
+#include "LoopbackEndpoint.h"
+
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QStringList>
+
+#include <unistd.h>
 
 namespace pordane::testing {
 namespace {
@@ -33,6 +39,47 @@ TEST_F(ProcessesPage, StaticContentsAsDesigned)
     EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_GE(memo->y(), header->y() + header->height());
+}
+
+// The line of MemoProcesos for a TCP port, split into its columns.
+QStringList lineForPort(const QPlainTextEdit& memo, uint16_t port)
+{
+    for (const QString& line : memo.toPlainText().split(QLatin1Char('\n'))) {
+        const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (fields.size() >= 4 && fields[1] == QString::number(port) && fields[2] == QStringLiteral("TCP"))
+            return fields;
+    }
+    return {};
+}
+
+TEST_F(ProcessesPage, ListaProcesosAndActualizarListOurOwnListeningSocket)
+{
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    auto* memo = find<QPlainTextEdit>("MemoProcesos");
+    ASSERT_NE(memo, nullptr);
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+    // Columns of characters line up under the header only in a fixed-pitch font.
+    EXPECT_TRUE(QFontInfo(memo->font()).fixedPitch());
+
+    uint16_t first = 0;
+    platform::Socket firstListener = netdiagtest::listenOn("127.0.3.210", 4, first);
+    clickNav(1, 1);
+    EXPECT_EQ(form->PaginaActiva(), 12);
+    EXPECT_EQ(currentPage()->objectName().toStdString(), "TabProcesosPuertos");
+    const QStringList fields = lineForPort(*memo, first);
+    ASSERT_EQ(fields.size(), 4) << memo->toPlainText().toStdString();
+    EXPECT_EQ(fields[0], QString::number(::getpid()));
+    EXPECT_EQ(fields[3], QStringLiteral("gui_tests"));
+
+    // "Actualizar" shows a socket opened since, and drops one closed since.
+    uint16_t second = 0;
+    platform::Socket secondListener = netdiagtest::listenOn("127.0.3.210", 4, second);
+    firstListener.close();
+    click("BotonProcesosRefrescar");
+    EXPECT_EQ(lineForPort(*memo, second).size(), 4);
+    EXPECT_TRUE(lineForPort(*memo, first).isEmpty());
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 } // namespace

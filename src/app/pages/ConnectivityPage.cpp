@@ -2,6 +2,7 @@
 #include "app/pages/ConnectivityPage.h"
 
 #include "app/pages/PageKit.h"
+#include "widgets/BusyIndicator.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -61,9 +62,12 @@ ConnectivityPage buildConnectivityPage(QWidget* parent)
     c.LabelCicloError =
         colouredValue(box, QStringLiteral("LabelCicloError"), QStringLiteral("0"), QRect(110, 78, 80, 16), QColor(255, 0, 0));
 
-    c.ProgressConectividad = new QWidget(box);
+    c.ProgressConectividad = new widgets::BusyIndicator(box);
     c.ProgressConectividad->setObjectName(QStringLiteral("ProgressConectividad"));
     c.ProgressConectividad->setGeometry(box->width() - 16 - 80, 19, 80, 80);
+    c.ProgressConectividad->setInterval(100);
+    // Visible at design; it turns only while it is shown.
+    c.ProgressConectividad->start();
     return c;
 }
 

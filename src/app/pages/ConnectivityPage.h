@@ -6,6 +6,10 @@ class QLabel;
 class QTreeWidget;
 class QWidget;
 
+namespace pordane::widgets {
+class BusyIndicator;
+} // namespace pordane::widgets
+
 namespace pordane::app::pages {
 
 // Columns of ListaServidoresConectividad; ConColNum is a hidden cell that
@@ -24,8 +28,7 @@ struct ConnectivityPage {
     QLabel* LabelCicloOk = nullptr;
     QLabel* LabelErrores = nullptr;
     QLabel* LabelCicloError = nullptr;
-    // Stand-in for the circular busy indicator, which comes with its own control.
-    QWidget* ProgressConectividad = nullptr;
+    widgets::BusyIndicator* ProgressConectividad = nullptr;
 };
 
 ConnectivityPage buildConnectivityPage(QWidget* parent);

@@ -4,6 +4,7 @@
 
 #include "app/pages/PageKit.h"
 
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,6 +42,11 @@ ProcessesPage buildProcessesPage(QWidget* parent)
     p.MemoProcesos->setObjectName(QStringLiteral("MemoProcesos"));
     p.MemoProcesos->setGeometry(8, 52, PageWidth - 16, 292);
     p.MemoProcesos->setReadOnly(true);
+    // The lines are laid out in columns of characters under the header sections.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setStyleHint(QFont::Monospace);
+    fixed.setPointSize(8);
+    p.MemoProcesos->setFont(fixed);
     p.MemoProcesos->setLineWrapMode(QPlainTextEdit::NoWrap);
     p.MemoProcesos->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     p.MemoProcesos->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -2,26 +2,14 @@
 #include "app/pages/SpeedPage.h"
 
 #include "app/pages/PageKit.h"
+#include "widgets/Scope.h"
+#include "widgets/SpeedMeter.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QTreeWidget>
 
 namespace pordane::app::pages {
-
-namespace {
-
-QWidget* makePlaceholder(QWidget* parent, const QString& name, const QRect& geometry)
-{
-    auto* w = new QWidget(parent);
-    w->setObjectName(name);
-    w->setGeometry(geometry);
-    w->setAttribute(Qt::WA_StyledBackground, true);
-    w->setStyleSheet(QStringLiteral("#%1 { background: #000000; border: 1px solid #808080; }").arg(name));
-    return w;
-}
-
-} // namespace
 
 SpeedPage buildSpeedPage(QWidget* parent)
 {
@@ -45,9 +33,12 @@ SpeedPage buildSpeedPage(QWidget* parent)
     s.ProgressBar2 = makeGauge(page, QStringLiteral("ProgressBar2"), QRect(8, 162, PageWidth - 16, 16),
                                QColor(0x20, 0xc0, 0x20), QColor(Qt::black));
 
-    s.Scope1 = makePlaceholder(page, QStringLiteral("Scope1"), QRect(8, 186, 362, 112));
-    s.SpeedMeter = makePlaceholder(page, QStringLiteral("SpeedMeter"), QRect(385, 182, 124, 120));
-    s.SpeedMeter->setStyleSheet(QString());
+    s.Scope1 = new widgets::Scope(page);
+    s.Scope1->setObjectName(QStringLiteral("Scope1"));
+    s.Scope1->setGeometry(8, 186, 362, 112);
+    s.SpeedMeter = new widgets::SpeedMeter(page);
+    s.SpeedMeter->setObjectName(QStringLiteral("SpeedMeter"));
+    s.SpeedMeter->setGeometry(385, 182, 124, 120);
 
     s.LabelResultados = makeLabel(page, QStringLiteral("LabelResultados"), QStringLiteral("Resultados del Test:"),
                                   QRect(8, 308, 200, 16), true);

@@ -7,6 +7,11 @@ class QProgressBar;
 class QTreeWidget;
 class QWidget;
 
+namespace pordane::widgets {
+class Scope;
+class SpeedMeter;
+} // namespace pordane::widgets
+
 namespace pordane::app::pages {
 
 // Columns of ListaServidoresSpeed.
@@ -18,10 +23,8 @@ struct SpeedPage {
     QTreeWidget* ListaServidoresSpeed = nullptr;
     QLabel* LabelInfoSpeed = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
-    // Stand-ins for the strip chart and the round gauge, which come with their
-    // own controls; they keep the designer names and geometry.
-    QWidget* Scope1 = nullptr;
-    QWidget* SpeedMeter = nullptr;
+    widgets::Scope* Scope1 = nullptr;
+    widgets::SpeedMeter* SpeedMeter = nullptr;
     QLabel* LabelResultados = nullptr;
     QLabel* LabelVelocidadDescarga = nullptr;
     QLabel* LabelDownload = nullptr;

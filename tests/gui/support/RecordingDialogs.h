@@ -5,6 +5,7 @@
 #include "views/Dialogs.h"
 
 #include <deque>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,12 @@ namespace pordane::testing {
 
 class RecordingDialogs final : public views::Dialogs {
 public:
-    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void showMessage(const std::string& text) override
+    {
+        messages.push_back(text);
+        if (!throwOn.empty() && text == throwOn)
+            throw std::runtime_error("fallo al mostrar: " + text);
+    }
     bool askYesNo(const std::string& text) override
     {
         questions.push_back(text);
@@ -26,6 +32,8 @@ public:
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     std::deque<bool> answers;
+    // Showing exactly this text throws, as an error inside a handler would.
+    std::string throwOn;
 };
 
 } // namespace pordane::testing
