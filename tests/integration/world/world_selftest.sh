@@ -61,10 +61,20 @@ status=$?
 if [ "$status" -eq 0 ]; then ok "probe inside the world"; else fail "probe inside the world (status $status)"; fi
 nothing_left "first run"
 
-# 2. A second run, whose command fails: its status comes back, nothing stays.
-in_world sh -c 'test -d "$WINEPREFIX" && exit 7'
+# 2. A second run, whose command fails after stopping one portal server (in
+#    the run's own PID namespace): its status comes back, the stopped
+#    stand-in is named, nothing stays.
+in_world sh -c 'test -d "$WINEPREFIX" || exit 1
+  [ "$PORDANE_WORLD_NETNS" = 1 ] && pkill -f "pyftpd_server.py --address 127.0.0.4[1]"
+  exit 7' 2>"$scratch/second.log"
 status=$?
 if [ "$status" -eq 7 ]; then ok "the command's exit status is passed on"; else fail "exit status $status, wanted 7"; fi
+if grep -q "no longer listening when the command ended: 127.0.0.41:21$" "$scratch/second.log" \
+   || ! unshare --net --pid --fork --mount-proc true 2>/dev/null; then
+  ok "a stand-in that stopped during the run is named"
+else
+  fail "a stand-in that stopped during the run is named:"; cat "$scratch/second.log"
+fi
 nothing_left "second run"
 
 # 3. Stopped from outside while the command runs: by SIGTERM to the script,
