@@ -99,5 +99,27 @@ for how in TERM INT; do
   nothing_left "after SIG$how"
 done
 
+# 4. Without root: a user namespace on top, pyftpdlib everywhere. Checked as
+#    "nobody" where it can reach this build and may make user namespaces.
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups env HOME=/nonexistent "$@"; }
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null \
+   && as_nobody test -x "$build/tests/support/world/make_demo_prefix" -a -r "$world" -a -x "$catalogue_probe" \
+   && as_nobody unshare --net --pid --fork --mount-proc --map-root-user true 2>/dev/null; then
+  mkdir "$scratch/nobody" && chown 65534:65534 "$scratch/nobody"
+  as_nobody TMPDIR="$scratch/nobody" "$world" --build-dir "$build" -- \
+    bash "$here/world_probe.sh" "$catalogue_probe" "$version" >"$scratch/nobody.log" 2>&1
+  status=$?
+  if [ "$status" -eq 0 ]; then
+    ok "probe inside a world made without root"
+  else
+    fail "probe inside a world made without root (status $status):"; grep -v '^ok' "$scratch/nobody.log"
+  fi
+  if [ -z "$(ls -A "$scratch/nobody")" ]; then ok "without root: no folder left"; else fail "without root: folder left"; fi
+  rmdir "$scratch/nobody"
+  wait_for 5 no_process_mentions "$scratch/nobody" && ok "without root: no process left" || fail "without root: processes left"
+else
+  echo "skip - no world without root here (not root, no setpriv, build not reachable or no user namespaces)"
+fi
+
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]
