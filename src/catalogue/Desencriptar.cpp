@@ -1,5 +1,7 @@
 #include "catalogue/Desencriptar.h"
 
+#include "platform/TextEncoding.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -15,24 +17,6 @@ std::string printable(const std::string& group)
     return out;
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
@@ -49,19 +33,6 @@ void checkSurrogates(const std::u16string& units)
     }
 }
 
-std::string toUtf8(const std::u16string& units)
-{
-    std::string out;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        if (isHighSurrogate(units[i])) {
-            appendUtf8(out, 0x10000 + ((static_cast<std::uint32_t>(units[i]) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            appendUtf8(out, units[i]);
-        }
-    }
-    return out;
-}
 
 } // namespace
 
@@ -92,7 +63,7 @@ std::string Desencriptar(const std::string& cadena, std::int32_t FactorEncriptac
     if (close == std::u16string::npos)
         return {};
     units.resize(close);
-    return toUtf8(units);
+    return platform::utf16ToUtf8(units);
 }
 
 } // namespace pordane::catalogue

@@ -46,7 +46,7 @@ def load_accounts_json(path, root):
 def validate(accounts):
     seen = set()
     for a in accounts:
-        if not a.user or any(c in a.user for c in "/\\\n\r\0 "):
+        if a.user in ("", ".", "..") or any(c in a.user for c in "/\\\n\r\0 :"):
             raise ValueError("invalid user name %r" % a.user)
         if a.user in seen:
             raise ValueError("duplicate user %r" % a.user)

@@ -1,0 +1,32 @@
+#include "app/PordaneApplication.h"
+
+#include "views/Dialogs.h"
+#include "widgets/PordaneStyle.h"
+
+#include <exception>
+
+namespace pordane::app {
+
+PordaneApplication::PordaneApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool PordaneApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        if (m_dialogs)
+            m_dialogs->showMessage(e.what());
+    } catch (...) {
+        if (m_dialogs)
+            m_dialogs->showMessage("Error desconocido");
+    }
+    return false;
+}
+
+void prepareApplication()
+{
+    widgets::applyPordaneStyle();
+    QApplication::setApplicationName(QStringLiteral("Pordane"));
+}
+
+} // namespace pordane::app

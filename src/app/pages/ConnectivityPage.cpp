@@ -1,0 +1,70 @@
+// Connectivity page contents.
+#include "app/pages/ConnectivityPage.h"
+
+#include "app/pages/PageKit.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QTreeWidget>
+
+namespace pordane::app::pages {
+
+namespace {
+
+QLabel* colouredValue(QWidget* parent, const QString& name, const QString& text, const QRect& r, const QColor& c)
+{
+    QLabel* l = makeLabel(parent, name, text, r, true);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, c);
+    l->setPalette(pal);
+    return l;
+}
+
+} // namespace
+
+ConnectivityPage buildConnectivityPage(QWidget* parent)
+{
+    ConnectivityPage c;
+    c.TabTestConexion = makePage(parent, QStringLiteral("TabTestConexion"));
+    QWidget* page = c.TabTestConexion;
+    c.PanelTituloConexion =
+        makeHeaderStrip(page, QStringLiteral("PanelTituloConexion"), QStringLiteral("Comprobar Conectividad al FTP:"));
+
+    c.ListaServidoresConectividad = makeReportList(page, QStringLiteral("ListaServidoresConectividad"),
+                                                   {{QStringLiteral("Servidor"), 200},
+                                                    {QStringLiteral("Estado"), 120},
+                                                    {QStringLiteral("Descarga"), 90},
+                                                    {QStringLiteral("Subida"), 90},
+                                                    {QString(), 0}},
+                                                   QRect(6, 32, PageWidth - 12, 200));
+
+    c.LabelInfoConectividad = makeLabel(page, QStringLiteral("LabelInfoConectividad"),
+                                        QStringLiteral("Realizando test..."), QRect(8, 240, PageWidth - 16, 16), true);
+    c.LabelInfoConectividad->setAlignment(Qt::AlignCenter);
+
+    c.PanelCiclos = new QFrame(page);
+    c.PanelCiclos->setObjectName(QStringLiteral("PanelCiclos"));
+    c.PanelCiclos->setFrameShape(QFrame::StyledPanel);
+    c.PanelCiclos->setFrameShadow(QFrame::Sunken);
+    c.PanelCiclos->setGeometry(8, 264, PageWidth - 16, 118);
+    QWidget* box = c.PanelCiclos;
+
+    c.LabelRealizadoTest = makeLabel(box, QStringLiteral("LabelRealizadoTest"), QStringLiteral("Realizado test:"),
+                                     QRect(16, 18, 90, 16));
+    c.LabelInfoCiclo =
+        colouredValue(box, QStringLiteral("LabelInfoCiclo"), QStringLiteral("0/20"), QRect(110, 18, 80, 16), QColor(0, 0, 128));
+    c.LabelCorrectos =
+        makeLabel(box, QStringLiteral("LabelCorrectos"), QStringLiteral("Correctos:"), QRect(16, 48, 90, 16));
+    c.LabelCicloOk =
+        colouredValue(box, QStringLiteral("LabelCicloOk"), QStringLiteral("0"), QRect(110, 48, 80, 16), QColor(0, 128, 0));
+    c.LabelErrores = makeLabel(box, QStringLiteral("LabelErrores"), QStringLiteral("Errores:"), QRect(16, 78, 90, 16));
+    c.LabelCicloError =
+        colouredValue(box, QStringLiteral("LabelCicloError"), QStringLiteral("0"), QRect(110, 78, 80, 16), QColor(255, 0, 0));
+
+    c.ProgressConectividad = new QWidget(box);
+    c.ProgressConectividad->setObjectName(QStringLiteral("ProgressConectividad"));
+    c.ProgressConectividad->setGeometry(box->width() - 16 - 80, 19, 80, 80);
+    return c;
+}
+
+} // namespace pordane::app::pages

@@ -1,0 +1,810 @@
+#include "ftp/FTPClient.h"
+
+#include "ftp/PassiveAddress.h"
+#include "ftp/SingleByteText.h"
+#include "platform/Pump.h"
+#include "platform/SocketIO.h"
+#include "pordane/BuildConfig.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace pordane::ftp {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using platform::NetError;
+using namespace std::chrono_literals;
+
+bool isOneOf(int code, std::initializer_list<int> codes)
+{
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+FtpError::Kind kindOf(const NetError& e)
+{
+    switch (e.kind()) {
+    case NetError::Kind::ConnectTimeout:
+        return FtpError::Kind::ConnectTimeout;
+    case NetError::Kind::ReadTimeout:
+        return FtpError::Kind::ReadTimeout;
+    case NetError::Kind::Closed:
+        return FtpError::Kind::ConnectionClosed;
+    case NetError::Kind::Resolve:
+    case NetError::Kind::Socket:
+        break;
+    }
+    return FtpError::Kind::Socket;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Marks the client busy for the length of one operation, so a nested Abort()
+// can tell a transfer from a plain command.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
+    ~BusyScope() { m_flag = m_previous; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_previous;
+};
+
+// A short, printable excerpt of untrusted server text for an error message.
+std::string excerpt(const std::string& text)
+{
+    std::string out;
+    for (char c : text.substr(0, 80))
+        out += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
+    return out;
+}
+
+// A name holding CR or LF would smuggle a second command onto the wire.
+void checkCommandText(const std::string& command)
+{
+    if (command.find_first_of("\r\n") != std::string::npos)
+        throw FtpError(FtpError::Kind::Protocol, "Nombre no válido: contiene un salto de línea");
+}
+
+} // namespace
+
+std::string FtpReply::text() const
+{
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i)
+            out += '\n';
+        out += lines[i];
+    }
+    return out;
+}
+
+FTPClient::FTPClient() : ClientName(std::string("Pordane ") + config::AppVersion), m_block(BlockSize) {}
+
+FTPClient::~FTPClient() = default;
+
+void FTPClient::setObserver(FTPObserver* observer)
+{
+    m_observer = observer;
+    m_work.setObserver(observer);
+}
+
+bool FTPClient::SupportsFeature(const std::string& name) const
+{
+    for (const std::string& line : m_capabilities) {
+        const auto start = line.find_first_not_of(" \t");
+        if (start == std::string::npos)
+            continue;
+        const auto end = line.find_first_of(" \t", start);
+        const std::string word = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (word.size() == name.size() &&
+            std::equal(word.begin(), word.end(), name.begin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+            }))
+            return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- control
+
+void FTPClient::status(FtpStatus s, const std::string& text)
+{
+    if (m_observer)
+        m_observer->OnStatus(s, text);
+}
+
+void FTPClient::requireConnected() const
+{
+    if (!m_control.valid())
+        throw FtpError(FtpError::Kind::NotConnected, "No hay conexión con el servidor FTP");
+}
+
+void FTPClient::closeControl()
+{
+    m_control.close();
+    releaseData();
+    m_inBuf.clear();
+    m_inPos = 0;
+}
+
+void FTPClient::failControl(FtpError::Kind kind, const std::string& what, int code)
+{
+    closeControl();
+    throw FtpError(kind, what, code);
+}
+
+void FTPClient::controlNetError(const NetError& e)
+{
+    if (e.kind() == NetError::Kind::Closed)
+        failControl(FtpError::Kind::ConnectionClosed, std::string("El servidor ha cerrado la conexión: ") + e.what());
+    failControl(kindOf(e), e.what());
+}
+
+void FTPClient::dataNetError(const NetError& e)
+{
+    if (e.kind() == NetError::Kind::Closed)
+        throw FtpError(FtpError::Kind::Socket, std::string("Conexión de datos cerrada: ") + e.what());
+    throw FtpError(kindOf(e), e.what());
+}
+
+std::string FTPClient::encode(const std::string& text) const
+{
+    return m_utf8 ? text : utf8ToLatin1(text);
+}
+
+std::string FTPClient::decode(const std::string& bytes) const
+{
+    return m_utf8 ? bytes : latin1ToUtf8(bytes);
+}
+
+void FTPClient::writeCommand(const std::string& command)
+{
+    requireConnected();
+    checkCommandText(command);
+    const std::string wire = encode(command) + "\r\n";
+    try {
+        platform::sendAll(m_control, wire.data(), wire.size(), ReadTimeout);
+    } catch (const NetError& e) {
+        controlNetError(e);
+    }
+}
+
+std::string FTPClient::readLine(Clock::time_point deadline)
+{
+    for (;;) {
+        const auto newline = m_inBuf.find('\n', m_inPos);
+        if (newline != std::string::npos) {
+            std::string line = m_inBuf.substr(m_inPos, newline - m_inPos);
+            m_inPos = newline + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.size() > MaxReplyLine)
+                failControl(FtpError::Kind::Protocol, "Línea de respuesta demasiado larga");
+            return line;
+        }
+        if (m_inBuf.size() - m_inPos > MaxReplyLine)
+            failControl(FtpError::Kind::Protocol, "Línea de respuesta demasiado larga");
+        m_inBuf.erase(0, m_inPos);
+        m_inPos = 0;
+
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            failControl(FtpError::Kind::ReadTimeout, "Tiempo de espera agotado esperando la respuesta del servidor");
+        char chunk[16 * 1024];
+        size_t n = 0;
+        try {
+            n = platform::receiveSome(m_control, chunk, sizeof chunk, left);
+        } catch (const NetError& e) {
+            if (e.kind() == NetError::Kind::ReadTimeout)
+                failControl(FtpError::Kind::ReadTimeout, "Tiempo de espera agotado esperando la respuesta del servidor");
+            controlNetError(e);
+        }
+        if (n == 0)
+            failControl(FtpError::Kind::ConnectionClosed, "El servidor ha cerrado la conexión");
+        m_inBuf.append(chunk, n);
+    }
+}
+
+FtpReply FTPClient::readReply()
+{
+    requireConnected();
+    // Bounds the whole reply, blank lines included, so a server that never
+    // ends a multi-line reply cannot make us read (or store) forever.
+    size_t lineCount = 0;
+    size_t byteCount = 0;
+    auto next = [&] {
+        std::string line = readLine(Clock::now() + ReadTimeout);
+        byteCount += line.size() + 1;
+        if (++lineCount > MaxReplyLines || byteCount > MaxReplyBytes)
+            failControl(FtpError::Kind::Protocol, "Respuesta del servidor demasiado larga");
+        return line;
+    };
+
+    std::string first;
+    do
+        first = next();
+    while (first.empty());
+
+    // "ddd text" ends a reply at once, "ddd-text" opens a multi-line one.
+    const bool digits = first.size() >= 3 && std::isdigit(static_cast<unsigned char>(first[0])) &&
+                        std::isdigit(static_cast<unsigned char>(first[1])) &&
+                        std::isdigit(static_cast<unsigned char>(first[2]));
+    const int code = digits ? std::stoi(first.substr(0, 3)) : 0;
+    if (!digits || code < 100 || code > 599 || (first.size() > 3 && first[3] != ' ' && first[3] != '-'))
+        failControl(FtpError::Kind::Protocol, "Respuesta no válida del servidor: " + excerpt(first));
+
+    FtpReply reply;
+    reply.code = code;
+    reply.lines.push_back(decode(first.size() > 4 ? first.substr(4) : std::string()));
+    if (first.size() > 3 && first[3] == '-') {
+        const std::string prefix = first.substr(0, 3);
+        for (;;) {
+            std::string line = next();
+            if (line.empty())
+                continue;
+            // The reply ends at "ddd text" with the same code; a bare "ddd" is taken as that too.
+            if (line.compare(0, 3, prefix) == 0 && (line.size() == 3 || line[3] == ' ')) {
+                reply.lines.push_back(decode(line.size() > 4 ? line.substr(4) : std::string()));
+                break;
+            }
+            // Some servers repeat "ddd-" on every line; drop it so FEAT lines read alike.
+            if (line.size() > 3 && line.compare(0, 3, prefix) == 0 && line[3] == '-')
+                line.erase(0, 4);
+            reply.lines.push_back(decode(line));
+        }
+    }
+    m_lastReply = reply;
+    return reply;
+}
+
+FtpReply FTPClient::sendCommand(const std::string& command)
+{
+    writeCommand(command);
+    return readReply();
+}
+
+FtpReply FTPClient::expect(FtpReply reply, std::initializer_list<int> accepted)
+{
+    if (!isOneOf(reply.code, accepted))
+        throw FtpError(FtpError::Kind::Protocol, std::to_string(reply.code) + " " + reply.text(), reply.code);
+    return reply;
+}
+
+bool FTPClient::inputPending(std::chrono::milliseconds wait)
+{
+    return m_inPos < m_inBuf.size() || platform::readableWithin(m_control, wait);
+}
+
+std::chrono::milliseconds FTPClient::connectLimit() const
+{
+    return ConnectTimeout.count() > 0 ? ConnectTimeout : platform::DefaultConnectTimeout;
+}
+
+std::string FTPClient::typeCommand() const
+{
+    return TransferType == FtpTransferType::ASCII ? "TYPE A" : "TYPE I";
+}
+
+// ---------------------------------------------------------------- connect
+
+void FTPClient::resetState()
+{
+    closeControl();
+    m_greeting.clear();
+    m_capabilities.clear();
+    m_systemType.clear();
+    m_lastReply = {};
+    m_utf8 = false;
+    m_abortFlag = false;
+}
+
+void FTPClient::Connect()
+{
+    BusyScope busy(m_busy);
+    if (m_control.valid())
+        throw FtpError(FtpError::Kind::Socket, "La conexión con el servidor ya está abierta");
+    // A server that drops the connection on HOST gets one more try without it;
+    // the setting itself is untouched, so the next Connect sends HOST again.
+    if (connectOnce(UseHOST) == HostStep::Dropped)
+        connectOnce(false);
+}
+
+FTPClient::HostStep FTPClient::connectOnce(bool useHost)
+{
+    resetState();
+    status(FtpStatus::Resolving, "Resolviendo " + Host);
+    platform::IPv4 address;
+    try {
+        address = platform::resolveIPv4(Host, HostResolver);
+        status(FtpStatus::Connecting, "Conectando a " + address.text());
+        m_control = platform::connectTcp(address, Port, connectLimit());
+        m_peer = platform::peerAddress(m_control);
+    } catch (const NetError& e) {
+        closeControl();
+        throw FtpError(kindOf(e), e.what());
+    }
+    status(FtpStatus::Connected, "Conectado a " + address.text());
+
+    bool greeted = false;
+    try {
+        // "120 Service ready in nnn minutes" comes before the real "220".
+        FtpReply greeting = readReply();
+        if (greeting.code / 100 == 1)
+            greeting = readReply();
+        expect(greeting, {220});
+        m_greeting = greeting.lines.front();
+        greeted = true;
+
+        if (useHost) {
+            // RFC 7151: an address literal travels in brackets.
+            const auto literal = platform::IPv4::parse(Host);
+            const std::string argument = literal && *literal == m_peer ? "[" + Host + "]" : Host;
+            try {
+                sendCommand("HOST " + argument); // any reply will do
+            } catch (const FtpError& e) {
+                if (e.kind() != FtpError::Kind::ConnectionClosed)
+                    throw;
+                closeControl();
+                return HostStep::Dropped;
+            }
+        }
+        if (AutoLogin)
+            login();
+        if (AutoFEAT)
+            negotiateFeatures();
+        expect(sendCommand(typeCommand()), {200});
+        const FtpReply syst = sendCommand("SYST");
+        m_systemType = syst.code == 500 ? "Unknown" : syst.lines.front();
+        expect(sendCommand(typeCommand()), {200});
+    } catch (...) {
+        if (greeted && m_control.valid())
+            quitQuietly();
+        closeControl();
+        throw;
+    }
+    status(FtpStatus::LoggedIn, "Conexión establecida");
+    return HostStep::Done;
+}
+
+void FTPClient::login()
+{
+    const FtpReply user = expect(sendCommand("USER " + Username), {230, 232, 331});
+    if (user.code != 331)
+        return;
+    const FtpReply pass = expect(sendCommand("PASS " + Password), {230, 332});
+    // 332 asks for an account, which is never configured.
+    if (pass.code == 332)
+        throw FtpError(FtpError::Kind::Protocol, std::to_string(pass.code) + " " + pass.text(), pass.code);
+}
+
+void FTPClient::negotiateFeatures()
+{
+    // "211-Features:" / " MLST type*;size*;" / " UTF8" / "211 End"
+    const FtpReply feat = sendCommand("FEAT");
+    if ((feat.code == 211 || feat.code == 221) && feat.lines.size() > 2)
+        m_capabilities.assign(feat.lines.begin() + 1, feat.lines.end() - 1);
+    if (SupportsFeature("CLNT"))
+        sendCommand("CLNT " + ClientName);
+    if (SupportsFeature("UTF8"))
+        m_utf8 = true;
+}
+
+void FTPClient::quitQuietly()
+{
+    try {
+        writeCommand("QUIT");
+        if (inputPending(100ms))
+            readReply();
+    } catch (const FtpError&) {
+        // The connection is being closed because of an earlier error; that one is reported.
+    }
+}
+
+// ---------------------------------------------------------------- commands
+
+void FTPClient::ChangeDir(const std::string& directory)
+{
+    BusyScope busy(m_busy);
+    requireConnected();
+    expect(sendCommand("CWD " + directory), {200, 250, 257});
+}
+
+void FTPClient::Delete(const std::string& remoteName)
+{
+    BusyScope busy(m_busy);
+    requireConnected();
+    expect(sendCommand("DELE " + remoteName), {200, 250, 257});
+}
+
+void FTPClient::Rename(const std::string& oldName, const std::string& newName)
+{
+    BusyScope busy(m_busy);
+    requireConnected();
+    expect(sendCommand("RNFR " + oldName), {350});
+    expect(sendCommand("RNTO " + newName), {250});
+}
+
+void FTPClient::Abort()
+{
+    // In the middle of a plain command an ABOR would shift every later reply
+    // by one; only transfers (and an idle client) can be aborted.
+    if (m_busy && !m_inTransfer)
+        return;
+    if (!m_control.valid()) {
+        releaseData();
+        return;
+    }
+    if (m_inTransfer) {
+        abortTransfer();
+        return;
+    }
+    BusyScope busy(m_busy);
+    writeCommand("ABOR");
+    readReply();
+}
+
+void FTPClient::abortTransfer()
+{
+    // One ABOR per transfer: a second one would add a reply step H never reads.
+    if (m_abortFlag)
+        return;
+    // Flag first: closing the data connection wakes the transfer loop, which
+    // must then take the close for an abort, and step H must read its replies.
+    m_abortFlag = true;
+    std::exception_ptr failure;
+    try {
+        writeCommand("ABOR");
+    } catch (const FtpError&) {
+        failure = std::current_exception();
+    }
+    releaseData();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void FTPClient::Disconnect()
+{
+    if (!m_control.valid())
+        return;
+    BusyScope busy(m_busy);
+    status(FtpStatus::Disconnecting, "Desconectando");
+    std::exception_ptr failure;
+    try {
+        writeCommand("QUIT");
+        if (inputPending(100ms)) {
+            try {
+                readReply();
+            } catch (const FtpError&) {
+                // Any answer, or none, ends the session the same way.
+            }
+        }
+    } catch (const FtpError&) {
+        failure = std::current_exception();
+    }
+    closeControl();
+    status(FtpStatus::Disconnected, "Desconectado");
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+bool FTPClient::Connected()
+{
+    // A server that hung up is noticed here without sending anything.
+    if (m_control.valid() && !m_busy && m_inPos >= m_inBuf.size() && platform::peerHasClosed(m_control))
+        closeControl();
+    return m_control.valid();
+}
+
+// ---------------------------------------------------------------- data connections
+
+FTPClient::DataTarget FTPClient::preparePassive(const std::string& transferCommand)
+{
+    if (SupportsFeature("PRET"))
+        sendCommand("PRET " + transferCommand); // any reply will do
+    const FtpReply pasv = expect(sendCommand("PASV"), {227});
+    const auto endpoint = parsePasvReply(pasv.lines.front());
+    if (!endpoint)
+        throw FtpError(FtpError::Kind::Protocol, "Respuesta PASV no válida: 227 " + excerpt(pasv.lines.front()), 227);
+    return DataTarget{passiveTarget(endpoint->address, m_peer), endpoint->port};
+}
+
+void FTPClient::openPassive(const DataTarget& target)
+{
+    try {
+        m_data = platform::connectTcp(target.address, target.port, connectLimit());
+    } catch (const NetError& e) {
+        dataNetError(e);
+    }
+}
+
+void FTPClient::prepareActive()
+{
+    try {
+        const platform::IPv4 local = platform::localAddress(m_control);
+        platform::ListeningSocket listening = platform::listenTcp(local, 0);
+        m_listener = std::move(listening.sock);
+        std::string argument = local.text();
+        std::replace(argument.begin(), argument.end(), '.', ',');
+        argument += "," + std::to_string(listening.port >> 8) + "," + std::to_string(listening.port & 0xFF);
+        expect(sendCommand("PORT " + argument), {200});
+    } catch (const NetError& e) {
+        dataNetError(e);
+    }
+}
+
+void FTPClient::acceptActive()
+{
+    try {
+        m_data = platform::acceptTcp(m_listener, ListenTimeout);
+    } catch (const NetError& e) {
+        if (m_abortFlag)
+            return;
+        dataNetError(e);
+    }
+    m_listener.close();
+}
+
+void FTPClient::releaseData()
+{
+    m_data.close();
+    m_listener.close();
+}
+
+// ---------------------------------------------------------------- transfers
+
+void FTPClient::runTransfer(const std::function<void(bool& commandSent)>& body)
+{
+    struct TransferScope {
+        bool& flag;
+        explicit TransferScope(bool& f) : flag(f) { flag = true; }
+        ~TransferScope() { flag = false; }
+    } inTransfer(m_inTransfer);
+
+    m_abortFlag = false;
+    status(FtpStatus::TransferStarting, "Iniciando transferencia");
+    bool commandSent = false;
+    std::exception_ptr failure;
+    try {
+        body(commandSent);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // Step H only makes sense once the server has the transfer command;
+    // before that there is no final reply to wait for.
+    if (commandSent && m_control.valid())
+        finishTransfer(); // its own error, if any, replaces the transfer's
+    else
+        releaseData();
+    if (m_abortFlag)
+        throw FtpError(FtpError::Kind::Aborted, "Transferencia cancelada");
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void FTPClient::finishTransfer()
+{
+    releaseData();
+    // A refused transfer (e.g. "450 File unavailable" to RETR) has no final reply.
+    if (m_lastReply.code >= 300) {
+        status(FtpStatus::TransferAborted, "Transferencia cancelada");
+        return;
+    }
+    status(FtpStatus::TransferComplete, "Transferencia completada");
+    if (!m_abortFlag) {
+        expect(readReply(), {226, 225, 250});
+        return;
+    }
+    // After ABOR servers answer in either order: the transfer's own end
+    // ("426 Transfer aborted" or "226 Transfer complete") then the ABOR reply
+    // ("226"/"225"), or a 225/250 alone when nothing was running any more.
+    const FtpReply first = expect(readReply(), {225, 226, 250, 426, 450, 451, 425, 550, 552});
+    if (isOneOf(first.code, {226, 426, 450, 451, 425, 550}))
+        expect(readReply(), {226, 225});
+    if (first.code == 226 && inputPending(10ms))
+        expect(readReply(), {226, 426, 450, 451, 425, 550});
+    status(FtpStatus::TransferAborted, "Transferencia cancelada");
+}
+
+void FTPClient::download(const std::string& command, const Sink& sink)
+{
+    checkCommandText(command);
+    runTransfer([&](bool& commandSent) {
+        if (Passive) {
+            openPassive(preparePassive(command));
+            writeCommand(command);
+            commandSent = true;
+            // 450 (file busy) is accepted in passive mode: no data, no error.
+            const FtpReply reply = expect(readReply(), {125, 150, 154, 450});
+            if (reply.code == 450)
+                return;
+        } else {
+            prepareActive();
+            writeCommand(command);
+            commandSent = true;
+            expect(readReply(), {125, 150, 154});
+            acceptActive();
+        }
+        receiveData(sink);
+    });
+}
+
+void FTPClient::receiveData(const Sink& sink)
+{
+    m_work.begin(WorkMode::wmRead, 0);
+    try {
+        int64_t total = 0;
+        for (;;) {
+            size_t n = 0;
+            try {
+                n = platform::receiveSome(m_data, m_block.data(), m_block.size(), TransferTimeout);
+            } catch (const NetError& e) {
+                // A reset or aborted data connection ends the data like a close
+                // does; so does our own Abort(), which closed the socket.
+                if (e.kind() == NetError::Kind::Closed || m_abortFlag)
+                    break;
+                dataNetError(e);
+            }
+            if (n == 0)
+                break;
+            if (!sink(m_block.data(), n)) {
+                abortTransfer();
+                break;
+            }
+            total += static_cast<int64_t>(n);
+            m_work.work(WorkMode::wmRead, total);
+            platform::pump();
+        }
+    } catch (...) {
+        m_work.end(WorkMode::wmRead);
+        throw;
+    }
+    m_work.end(WorkMode::wmRead);
+}
+
+void FTPClient::sendData(std::FILE* file, int64_t size)
+{
+    m_work.begin(WorkMode::wmWrite, size);
+    try {
+        int64_t total = 0;
+        while (m_data.valid()) {
+            const size_t n = std::fread(m_block.data(), 1, m_block.size(), file);
+            if (n == 0) {
+                if (std::ferror(file))
+                    throw FtpError(FtpError::Kind::File, "Error leyendo el archivo local");
+                break;
+            }
+            try {
+                platform::sendAll(m_data, m_block.data(), n, TransferTimeout);
+            } catch (const NetError& e) {
+                if (m_abortFlag)
+                    break;
+                dataNetError(e);
+            }
+            total += static_cast<int64_t>(n);
+            m_work.work(WorkMode::wmWrite, total);
+            platform::pump();
+        }
+    } catch (...) {
+        m_work.end(WorkMode::wmWrite);
+        throw;
+    }
+    m_work.end(WorkMode::wmWrite);
+}
+
+void FTPClient::Get(const std::string& remoteName, const std::string& localFile)
+{
+    BusyScope busy(m_busy);
+    // The local file is emptied before any traffic, so a failed download
+    // leaves it empty or with the bytes received so far.
+    std::error_code ignored;
+    std::filesystem::remove(localFile, ignored);
+    FilePtr file(std::fopen(localFile.c_str(), "wb"));
+    if (!file)
+        throw FtpError(FtpError::Kind::File, "No se puede crear el archivo local \"" + localFile + "\": " + std::strerror(errno));
+    // Blocks are large; stdio's own buffer would only add a copy.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    requireConnected();
+    download("RETR " + remoteName, [&](const char* data, size_t size) {
+        if (std::fwrite(data, 1, size, file.get()) != size)
+            throw FtpError(FtpError::Kind::File, "No se puede escribir el archivo local \"" + localFile + "\": " + std::strerror(errno));
+        return true;
+    });
+}
+
+void FTPClient::Put(const std::string& localFile, const std::string& remoteName)
+{
+    BusyScope busy(m_busy);
+    FilePtr file(std::fopen(localFile.c_str(), "rb"));
+    std::error_code error;
+    const auto size = file ? std::filesystem::file_size(localFile, error) : 0;
+    if (!file || error)
+        throw FtpError(FtpError::Kind::File, "No se puede abrir el archivo local \"" + localFile + "\"");
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    requireConnected();
+    const std::string command = "STOR " + remoteName;
+    checkCommandText(command);
+    runTransfer([&](bool& commandSent) {
+        if (Passive) {
+            const DataTarget target = preparePassive(command);
+            // The preliminary reply is read once the data connection is open.
+            writeCommand(command);
+            commandSent = true;
+            try {
+                openPassive(target);
+            } catch (const FtpError&) {
+                // Keep the conversation in step: the server answers STOR all the
+                // same. When that shows the server hung up, report that instead.
+                try {
+                    readReply();
+                } catch (const FtpError&) {
+                    if (!m_control.valid())
+                        throw;
+                }
+                throw;
+            }
+            expect(readReply(), {110, 125, 150});
+        } else {
+            prepareActive();
+            writeCommand(command);
+            commandSent = true;
+            expect(readReply(), {125, 150});
+            acceptActive();
+        }
+        sendData(file.get(), static_cast<int64_t>(size));
+        // Closing the data connection tells the server the file is complete.
+        releaseData();
+    });
+}
+
+void FTPClient::List()
+{
+    BusyScope busy(m_busy);
+    requireConnected();
+    m_listResult.clear();
+    const bool mlsd = UseMLSD && (SupportsFeature("MLSD") || SupportsFeature("MLST"));
+    std::string data;
+    bool tooLarge = false;
+    try {
+        download(mlsd ? "MLSD" : "LIST", [&](const char* bytes, size_t size) {
+            if (data.size() + size > MaxListingBytes) {
+                tooLarge = true;
+                return false;
+            }
+            data.append(bytes, size);
+            return true;
+        });
+    } catch (const FtpError& e) {
+        if (tooLarge && e.kind() == FtpError::Kind::Aborted)
+            throw FtpError(FtpError::Kind::Protocol, "El listado del servidor supera el tamaño admitido");
+        throw;
+    }
+    // MLSD is machine data in single bytes; LIST text follows the control encoding.
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < data.size()) {
+        auto end = data.find('\n', pos);
+        if (end == std::string::npos)
+            end = data.size();
+        std::string line = data.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(mlsd ? latin1ToUtf8(line) : decode(line));
+        pos = end + 1;
+    }
+    m_listResult = std::move(lines);
+}
+
+} // namespace pordane::ftp

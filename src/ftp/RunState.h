@@ -1,0 +1,29 @@
+// The run state of the main window that the FTP tests read and set.
+#pragma once
+
+#include <cstdint>
+
+namespace pordane::ftp {
+
+// Values of PaginaActiva that the progress events and the run dispatch know.
+namespace pagina {
+inline constexpr std::int32_t Ninguna = 0;
+inline constexpr std::int32_t Puertos = 1;
+inline constexpr std::int32_t Velocidad = 2;
+inline constexpr std::int32_t Permisos = 3;
+inline constexpr std::int32_t Conectividad = 5;
+inline constexpr std::int32_t Personal = 11;
+inline constexpr std::int32_t Procesos = 12;
+} // namespace pagina
+
+inline constexpr std::int32_t UnMegabyte = 1048576;
+
+struct RunState {
+    std::int32_t Tarea = 0;        // line of the permissions task list being run; 6 after a server
+    std::int32_t PaginaActiva = pagina::Ninguna;
+    std::uint8_t FTPTIPO = 1;      // read by nothing
+    std::uint8_t FTPMODO = 2;      // 1 active, anything else passive
+    std::int32_t SizeTest = 3 * UnMegabyte;
+};
+
+} // namespace pordane::ftp

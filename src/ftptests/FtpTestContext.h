@@ -1,0 +1,37 @@
+// What the three FTP test runs share: the session, the message boxes, the
+// run state, the server table and the source of the per-test identifier.
+#pragma once
+
+#include "catalogue/ServerTable.h"
+#include "ftp/FtpSession.h"
+#include "ftp/RunState.h"
+#include "ftptests/GeneraID.h"
+#include "views/Dialogs.h"
+
+#include <string>
+#include <vector>
+
+namespace pordane::ftptests {
+
+// A ticked line of CheckListServidores: its 0-based position (it stands for
+// entry position + 1 of the server table) and the text it shows.
+struct LineaMarcada {
+    int posicion = 0;
+    std::string texto;
+};
+
+struct FtpTestContext {
+    ftp::FtpSession& session;
+    views::Dialogs& dialogs;
+    ftp::RunState& run;
+    const catalogue::ServerTable& servidores;
+    IdSources ids = defaultIdSources();
+};
+
+// The identifier text of a fresh GeneraID value, the prefix of remote names.
+std::string nuevoPrefijo(FtpTestContext& ctx);
+
+// Entry n of the server table, where n is read back from a row's number cell.
+const catalogue::TSERVIDOR& servidorDeFila(const FtpTestContext& ctx, const std::string& numCell);
+
+} // namespace pordane::ftptests

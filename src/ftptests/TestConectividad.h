@@ -1,0 +1,30 @@
+// The connectivity test: per ticked server, twenty connect-upload-download-
+// delete cycles, counting the cycles that brought the file back whole.
+#pragma once
+
+#include "ftptests/FtpTestContext.h"
+#include "views/ConectividadView.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pordane::ftptests {
+
+namespace conectividad {
+inline constexpr int CeldaEstado = 0;
+inline constexpr int CeldaDescarga = 1;
+inline constexpr int CeldaSubida = 2;
+inline constexpr int CeldaNum = 3; // no column
+inline constexpr int Ciclos = 20;
+} // namespace conectividad
+
+void DoTestConectividad(FtpTestContext& ctx, views::ConectividadView& view,
+                        const std::vector<LineaMarcada>& marcadas);
+
+// Fills row numserv; true when at least one cycle ran to its end.
+bool TestFTPConectividad(FtpTestContext& ctx, views::ConectividadView& view, int numserv,
+                         std::uint8_t modo, const std::string& host, const std::string& remoto,
+                         const std::string& username, const std::string& password);
+
+} // namespace pordane::ftptests

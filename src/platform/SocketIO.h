@@ -1,0 +1,57 @@
+// Bounded, pumping socket I/O for protocol clients: every wait is cut into
+// slices with pump() between them, and ends with a NetError at its limit.
+// A Socket closed from inside pump() (an abort) is noticed after the slice.
+#pragma once
+
+#include "platform/Socket.h"
+#include "platform/TcpConnect.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+namespace pordane::platform {
+
+// Longest wait between two pump() calls while waiting for data.
+inline constexpr std::chrono::milliseconds DataPumpSlice{200};
+
+// Reads what is available, at most `size` bytes, waiting at most `limit` for
+// the first byte. Returns 0 when the peer closed the connection in order.
+// Throws NetError: ReadTimeout at the limit, Closed on a reset or aborted
+// connection (or when the socket was closed locally during the wait), Socket
+// for any other error.
+size_t receiveSome(Socket& sock, char* buffer, size_t size, std::chrono::milliseconds limit);
+
+// Writes all bytes; each wait for room in the send buffer lasts at most
+// `limit` (NetError ReadTimeout). A peer that is gone gives NetError Closed.
+void sendAll(Socket& sock, const char* data, size_t size, std::chrono::milliseconds limit);
+
+// True when input (or the peer's close) is pending within `limit`; no pumping,
+// meant for short waits of a few milliseconds.
+bool readableWithin(const Socket& sock, std::chrono::milliseconds limit);
+
+// True when the peer has closed or reset the connection and no data is left to
+// read. Never blocks and consumes nothing.
+bool peerHasClosed(const Socket& sock);
+
+// Ends our sending direction, so the peer reads end-of-file.
+void shutdownSend(const Socket& sock);
+
+struct ListeningSocket {
+    Socket sock;
+    uint16_t port = 0;
+};
+
+// Listens on address:port (port 0: chosen by the system), backlog 1.
+ListeningSocket listenTcp(IPv4 address, uint16_t port = 0);
+
+// Accepts one connection, waiting at most `limit` with pump() between slices.
+// Throws NetError ConnectTimeout at the limit, Closed when the listener was
+// closed during the wait.
+Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit);
+
+// Addresses of a connected socket. Throw NetError Socket on failure.
+IPv4 localAddress(const Socket& sock);
+IPv4 peerAddress(const Socket& sock);
+
+} // namespace pordane::platform

@@ -1,0 +1,182 @@
+#include "platform/NetError.h"
+#include "platform/Pump.h"
+#include "platform/SocketIO.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+
+namespace pordane::platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+[[noreturn]] void throwErrno(const char* what, int err)
+{
+    const std::string text = std::string(what) + ": " + std::strerror(err);
+    if (err == ECONNRESET || err == ECONNABORTED || err == EPIPE || err == ESHUTDOWN || err == ENOTCONN)
+        throw NetError(NetError::Kind::Closed, "Conexión cerrada por el otro extremo (" + text + ")", err);
+    throw NetError(NetError::Kind::Socket, text, err);
+}
+
+[[noreturn]] void throwClosedLocally()
+{
+    throw NetError(NetError::Kind::Closed, "Conexión cerrada");
+}
+
+// Waits for `events` on the socket until `deadline`, pumping after every
+// slice. Returns false at the deadline.
+bool waitPumping(Socket& sock, short events, Clock::time_point deadline, std::chrono::milliseconds slice)
+{
+    for (;;) {
+        if (!sock.valid())
+            throwClosedLocally();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd pfd{sock.fd(), events, 0};
+        const int rc = ::poll(&pfd, 1, static_cast<int>(std::min(left, slice).count()));
+        if (rc < 0 && errno != EINTR)
+            throwErrno("poll", errno);
+        if (rc > 0)
+            return true;
+        pump();
+    }
+}
+
+} // namespace
+
+size_t receiveSome(Socket& sock, char* buffer, size_t size, std::chrono::milliseconds limit)
+{
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        if (!sock.valid())
+            throwClosedLocally();
+        // Try first: under load the data is usually there, which saves a poll.
+        const ssize_t n = ::recv(sock.fd(), buffer, size, MSG_DONTWAIT);
+        if (n >= 0)
+            return static_cast<size_t>(n);
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            throwErrno("recv", errno);
+        if (!waitPumping(sock, POLLIN, deadline, DataPumpSlice))
+            throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado esperando datos");
+    }
+}
+
+void sendAll(Socket& sock, const char* data, size_t size, std::chrono::milliseconds limit)
+{
+    while (size > 0) {
+        if (!sock.valid())
+            throwClosedLocally();
+        const ssize_t n = ::send(sock.fd(), data, size, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            throwErrno("send", errno);
+        if (!waitPumping(sock, POLLOUT, Clock::now() + limit, DataPumpSlice))
+            throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado enviando datos");
+    }
+}
+
+bool readableWithin(const Socket& sock, std::chrono::milliseconds limit)
+{
+    if (!sock.valid())
+        return false;
+    pollfd pfd{sock.fd(), POLLIN, 0};
+    int rc;
+    do {
+        rc = ::poll(&pfd, 1, static_cast<int>(limit.count()));
+    } while (rc < 0 && errno == EINTR);
+    return rc > 0;
+}
+
+bool peerHasClosed(const Socket& sock)
+{
+    if (!sock.valid())
+        return true;
+    pollfd pfd{sock.fd(), POLLIN, 0};
+    if (::poll(&pfd, 1, 0) <= 0)
+        return false;
+    char byte;
+    const ssize_t n = ::recv(sock.fd(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
+}
+
+void shutdownSend(const Socket& sock)
+{
+    if (sock.valid())
+        ::shutdown(sock.fd(), SHUT_WR);
+}
+
+ListeningSocket listenTcp(IPv4 address, uint16_t port)
+{
+    ListeningSocket out;
+    out.sock = Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!out.sock.valid())
+        throwErrno("socket", errno);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    sa.sin_addr.s_addr = htonl(address.value);
+    if (::bind(out.sock.fd(), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0)
+        throwErrno("bind", errno);
+    if (::listen(out.sock.fd(), 1) != 0)
+        throwErrno("listen", errno);
+    socklen_t len = sizeof sa;
+    if (::getsockname(out.sock.fd(), reinterpret_cast<sockaddr*>(&sa), &len) != 0)
+        throwErrno("getsockname", errno);
+    out.port = ntohs(sa.sin_port);
+    return out;
+}
+
+Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit)
+{
+    if (!waitPumping(listener, POLLIN, Clock::now() + limit, DataPumpSlice))
+        throw NetError(NetError::Kind::ConnectTimeout, "Tiempo de espera agotado esperando la conexión de datos");
+    Socket conn(::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+    if (!conn.valid())
+        throwErrno("accept", errno);
+    return conn;
+}
+
+namespace {
+IPv4 addressOf(const Socket& sock, bool peer)
+{
+    sockaddr_in sa{};
+    socklen_t len = sizeof sa;
+    const int rc = peer ? ::getpeername(sock.fd(), reinterpret_cast<sockaddr*>(&sa), &len)
+                        : ::getsockname(sock.fd(), reinterpret_cast<sockaddr*>(&sa), &len);
+    if (rc != 0)
+        throwErrno(peer ? "getpeername" : "getsockname", errno);
+    if (sa.sin_family != AF_INET)
+        throw NetError(NetError::Kind::Socket, "La conexión no es IPv4");
+    return IPv4{ntohl(sa.sin_addr.s_addr)};
+}
+} // namespace
+
+IPv4 localAddress(const Socket& sock)
+{
+    return addressOf(sock, false);
+}
+
+IPv4 peerAddress(const Socket& sock)
+{
+    return addressOf(sock, true);
+}
+
+} // namespace pordane::platform

@@ -1,0 +1,129 @@
+// Shared pieces of the FTP client tests: a client aimed at a scripted server,
+// a recording observer, a temporary folder and a descriptor count.
+#pragma once
+
+#include "ScriptedFtpServer.h"
+#include "ftp/FTPClient.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace ftptest {
+
+using pordane::ftp::FTPClient;
+using pordane::ftp::FtpError;
+using pordane::ftp::FtpStatus;
+using pordane::ftp::WorkMode;
+using pordane::testsupport::ScriptedFtpServer;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+struct Recorder : pordane::ftp::FTPObserver {
+    std::vector<std::string> work;
+    std::vector<FtpStatus> statuses;
+    std::function<void()> onWork;
+    void OnStatus(FtpStatus s, const std::string&) override { statuses.push_back(s); }
+    void OnWorkBegin(WorkMode m, int64_t max) override { work.push_back(tag(m) + "begin " + std::to_string(max)); }
+    void OnWork(WorkMode m, int64_t n) override
+    {
+        work.push_back(tag(m) + "work " + std::to_string(n));
+        if (onWork)
+            onWork();
+    }
+    void OnWorkEnd(WorkMode m) override { work.push_back(tag(m) + "end"); }
+    static std::string tag(WorkMode m) { return m == WorkMode::wmRead ? "r " : "w "; }
+};
+
+inline int openDescriptors()
+{
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d))
+            ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+
+inline std::string readAll(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void writeAll(const fs::path& p, const std::string& bytes)
+{
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// Bytes with every value, CR and LF included, in a pattern that shows shifts.
+inline std::string patternBytes(size_t size)
+{
+    std::string s(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return s;
+}
+
+class ClientTest : public ::testing::Test {
+protected:
+    FTPClient client;
+    Recorder recorder;
+    fs::path dir;
+
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::temp_directory_path() /
+              ("pordane-ftp-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        client.setObserver(&recorder);
+        client.Username = "agencia";
+        client.Password = "secreto";
+        client.ReadTimeout = 3000ms;
+        // Tests never resolve names through DNS.
+        client.HostResolver = [](const std::string&) { return std::optional<pordane::platform::IPv4>(); };
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+
+    void aimAt(const ScriptedFtpServer& server, bool passive = true)
+    {
+        client.Host = ScriptedFtpServer::Address;
+        client.Port = server.port();
+        client.Passive = passive;
+    }
+
+    // Runs `op`, expecting an FtpError, and returns it.
+    template <class Op>
+    FtpError failure(Op op)
+    {
+        try {
+            op();
+        } catch (const FtpError& e) {
+            return e;
+        }
+        ADD_FAILURE() << "no FtpError";
+        return FtpError(FtpError::Kind::Socket, "none");
+    }
+};
+
+inline std::vector<std::string> connectTranscript(const std::string& host = "[127.0.0.1]")
+{
+    return {"HOST " + host, "USER agencia", "PASS secreto", "FEAT", "TYPE A", "SYST", "TYPE A"};
+}
+
+} // namespace ftptest

@@ -1,0 +1,310 @@
+// Data transfers of the FTP client against the scripted server: passive and
+// active round trips, work events, refused and stalled downloads, aborts with
+// every reply order, the pump while data trickles, and oversized listings.
+#include "ClientFixture.h"
+
+#include "platform/Pump.h"
+
+#include <algorithm>
+
+using namespace ftptest;
+
+using Commands = std::vector<std::string>;
+
+namespace {
+
+// The work events of one transfer: begin, strictly increasing counts ending at
+// `total`, end.
+void expectWorkSequence(const std::vector<std::string>& events, const std::string& mode, int64_t announced, int64_t total)
+{
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events.front(), mode + " begin " + std::to_string(announced));
+    EXPECT_EQ(events.back(), mode + " end");
+    int64_t last = 0;
+    for (size_t i = 1; i + 1 < events.size(); ++i) {
+        const std::string prefix = mode + " work ";
+        ASSERT_EQ(events[i].rfind(prefix, 0), 0u) << events[i];
+        const int64_t count = std::stoll(events[i].substr(prefix.size()));
+        EXPECT_GT(count, last);
+        last = count;
+    }
+    EXPECT_EQ(last, total);
+}
+
+// Installs a pump hook for the life of the object.
+class PumpHook {
+public:
+    explicit PumpHook(std::function<void()> hook) : m_previous(pordane::platform::setPumpHook(std::move(hook))) {}
+    ~PumpHook() { pordane::platform::setPumpHook(m_previous); }
+
+private:
+    pordane::platform::PumpHook m_previous;
+};
+
+} // namespace
+
+class TransferModes : public ClientTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(TransferModes, RoundTripMovesTheBytesUnchangedWithWorkEvents)
+{
+    const bool passive = GetParam();
+    const std::string content = patternBytes(1024 * 1024 + 3);
+    ScriptedFtpServer server;
+    server.setFile("down.bin", content);
+    server.setListing("-rw-r--r-- 1 u g 3 Jan 1 00:00 a.txt\r\n\r\n-rw-r--r-- 1 u g 5 Jan 1 00:00 b \xF1.txt\r\n");
+    writeAll(dir / "up.bin", content);
+    aimAt(server, passive);
+    client.Connect();
+    const size_t afterConnect = server.commands().size();
+
+    client.Put((dir / "up.bin").string(), "up.bin");
+    EXPECT_EQ(server.stored("up.bin"), content);
+    expectWorkSequence(recorder.work, "w", static_cast<int64_t>(content.size()), static_cast<int64_t>(content.size()));
+    recorder.work.clear();
+
+    client.Get("down.bin", (dir / "down.bin").string());
+    EXPECT_EQ(readAll(dir / "down.bin"), content);
+    expectWorkSequence(recorder.work, "r", 0, static_cast<int64_t>(content.size()));
+    recorder.work.clear();
+
+    client.List();
+    // LIST text follows the (single-byte) control encoding; blank lines are no entries.
+    EXPECT_EQ(client.ListResult(), (Commands{"-rw-r--r-- 1 u g 3 Jan 1 00:00 a.txt", "-rw-r--r-- 1 u g 5 Jan 1 00:00 b \xC3\xB1.txt"}));
+    EXPECT_EQ(recorder.work.front(), "r begin 0");
+
+    const Commands cmds = server.commands();
+    const Commands transfers(cmds.begin() + static_cast<long>(afterConnect), cmds.end());
+    ASSERT_EQ(transfers.size(), 6u);
+    for (size_t i : {0u, 2u, 4u}) {
+        if (passive)
+            EXPECT_EQ(transfers[i], "PASV");
+        else
+            EXPECT_EQ(transfers[i].rfind("PORT 127,0,0,1,", 0), 0u) << transfers[i];
+    }
+    EXPECT_EQ(transfers[1], "STOR up.bin");
+    EXPECT_EQ(transfers[3], "RETR down.bin");
+    EXPECT_EQ(transfers[5], "LIST");
+    EXPECT_EQ(std::count(recorder.statuses.begin(), recorder.statuses.end(), FtpStatus::TransferStarting), 3);
+    EXPECT_EQ(std::count(recorder.statuses.begin(), recorder.statuses.end(), FtpStatus::TransferComplete), 3);
+
+    // An empty file and an empty listing are transfers too.
+    writeAll(dir / "empty", "");
+    client.Put((dir / "empty").string(), "empty");
+    EXPECT_EQ(server.stored("empty"), "");
+    server.setListing("");
+    client.List();
+    EXPECT_TRUE(client.ListResult().empty());
+    client.Disconnect();
+}
+
+TEST_P(TransferModes, Retr450)
+{
+    const bool passive = GetParam();
+    ScriptedFtpServer server({"REPLY RETR 450 File busy"});
+    aimAt(server, passive);
+    writeAll(dir / "local.txt", "stale bytes from before");
+    client.Connect();
+    if (passive) {
+        // Passive: the refusal ends the transfer without an error.
+        client.Get("busy.txt", (dir / "local.txt").string());
+        EXPECT_EQ(recorder.statuses.back(), FtpStatus::TransferAborted);
+    } else {
+        const FtpError e = failure([&] { client.Get("busy.txt", (dir / "local.txt").string()); });
+        EXPECT_EQ(e.kind(), FtpError::Kind::Protocol);
+        EXPECT_EQ(e.replyCode(), 450);
+    }
+    EXPECT_TRUE(recorder.work.empty());
+    EXPECT_TRUE(fs::exists(dir / "local.txt"));
+    EXPECT_EQ(fs::file_size(dir / "local.txt"), 0u);
+    client.Delete("busy.txt");
+    EXPECT_EQ(client.LastReply().code, 250);
+}
+
+TEST_P(TransferModes, RefusedUploadKeepsTheSessionInStep)
+{
+    ScriptedFtpServer server({"REPLY STOR 550 Permission denied"});
+    aimAt(server, GetParam());
+    writeAll(dir / "up.txt", "data");
+    client.Connect();
+    const FtpError e = failure([&] { client.Put((dir / "up.txt").string(), "up.txt"); });
+    EXPECT_EQ(e.replyCode(), 550);
+    EXPECT_FALSE(server.stored("up.txt"));
+    client.Delete("up.txt");
+    EXPECT_EQ(client.LastReply().code, 250);
+}
+
+INSTANTIATE_TEST_SUITE_P(Mode, TransferModes, ::testing::Values(true, false),
+                         [](const auto& p) { return p.param ? "Passive" : "Active"; });
+
+TEST_F(ClientTest, PretIsSentWhenListed)
+{
+    ScriptedFtpServer server({"REPLY FEAT 211-Features:\n PRET\n211 End"});
+    server.setFile("f.txt", "abc");
+    aimAt(server);
+    client.Connect();
+    client.Get("f.txt", (dir / "f.txt").string());
+    const Commands cmds = server.commands();
+    EXPECT_EQ(Commands(cmds.end() - 3, cmds.end()), (Commands{"PRET RETR f.txt", "PASV", "RETR f.txt"}));
+}
+
+TEST_F(ClientTest, LocalFileProblemsFailBeforeAnyTraffic)
+{
+    ScriptedFtpServer server;
+    aimAt(server);
+    client.Connect();
+    const size_t before = server.commands().size();
+    EXPECT_EQ(failure([&] { client.Put((dir / "missing.txt").string(), "x"); }).kind(), FtpError::Kind::File);
+    EXPECT_EQ(failure([&] { client.Get("x", (dir / "no" / "such" / "dir.txt").string()); }).kind(), FtpError::Kind::File);
+    client.Delete("x");
+    EXPECT_EQ(server.commands().size(), before + 1);
+}
+
+TEST_F(ClientTest, StalledDownloadFailsAndKeepsTheBytesReceived)
+{
+    const std::string content = patternBytes(300000);
+    struct Case {
+        std::vector<std::string> script;
+        FtpError::Kind kind;
+    };
+    // The server's answer after the client drops the stalled connection decides
+    // the error: its 426 is reported, or, when it claims success, the time-out.
+    const std::vector<Case> cases = {{{"STALL 100000"}, FtpError::Kind::Protocol},
+                                     {{"STALL 100000", "FINAL RETR 226 Transfer complete"}, FtpError::Kind::ReadTimeout}};
+    for (const Case& c : cases) {
+        ScriptedFtpServer server(c.script);
+        server.setFile("big.bin", content);
+        aimAt(server);
+        client.TransferTimeout = 300ms;
+        client.Connect();
+        recorder.work.clear();
+        const FtpError e = failure([&] { client.Get("big.bin", (dir / "big.bin").string()); });
+        EXPECT_EQ(e.kind(), c.kind) << e.what();
+        EXPECT_EQ(readAll(dir / "big.bin"), content.substr(0, 100000));
+        expectWorkSequence(recorder.work, "r", 0, 100000);
+        EXPECT_TRUE(client.Connected());
+        client.Delete("big.bin");
+        EXPECT_EQ(client.LastReply().code, 250);
+        client.Disconnect();
+    }
+}
+
+class AbortReplies : public ClientTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AbortReplies, AbortDuringDownloadConsumesTheRepliesAndKeepsTheSession)
+{
+    ScriptedFtpServer server({"THROTTLE 65536 10", std::string("ABORT-REPLIES ") + GetParam()});
+    server.setFile("big.bin", patternBytes(8 * 1024 * 1024));
+    aimAt(server);
+    client.Connect();
+    // Cancel pressed twice: one ABOR only.
+    recorder.onWork = [&] {
+        client.Abort();
+        client.Abort();
+    };
+    const FtpError e = failure([&] { client.Get("big.bin", (dir / "big.bin").string()); });
+    recorder.onWork = nullptr;
+    EXPECT_EQ(e.kind(), FtpError::Kind::Aborted) << e.what();
+    EXPECT_LT(fs::file_size(dir / "big.bin"), 8u * 1024 * 1024);
+    EXPECT_EQ(recorder.work.back(), "r end");
+    EXPECT_EQ(recorder.statuses.back(), FtpStatus::TransferAborted);
+    const Commands cmds = server.commands();
+    EXPECT_EQ(cmds.back(), "ABOR");
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "ABOR"), 1);
+    // Every reply of the abort was read: the next command gets its own.
+    client.Delete("big.bin");
+    EXPECT_EQ(client.LastReply().code, 250);
+    EXPECT_EQ(client.LastReply().text(), "File deleted");
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, AbortReplies,
+                         ::testing::Values("426 Transfer aborted\n226 Abort successful",
+                                           "226 Transfer complete\n226 Abort successful",
+                                           "226 Transfer complete\n225 ABOR command successful",
+                                           "226 Transfer complete\n226 Abort successful\n426 Late transfer reply",
+                                           "225 No transfer to abort"),
+                         [](const auto& p) { return "Case" + std::to_string(p.index); });
+
+TEST_F(ClientTest, AbortFromThePumpDuringUpload)
+{
+    ScriptedFtpServer server;
+    const std::string content = patternBytes(16 * 1024 * 1024);
+    writeAll(dir / "up.bin", content);
+    aimAt(server);
+    client.Connect();
+    int pumps = 0;
+    {
+        PumpHook hook([&] {
+            if (++pumps == 2)
+                client.Abort();
+        });
+        EXPECT_EQ(failure([&] { client.Put((dir / "up.bin").string(), "up.bin"); }).kind(), FtpError::Kind::Aborted);
+    }
+    ASSERT_TRUE(server.stored("up.bin"));
+    EXPECT_LT(server.stored("up.bin")->size(), content.size());
+    client.Delete("up.bin");
+    EXPECT_EQ(client.LastReply().code, 250);
+}
+
+TEST_F(ClientTest, PumpRunsOftenWhileDataTrickles)
+{
+    // 16 KiB every 20 ms with one silence of 1.2 s: the pump must still run.
+    ScriptedFtpServer server({"THROTTLE 16384 20", "PAUSE 65536 1200"});
+    server.setFile("slow.bin", patternBytes(256 * 1024));
+    aimAt(server);
+    client.Connect();
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point last = Clock::now();
+    Clock::duration largestGap{};
+    int calls = 0;
+    const auto start = Clock::now();
+    {
+        PumpHook hook([&] {
+            const auto now = Clock::now();
+            largestGap = std::max(largestGap, now - last);
+            last = now;
+            ++calls;
+        });
+        last = Clock::now();
+        client.Get("slow.bin", (dir / "slow.bin").string());
+    }
+    const auto elapsed = Clock::now() - start;
+    EXPECT_EQ(fs::file_size(dir / "slow.bin"), 256u * 1024);
+    EXPECT_GE(elapsed, 1200ms); // the silence really happened
+    EXPECT_GE(calls, 16);
+    EXPECT_LE(largestGap, 250ms + 150ms) << std::chrono::duration_cast<std::chrono::milliseconds>(largestGap).count();
+}
+
+TEST_F(ClientTest, OversizedListingIsRefusedAndTheSessionStaysInStep)
+{
+    ScriptedFtpServer server;
+    server.setListing(std::string(FTPClient::MaxListingBytes + 4096, 'x'));
+    aimAt(server);
+    client.Connect();
+    const FtpError e = failure([&] { client.List(); });
+    EXPECT_EQ(e.kind(), FtpError::Kind::Protocol);
+    EXPECT_TRUE(client.ListResult().empty());
+    client.Delete("x");
+    EXPECT_EQ(client.LastReply().code, 250);
+}
+
+TEST_F(ClientTest, ActiveModeGivesUpWhenTheServerNeverConnects)
+{
+    // The server accepts PORT without using it and promises the data.
+    ScriptedFtpServer server({"REPLY PORT 200 PORT ignored", "REPLY RETR 150 Opening data connection",
+                              "FINAL RETR 226 Nothing sent"});
+    server.setFile("f.txt", "never sent");
+    aimAt(server, false);
+    client.ListenTimeout = 300ms;
+    client.Connect();
+    int pumps = 0;
+    {
+        PumpHook hook([&] { ++pumps; });
+        const FtpError e = failure([&] { client.Get("f.txt", (dir / "f.txt").string()); });
+        EXPECT_EQ(e.kind(), FtpError::Kind::ConnectTimeout) << e.what();
+    }
+    EXPECT_GE(pumps, 1);
+    EXPECT_EQ(fs::file_size(dir / "f.txt"), 0u);
+    EXPECT_EQ(server.dataConnections(), 0);
+    client.Delete("f.txt");
+    EXPECT_EQ(client.LastReply().code, 250);
+}
