@@ -134,6 +134,7 @@ private:
     void sendData(std::FILE* file, int64_t size);
     void finishTransfer();
     void runTransfer(const std::function<void(bool& commandSent)>& body);
+    void writeTransferCommand(const std::string& command, bool& commandSent);
     void abortTransfer();
     void releaseData();
     void quitQuietly();
@@ -161,6 +162,8 @@ private:
     bool m_utf8 = false;
     bool m_abortFlag = false;
     bool m_inTransfer = false;
+    bool m_commandSent = false; // the running transfer's command is on the wire
+    bool m_finishing = false;   // the running transfer is in its final step
     bool m_busy = false;
 };
 

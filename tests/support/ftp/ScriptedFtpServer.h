@@ -13,6 +13,7 @@
 //   PAUSE <offset> <ms>     one pause once <offset> bytes of download data are sent
 //   STALL <offset>          stops sending after <offset> bytes until the client drops the data connection
 //   FINAL <VERB> <reply>    final reply of a transfer (default 226, or 426 after a broken send)
+//   FINAL-DELAY <ms>        waits before the final reply of every transfer
 //   ABORT-REPLIES <reply>   sent in one write when ABOR arrives during a transfer
 //
 // A <reply> holds one or more full lines separated by "\n" ("211-Features:\n UTF8\n211 End").
@@ -76,6 +77,7 @@ private:
     std::map<std::string, size_t> m_replyUse;
     std::map<std::string, int> m_delays;
     std::map<std::string, std::string> m_finals;
+    int m_finalDelayMs = 0;
     std::vector<std::string> m_closeAfter;
     std::string m_pasvAddress = "127.0.0.1";
     size_t m_throttleBytes = 0;

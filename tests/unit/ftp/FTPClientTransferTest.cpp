@@ -308,3 +308,57 @@ TEST_F(ClientTest, ActiveModeGivesUpWhenTheServerNeverConnects)
     client.Delete("f.txt");
     EXPECT_EQ(client.LastReply().code, 250);
 }
+
+// Cancel can meet a transfer outside its data phase (the button stays enabled
+// when the user switched pages during the previous transfer). Whatever the
+// outcome of that transfer, the control conversation must stay in step.
+TEST_P(TransferModes, AbortBeforeTheTransferCommandKeepsTheSessionInStep)
+{
+    const bool passive = GetParam();
+    ScriptedFtpServer server({passive ? "DELAY PASV 600" : "DELAY PORT 600"});
+    server.setFile("f.txt", "data");
+    aimAt(server, passive);
+    client.Connect();
+    bool aborted = false;
+    {
+        PumpHook hook([&] {
+            if (!aborted) {
+                aborted = true;
+                client.Abort();
+            }
+        });
+        EXPECT_EQ(failure([&] { client.Get("f.txt", (dir / "f.txt").string()); }).kind(), FtpError::Kind::Aborted);
+    }
+    ASSERT_TRUE(aborted);
+    const Commands cmds = server.commands();
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "RETR f.txt"), 0);
+    client.Delete("f.txt");
+    EXPECT_EQ(client.LastReply().code, 250);
+    EXPECT_EQ(client.LastReply().text(), "File deleted");
+}
+
+TEST_P(TransferModes, AbortWhileWaitingForTheFinalReplyKeepsTheSessionInStep)
+{
+    ScriptedFtpServer server({"FINAL-DELAY 600"});
+    server.setFile("f.txt", "data");
+    aimAt(server, GetParam());
+    client.Connect();
+    bool aborted = false;
+    {
+        PumpHook hook([&] {
+            if (!aborted && !recorder.work.empty() && recorder.work.back() == "r end") {
+                aborted = true;
+                client.Abort();
+            }
+        });
+        try {
+            client.Get("f.txt", (dir / "f.txt").string());
+        } catch (const FtpError& e) {
+            EXPECT_EQ(e.kind(), FtpError::Kind::Aborted) << e.what();
+        }
+    }
+    ASSERT_TRUE(aborted);
+    client.Delete("f.txt");
+    EXPECT_EQ(client.LastReply().code, 250);
+    EXPECT_EQ(client.LastReply().text(), "File deleted");
+}
