@@ -362,3 +362,57 @@ TEST_P(TransferModes, AbortWhileWaitingForTheFinalReplyKeepsTheSessionInStep)
     EXPECT_EQ(client.LastReply().code, 250);
     EXPECT_EQ(client.LastReply().text(), "File deleted");
 }
+
+TEST_P(TransferModes, FailedTransfersLeaveNoDescriptorBehind)
+{
+    const bool passive = GetParam();
+    uint16_t deadPort;
+    {
+        ScriptedFtpServer gone;
+        deadPort = gone.port();
+    }
+    const std::string dead = "REPLY PASV 227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort >> 8) + "," +
+                             std::to_string(deadPort & 0xFF) + ")";
+    struct Case {
+        const char* name;
+        std::vector<std::string> script;
+        bool upload;
+    };
+    const std::vector<Case> cases = {
+        {"data command refused", {passive ? "REPLY PASV 500 No" : "REPLY PORT 500 No"}, false},
+        {"passive endpoint refused", {dead}, false},
+        {"download refused", {"REPLY RETR 550 No"}, false},
+        {"upload refused", {"REPLY STOR 553 No"}, true},
+        {"server never connects", {"REPLY PORT 200 ignored", "FINAL RETR 425 No"}, false},
+        {"stalled download", {"STALL 1000"}, false},
+        {"abort", {"THROTTLE 4096 10"}, false},
+    };
+    writeAll(dir / "up.txt", patternBytes(300000));
+    client.TransferTimeout = 300ms;
+    client.ListenTimeout = 300ms;
+    for (const Case& c : cases) {
+        if (!passive && c.script.front() == dead)
+            continue;
+        const int before = openDescriptors();
+        {
+            ScriptedFtpServer server(c.script);
+            server.setFile("f.bin", patternBytes(300000));
+            aimAt(server, passive);
+            client.Connect();
+            recorder.onWork = [&] {
+                if (std::string(c.name) == "abort")
+                    client.Abort();
+            };
+            failure([&] {
+                if (c.upload)
+                    client.Put((dir / "up.txt").string(), "up.txt");
+                else
+                    client.Get("f.bin", (dir / "f.bin").string());
+            });
+            recorder.onWork = nullptr;
+            client.Disconnect();
+            EXPECT_TRUE(server.waitIdle(5s)) << c.name;
+        }
+        EXPECT_EQ(openDescriptors(), before) << c.name;
+    }
+}
