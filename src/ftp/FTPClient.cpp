@@ -536,6 +536,10 @@ void FTPClient::openPassive(const DataTarget& target)
     } catch (const NetError& e) {
         dataNetError(e);
     }
+    // Cancelled while connecting: the abort closed no data connection yet,
+    // so this one must not carry any data.
+    if (m_abortFlag)
+        m_data.close();
 }
 
 void FTPClient::prepareActive()

@@ -4,8 +4,14 @@
 #include "ClientFixture.h"
 
 #include "platform/Pump.h"
+#include "platform/SocketIO.h"
+
+#include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 using namespace ftptest;
 
@@ -415,4 +421,75 @@ TEST_P(TransferModes, FailedTransfersLeaveNoDescriptorBehind)
         }
         EXPECT_EQ(openDescriptors(), before) << c.name;
     }
+}
+
+TEST_F(ClientTest, CancelWhileThePassiveUploadConnectsSendsNoData)
+{
+    using pordane::platform::IPv4;
+    using pordane::platform::ListeningSocket;
+    using pordane::platform::Socket;
+    using pordane::platform::connectTcp;
+    using pordane::platform::listenTcp;
+    // A data endpoint that answers slowly: its accept queue is full, so the
+    // client's SYN is dropped and retried about a second later, once the
+    // queue has been emptied.
+    ListeningSocket slow = listenTcp(IPv4{0x7F000001});
+    std::vector<Socket> fillers;
+    for (int i = 0; i < 4; ++i) {
+        try {
+            fillers.push_back(connectTcp(IPv4{0x7F000001}, slow.port, 300ms));
+        } catch (const pordane::platform::NetError&) {
+            break;
+        }
+    }
+    std::atomic<size_t> received{0};
+    // Empties the queue after a while, then counts every byte that arrives on
+    // any connection until one of them (the client's) ends.
+    std::thread endpoint([&] {
+        std::this_thread::sleep_for(300ms);
+        std::vector<Socket> accepted;
+        const auto until = std::chrono::steady_clock::now() + 4s;
+        bool ended = false;
+        while (!ended && std::chrono::steady_clock::now() < until) {
+            std::vector<pollfd> fds{{slow.sock.fd(), POLLIN, 0}};
+            for (const Socket& a : accepted)
+                fds.push_back({a.fd(), POLLIN, 0});
+            if (::poll(fds.data(), fds.size(), 50) <= 0)
+                continue;
+            if (fds[0].revents)
+                accepted.emplace_back(::accept(slow.sock.fd(), nullptr, nullptr));
+            for (size_t i = 1; i < fds.size(); ++i) {
+                if (!fds[i].revents)
+                    continue;
+                char buf[65536];
+                const ssize_t n = ::recv(fds[i].fd, buf, sizeof buf, 0);
+                if (n > 0)
+                    received += static_cast<size_t>(n);
+                else
+                    ended = true;
+            }
+        }
+    });
+    ScriptedFtpServer server({"REPLY PASV 227 Entering Passive Mode (127,0,0,1," + std::to_string(slow.port >> 8) + "," +
+                                  std::to_string(slow.port & 0xFF) + ")",
+                              "FINAL STOR 226 Transfer complete"});
+    writeAll(dir / "up.bin", patternBytes(200000));
+    aimAt(server);
+    client.ConnectTimeout = 5000ms;
+    client.Connect();
+    bool aborted = false;
+    {
+        PumpHook hook([&] {
+            if (!aborted) {
+                aborted = true;
+                client.Abort();
+            }
+        });
+        EXPECT_EQ(failure([&] { client.Put((dir / "up.bin").string(), "up.bin"); }).kind(), FtpError::Kind::Aborted);
+    }
+    endpoint.join();
+    ASSERT_TRUE(aborted);
+    EXPECT_EQ(received, 0u);
+    client.Delete("up.bin");
+    EXPECT_EQ(client.LastReply().code, 250);
 }
