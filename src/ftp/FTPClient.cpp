@@ -352,7 +352,12 @@ FTPClient::HostStep FTPClient::connectOnce(bool useHost)
             const auto literal = platform::IPv4::parse(Host);
             const std::string argument = literal && *literal == m_peer ? "[" + Host + "]" : Host;
             try {
-                sendCommand("HOST " + argument); // any reply will do
+                // Any reply will do while the connection stays open; "421"
+                // announces that the server is closing it.
+                if (sendCommand("HOST " + argument).code == 421) {
+                    closeControl();
+                    return HostStep::Dropped;
+                }
             } catch (const FtpError& e) {
                 if (e.kind() != FtpError::Kind::ConnectionClosed)
                     throw;

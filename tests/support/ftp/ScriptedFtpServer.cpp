@@ -373,7 +373,7 @@ bool ScriptedFtpServer::handle(Session& s, const std::string& line)
     const std::optional<std::string> reply = scripted(verb);
     if (reply && !(isTransfer && !reply->empty() && (*reply)[0] == '1')) {
         sendReply(s, *reply);
-        return verb != "QUIT" && !s.closed;
+        return verb != "QUIT" && reply->rfind("421", 0) != 0 && !s.closed;
     }
     if (isTransfer) {
         transfer(s, verb, arg, reply.value_or("150 Opening data connection"));

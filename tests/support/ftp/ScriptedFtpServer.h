@@ -6,6 +6,7 @@
 //   REPLY <VERB> <reply>    replaces the default reply; repeated, successive uses take
 //                           successive replies and the last one sticks. For RETR/STOR/LIST/MLSD
 //                           a 1xx reply starts the transfer with it, anything else refuses it.
+//                           A 421 reply closes the connection after it, as the code announces.
 //   DELAY <VERB> <ms>       waits before answering
 //   CLOSE-AFTER <VERB>      closes the control connection on receiving VERB, no reply
 //   PASV <a.b.c.d>          address announced in 227 replies (default 127.0.0.1)
