@@ -113,7 +113,7 @@ TEST(ReceiveSome, TakesAtMostTheBufferAndTellsCloseResetAndSilenceApart)
             CountingPump pump;
             EXPECT_EQ(errorOf([&] { receiveSome(p.client, buf, sizeof buf, 450ms); }), NetError::Kind::ReadTimeout);
             EXPECT_GE(pump.calls, 2);
-            EXPECT_LE(pump.largestGap, DataPumpSlice + 100ms);
+            EXPECT_LE(pump.largestGap, 250ms + 150ms); // the promised turn, with room for a loaded machine
         }
         p.server.close();
         EXPECT_EQ(receiveSome(p.client, buf, sizeof buf, 1000ms), 0u);
@@ -185,7 +185,7 @@ TEST(ListenAccept, ChosenPortAddressesLimitAndLocalClose)
         CountingPump pump;
         EXPECT_EQ(errorOf([&] { acceptTcp(l.sock, 450ms); }), NetError::Kind::ConnectTimeout);
         EXPECT_GE(pump.calls, 2);
-        EXPECT_LE(pump.largestGap, DataPumpSlice + 100ms);
+        EXPECT_LE(pump.largestGap, 250ms + 150ms); // the promised turn, with room for a loaded machine
     }
     {
         ListeningSocket l = listenTcp(loopback);
