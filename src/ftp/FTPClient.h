@@ -82,7 +82,9 @@ public:
     // Replaces ListResult with the lines of an MLSD or LIST listing.
     void List();
     // During a transfer: sends ABOR and drops the data connection; the transfer
-    // then throws FtpError Aborted once the replies are consumed.
+    // then throws FtpError Aborted once the replies are consumed. Before the
+    // transfer command is sent it only stops the transfer (nothing on the
+    // wire); while the final reply is awaited it does nothing.
     void Abort();
     // QUIT (reply awaited 100 ms at most), then close. Does nothing when closed.
     void Disconnect();
