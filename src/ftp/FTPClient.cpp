@@ -1,7 +1,7 @@
 #include "ftp/FTPClient.h"
 
 #include "ftp/PassiveAddress.h"
-#include "ftp/TextEncoding.h"
+#include "ftp/SingleByteText.h"
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
 #include "pordane/BuildConfig.h"
@@ -68,6 +68,13 @@ std::string excerpt(const std::string& text)
     for (char c : text.substr(0, 80))
         out += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
     return out;
+}
+
+// A name holding CR or LF would smuggle a second command onto the wire.
+void checkCommandText(const std::string& command)
+{
+    if (command.find_first_of("\r\n") != std::string::npos)
+        throw FtpError(FtpError::Kind::Protocol, "Nombre no válido: contiene un salto de línea");
 }
 
 } // namespace
@@ -165,6 +172,7 @@ std::string FTPClient::decode(const std::string& bytes) const
 void FTPClient::writeCommand(const std::string& command)
 {
     requireConnected();
+    checkCommandText(command);
     const std::string wire = encode(command) + "\r\n";
     try {
         platform::sendAll(m_control, wire.data(), wire.size(), ReadTimeout);
@@ -276,7 +284,7 @@ FtpReply FTPClient::expect(FtpReply reply, std::initializer_list<int> accepted)
 
 bool FTPClient::inputPending(std::chrono::milliseconds wait)
 {
-    return m_inPos < m_inBuf.size() || platform::pollReadable(m_control, wait);
+    return m_inPos < m_inBuf.size() || platform::readableWithin(m_control, wait);
 }
 
 std::chrono::milliseconds FTPClient::connectLimit() const
@@ -344,7 +352,12 @@ FTPClient::HostStep FTPClient::connectOnce(bool useHost)
             const auto literal = platform::IPv4::parse(Host);
             const std::string argument = literal && *literal == m_peer ? "[" + Host + "]" : Host;
             try {
-                sendCommand("HOST " + argument); // any reply will do
+                // Any reply will do while the connection stays open; "421"
+                // announces that the server is closing it.
+                if (sendCommand("HOST " + argument).code == 421) {
+                    closeControl();
+                    return HostStep::Dropped;
+                }
             } catch (const FtpError& e) {
                 if (e.kind() != FtpError::Kind::ConnectionClosed)
                     throw;
@@ -449,9 +462,21 @@ void FTPClient::Abort()
 
 void FTPClient::abortTransfer()
 {
+    // One ABOR per transfer: a second one would add a reply step H never reads.
+    // Once the transfer is being finished the data connection is gone and the
+    // final reply is on its way: nothing is left to abort, and an ABOR then
+    // would leave its own reply unread.
+    if (m_abortFlag || m_finishing)
+        return;
     // Flag first: closing the data connection wakes the transfer loop, which
     // must then take the close for an abort, and step H must read its replies.
     m_abortFlag = true;
+    // Before the transfer command a PRET, PASV or PORT reply may still be
+    // due, which an ABOR would shift; the transfer command is not sent instead.
+    if (!m_commandSent) {
+        releaseData();
+        return;
+    }
     std::exception_ptr failure;
     try {
         writeCommand("ABOR");
@@ -516,6 +541,10 @@ void FTPClient::openPassive(const DataTarget& target)
     } catch (const NetError& e) {
         dataNetError(e);
     }
+    // Cancelled while connecting: the abort closed no data connection yet,
+    // so this one must not carry any data.
+    if (m_abortFlag)
+        m_data.close();
 }
 
 void FTPClient::prepareActive()
@@ -562,20 +591,30 @@ void FTPClient::runTransfer(const std::function<void(bool& commandSent)>& body)
     } inTransfer(m_inTransfer);
 
     m_abortFlag = false;
+    m_commandSent = false;
     status(FtpStatus::TransferStarting, "Iniciando transferencia");
-    bool commandSent = false;
     std::exception_ptr failure;
     try {
-        body(commandSent);
+        body(m_commandSent);
     } catch (...) {
         failure = std::current_exception();
     }
     // Step H only makes sense once the server has the transfer command;
     // before that there is no final reply to wait for.
-    if (commandSent && m_control.valid())
-        finishTransfer(); // its own error, if any, replaces the transfer's
-    else
+    if (m_commandSent && m_control.valid()) {
+        m_finishing = true;
+        try {
+            finishTransfer(); // its own error, if any, replaces the transfer's
+        } catch (...) {
+            m_finishing = false;
+            throw;
+        }
+        m_finishing = false;
+    } else {
         releaseData();
+        if (m_abortFlag)
+            status(FtpStatus::TransferAborted, "Transferencia cancelada");
+    }
     if (m_abortFlag)
         throw FtpError(FtpError::Kind::Aborted, "Transferencia cancelada");
     if (failure)
@@ -606,20 +645,29 @@ void FTPClient::finishTransfer()
     status(FtpStatus::TransferAborted, "Transferencia cancelada");
 }
 
+void FTPClient::writeTransferCommand(const std::string& command, bool& commandSent)
+{
+    if (m_abortFlag)
+        throw FtpError(FtpError::Kind::Aborted, "Transferencia cancelada");
+    writeCommand(command);
+    commandSent = true;
+}
+
 void FTPClient::download(const std::string& command, const Sink& sink)
 {
+    checkCommandText(command);
     runTransfer([&](bool& commandSent) {
         if (Passive) {
             openPassive(preparePassive(command));
-            commandSent = true;
+            writeTransferCommand(command, commandSent);
             // 450 (file busy) is accepted in passive mode: no data, no error.
-            const FtpReply reply = expect(sendCommand(command), {125, 150, 154, 450});
+            const FtpReply reply = expect(readReply(), {125, 150, 154, 450});
             if (reply.code == 450)
                 return;
         } else {
             prepareActive();
-            commandSent = true;
-            expect(sendCommand(command), {125, 150, 154});
+            writeTransferCommand(command, commandSent);
+            expect(readReply(), {125, 150, 154});
             acceptActive();
         }
         receiveData(sink);
@@ -720,12 +768,12 @@ void FTPClient::Put(const std::string& localFile, const std::string& remoteName)
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     requireConnected();
     const std::string command = "STOR " + remoteName;
+    checkCommandText(command);
     runTransfer([&](bool& commandSent) {
         if (Passive) {
             const DataTarget target = preparePassive(command);
-            commandSent = true;
             // The preliminary reply is read once the data connection is open.
-            writeCommand(command);
+            writeTransferCommand(command, commandSent);
             try {
                 openPassive(target);
             } catch (const FtpError&) {
@@ -742,8 +790,8 @@ void FTPClient::Put(const std::string& localFile, const std::string& remoteName)
             expect(readReply(), {110, 125, 150});
         } else {
             prepareActive();
-            commandSent = true;
-            expect(sendCommand(command), {125, 150});
+            writeTransferCommand(command, commandSent);
+            expect(readReply(), {125, 150});
             acceptActive();
         }
         sendData(file.get(), static_cast<int64_t>(size));

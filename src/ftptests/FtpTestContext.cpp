@@ -9,7 +9,7 @@ std::string nuevoPrefijo(FtpTestContext& ctx)
     return IdText(GeneraID(ctx.dialogs, ctx.ids));
 }
 
-const catalogue::TSERVIDOR& servidorDeFila(const FtpTestContext& ctx, const std::string& numCell)
+catalogue::TSERVIDOR servidorDeFila(const FtpTestContext& ctx, const std::string& numCell)
 {
     size_t used = 0;
     const int n = std::stoi(numCell, &used);

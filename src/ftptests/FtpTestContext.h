@@ -32,6 +32,8 @@ struct FtpTestContext {
 std::string nuevoPrefijo(FtpTestContext& ctx);
 
 // Entry n of the server table, where n is read back from a row's number cell.
-const catalogue::TSERVIDOR& servidorDeFila(const FtpTestContext& ctx, const std::string& numCell);
+// A copy: the table may be rewritten from the window's message turns while
+// that server is tested, and the test keeps the data it started with.
+catalogue::TSERVIDOR servidorDeFila(const FtpTestContext& ctx, const std::string& numCell);
 
 } // namespace pordane::ftptests

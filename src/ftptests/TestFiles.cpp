@@ -13,6 +13,15 @@ namespace pordane::ftptests {
 
 namespace {
 
+// A regular file with no write permission for anyone: the read-only
+// attribute of the user's files.
+bool isReadOnlyFile(const std::filesystem::file_status& status)
+{
+    namespace fs = std::filesystem;
+    constexpr fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return fs::is_regular_file(status) && (status.permissions() & writable) == fs::perms::none;
+}
+
 // Deletes an old file; failures are not reported (the create reports them).
 // A directory of that name is left alone, and so is a read-only file, as the
 // Windows delete refuses it: the create then fails on it instead of a
@@ -22,10 +31,7 @@ void deleteOld(const std::filesystem::path& file)
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(file, ec);
-    if (ec || !fs::exists(status) || fs::is_directory(status))
-        return;
-    constexpr fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    if (fs::is_regular_file(status) && (status.permissions() & writable) == fs::perms::none)
+    if (ec || !fs::exists(status) || fs::is_directory(status) || isReadOnlyFile(status))
         return;
     fs::remove(file, ec);
 }
@@ -37,6 +43,11 @@ public:
     explicit OutFile(std::filesystem::path file)
         : m_file(std::move(file))
     {
+        // Root may open a read-only file for writing; Windows refuses even an
+        // administrator, and so do we.
+        std::error_code ec;
+        if (isReadOnlyFile(std::filesystem::status(m_file, ec)))
+            throw TestFileError(EACCES, m_file, "crear");
         errno = 0;
         m_stream = std::fopen(m_file.string().c_str(), "wb");
         if (!m_stream)

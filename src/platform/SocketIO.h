@@ -28,7 +28,7 @@ void sendAll(Socket& sock, const char* data, size_t size, std::chrono::milliseco
 
 // True when input (or the peer's close) is pending within `limit`; no pumping,
 // meant for short waits of a few milliseconds.
-bool pollReadable(const Socket& sock, std::chrono::milliseconds limit);
+bool readableWithin(const Socket& sock, std::chrono::milliseconds limit);
 
 // True when the peer has closed or reset the connection and no data is left to
 // read. Never blocks and consumes nothing.

@@ -93,7 +93,7 @@ void sendAll(Socket& sock, const char* data, size_t size, std::chrono::milliseco
     }
 }
 
-bool pollReadable(const Socket& sock, std::chrono::milliseconds limit)
+bool readableWithin(const Socket& sock, std::chrono::milliseconds limit)
 {
     if (!sock.valid())
         return false;

@@ -2,6 +2,7 @@
 // refuses uploads, a refused connection, two servers, active mode.
 #include "FtpHarness.h"
 #include "ftptests/TestConectividad.h"
+#include "platform/Pump.h"
 
 using namespace pordane;
 using namespace pordane::testharness;
@@ -132,4 +133,22 @@ TEST_F(Conectividad, NothingTicked)
     EXPECT_EQ(view.list.rowCount(), 0);
     EXPECT_EQ(view.infoConectividad, "Test de conectividad Realizado");
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Test de Conectividad Realizado"});
+}
+
+TEST_F(Conectividad, AServerKeepsTheDataItStartedWithWhileTheTableChanges)
+{
+    // An import during the run rewrites the table from the window's message
+    // turns; the server being tested keeps the host it was started with.
+    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.60", {{"todo", "pw"}});
+    const auto sano = addServer("Sano", "127.0.2.60", "todo", "pw");
+    const platform::PumpHook previous = platform::setPumpHook([this] {
+        if (log.lines.size() >= 3)
+            table.entry(1).Host = "127.0.2.99";
+    });
+    runTest({sano});
+    platform::setPumpHook(previous);
+
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Test de Conectividad Realizado"});
+    EXPECT_EQ(view.list.rows[0].cells, (std::vector<std::string>{"Finalizado", "20", "20", "1"}));
+    EXPECT_EQ(view.cicloOk, "20");
 }

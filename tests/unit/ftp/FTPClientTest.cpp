@@ -44,6 +44,27 @@ TEST_F(ClientTest, ConnectSendsTheFullSequenceAndKeepsTheServerState)
     EXPECT_EQ(recorder.statuses.back(), FtpStatus::Disconnected);
 }
 
+TEST_F(ClientTest, SwitchedOffStepsAreNotSent)
+{
+    ScriptedFtpServer server;
+    aimAt(server);
+    client.UseHOST = false;
+    client.AutoLogin = false;
+    client.AutoFEAT = false;
+    client.Connect();
+    EXPECT_EQ(server.commands(), (Commands{"TYPE A", "SYST", "TYPE A"}));
+    EXPECT_TRUE(client.Capabilities().empty());
+    // A second Connect on an open connection is refused and leaves it open.
+    EXPECT_EQ(failure([&] { client.Connect(); }).kind(), FtpError::Kind::Socket);
+    EXPECT_TRUE(client.Connected());
+    // Abort with no transfer under way: ABOR and its reply, then business as usual.
+    client.Abort();
+    EXPECT_EQ(client.LastReply().code, 225);
+    client.Delete("x");
+    EXPECT_EQ(client.LastReply().code, 250);
+    EXPECT_EQ(server.commands().size(), 5u);
+}
+
 TEST_F(ClientTest, GreetingOfServiceReadyLaterIsFollowedByTheRealOne)
 {
     ScriptedFtpServer server({"GREETING 120 Service ready in 1 minute", "GREETING 220 Ready now"});
@@ -94,23 +115,26 @@ TEST_F(ClientTest, HostNameTravelsWithoutBrackets)
 
 TEST_F(ClientTest, ServerDroppingOnHostIsReconnectedWithoutHostAndHostStaysOn)
 {
-    ScriptedFtpServer server({"CLOSE-AFTER HOST"});
-    aimAt(server);
-    client.Connect();
-    EXPECT_TRUE(client.Connected());
-    client.Disconnect();
-    client.Connect(); // the next connect tries HOST again
-    client.Disconnect();
-    Commands withoutHost = connectTranscript();
-    withoutHost.erase(withoutHost.begin());
-    withoutHost.push_back("QUIT");
-    const auto sessions = server.sessions();
-    ASSERT_EQ(sessions.size(), 4u);
-    EXPECT_EQ(sessions[0], Commands{"HOST [127.0.0.1]"});
-    EXPECT_EQ(sessions[1], withoutHost);
-    EXPECT_EQ(sessions[2], Commands{"HOST [127.0.0.1]"});
-    EXPECT_EQ(sessions[3], withoutHost);
-    EXPECT_TRUE(client.UseHOST);
+    // Dropped without a word, or after "421" (service not available, closing).
+    for (const char* script : {"CLOSE-AFTER HOST", "REPLY HOST 421 Unknown virtual host"}) {
+        ScriptedFtpServer server({script});
+        aimAt(server);
+        client.Connect();
+        EXPECT_TRUE(client.Connected()) << script;
+        client.Disconnect();
+        client.Connect(); // the next connect tries HOST again
+        client.Disconnect();
+        Commands withoutHost = connectTranscript();
+        withoutHost.erase(withoutHost.begin());
+        withoutHost.push_back("QUIT");
+        const auto sessions = server.sessions();
+        ASSERT_EQ(sessions.size(), 4u) << script;
+        EXPECT_EQ(sessions[0], Commands{"HOST [127.0.0.1]"});
+        EXPECT_EQ(sessions[1], withoutHost);
+        EXPECT_EQ(sessions[2], Commands{"HOST [127.0.0.1]"});
+        EXPECT_EQ(sessions[3], withoutHost);
+        EXPECT_TRUE(client.UseHOST);
+    }
 }
 
 TEST_F(ClientTest, LoginVariants)
@@ -326,6 +350,22 @@ TEST_F(ClientTest, BadPasvRepliesFailWithoutADataConnection)
     EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "RETR f.txt"), 0);
     client.Delete("f.txt"); // still in step
     EXPECT_EQ(client.LastReply().code, 250);
+}
+
+TEST_F(ClientTest, NamesWithLineBreaksAreRefusedBeforeSending)
+{
+    ScriptedFtpServer server;
+    aimAt(server);
+    client.Connect();
+    const size_t before = server.commands().size();
+    for (const char* name : {"a.txt\r\nDELE b.txt", "a\nb", "a\r"}) {
+        EXPECT_EQ(failure([&] { client.Delete(name); }).kind(), FtpError::Kind::Protocol);
+        EXPECT_EQ(failure([&] { client.Get(name, (dir / "x").string()); }).kind(), FtpError::Kind::Protocol);
+    }
+    EXPECT_TRUE(client.Connected());
+    client.Delete("ok.txt");
+    const Commands cmds = server.commands();
+    EXPECT_EQ(Commands(cmds.begin() + static_cast<long>(before), cmds.end()), Commands{"DELE ok.txt"});
 }
 
 class ServerClosesControl : public ClientTest, public ::testing::WithParamInterface<const char*> {};

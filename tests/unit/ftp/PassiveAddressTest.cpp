@@ -1,7 +1,7 @@
 // Pure helpers of the FTP client: PASV parsing, the NAT address correction,
 // control-text encodings and the nesting rule of the work events.
 #include "ftp/PassiveAddress.h"
-#include "ftp/TextEncoding.h"
+#include "ftp/SingleByteText.h"
 #include "ftp/WorkReporter.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +63,7 @@ TEST(IsPrivateOrLocal, MatchesTheRangesAndNothingElse)
         EXPECT_FALSE(isPrivateOrLocal(ip(no))) << no;
 }
 
-TEST(TextEncoding, Latin1RoundTripsAndUnmappableBecomesQuestionMark)
+TEST(SingleByteText, Latin1RoundTripsAndUnmappableBecomesQuestionMark)
 {
     const std::string utf8 = "a\xC3\xB1o \xC3\x81rbol";  // "año Árbol"
     const std::string latin1 = "a\xF1o \xC1rbol";

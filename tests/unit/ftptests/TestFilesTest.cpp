@@ -179,6 +179,23 @@ TEST(Writers, AReadOnlyFileIsNotReplaced)
     EXPECT_EQ(fs::file_size(dir / "test.mdb"), 200000u);
 }
 
+TEST(Writers, AReadOnlyFileIsNotReplacedEvenWithRootsRights)
+{
+    // Whoever runs the program (root included, as in a namespace of its own),
+    // a file the user marked read-only stops its writer.
+    TempDir dir;
+    for (const char* name : {"test.txt", "test.jpg", "test.mdb", "speedmeter.txt"}) {
+        writeAll(dir / name, "protected");
+        fs::permissions(dir / name, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    EXPECT_EQ(failureOf([&] { CrearArchivoTXT(dir.path()); }).first, EACCES);
+    EXPECT_EQ(failureOf([&] { CrearArchivoJPG(dir.path()); }).first, EACCES);
+    EXPECT_EQ(failureOf([&] { CrearArchivoMDB(dir.path()); }).first, EACCES);
+    EXPECT_EQ(failureOf([&] { CrearArchivoSpeed(1048576, dir.path()); }).first, EACCES);
+    for (const char* name : {"test.txt", "test.jpg", "test.mdb", "speedmeter.txt"})
+        EXPECT_TRUE(readAll(dir / name) == "protected") << name;
+}
+
 TEST(Writers, ADirectoryInTheWayIsNotRemovedAndTheWriteFails)
 {
     TempDir dir;

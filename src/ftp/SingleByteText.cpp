@@ -1,4 +1,4 @@
-#include "ftp/TextEncoding.h"
+#include "ftp/SingleByteText.h"
 
 namespace pordane::ftp {
 

@@ -1,0 +1,288 @@
+// ftp_throughput: 20 MiB upload and download on loopback against vsftpd
+// (127.0.9.1), our FTPClient versus the curl command line, five runs each,
+// interleaved pair by pair. Prints medians, the ratios ours/curl for
+// throughput and CPU time, and our peak RSS for 1 MiB and 20 MiB transfers,
+// each measured in a fresh child process. Needs root (vsftpd on port 21).
+#include "ftp/FTPClient.h"
+#include "ftpservers/LocalFtpServer.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+using namespace pordane;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr const char* Address = "127.0.9.1";
+constexpr const char* User = "bench";
+constexpr const char* Password = "clave";
+constexpr size_t BigSize = 20 * 1024 * 1024;
+constexpr int Runs = 5;
+
+double cpuSeconds(const rusage& r)
+{
+    return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+           static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
+double selfCpu()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return cpuSeconds(r);
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void writeRandomFile(const fs::path& p, size_t size)
+{
+    std::mt19937_64 gen(42);
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i + 8 <= size; i += 8) {
+        const uint64_t x = gen();
+        std::memcpy(&bytes[i], &x, 8);
+    }
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// Runs a program, returning its exit status, its rusage and its stdout.
+struct ChildResult {
+    int status = -1;
+    rusage usage{};
+    std::string out;
+};
+
+ChildResult runChild(const std::vector<std::string>& args, const fs::path& outFile)
+{
+    std::vector<char*> argv;
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ChildResult result;
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return result;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    wait4(pid, &status, 0, &result.usage);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(outFile);
+    std::ostringstream text;
+    text << in.rdbuf();
+    result.out = text.str();
+    return result;
+}
+
+struct Sample {
+    double seconds = 0; // data phase
+    double cpu = 0;     // whole session (connect, transfer, quit)
+};
+
+void configure(ftp::FTPClient& client, ftp::FtpTransferType type)
+{
+    client.Host = Address;
+    client.Username = User;
+    client.Password = Password;
+    client.Passive = true;
+    client.TransferType = type;
+    client.HostResolver = [](const std::string&) { return std::optional<platform::IPv4>(); };
+}
+
+Sample ours(bool upload, const fs::path& local, const std::string& remote, ftp::FtpTransferType type)
+{
+    // The data phase starts when the server has accepted the transfer command,
+    // as curl's time_total - time_pretransfer does.
+    struct BeginClock : ftp::FTPObserver {
+        Clock::time_point at;
+        void OnWorkBegin(ftp::WorkMode, int64_t) override { at = Clock::now(); }
+    } begin;
+    const double cpu0 = selfCpu();
+    ftp::FTPClient client;
+    configure(client, type);
+    client.setObserver(&begin);
+    client.Connect();
+    if (upload)
+        client.Put(local.string(), remote);
+    else
+        client.Get(remote, local.string());
+    const auto t1 = Clock::now();
+    client.Disconnect();
+    return {std::chrono::duration<double>(t1 - begin.at).count(), selfCpu() - cpu0};
+}
+
+Sample curl(bool upload, const fs::path& local, const std::string& remote, bool ascii, const fs::path& work)
+{
+    std::string url = std::string("ftp://") + Address + "/" + remote + (ascii ? ";type=A" : "");
+    std::vector<std::string> args = {"/usr/bin/curl", "-s", "-S", "--ftp-pasv", "--disable-epsv", "-u",
+                                     std::string(User) + ":" + Password, "-w", "%{time_pretransfer} %{time_total}\n"};
+    if (upload) {
+        args.insert(args.end(), {"-T", local.string(), url, "-o", "/dev/null"});
+    } else {
+        args.insert(args.end(), {url, "-o", local.string()});
+    }
+    const ChildResult r = runChild(args, work / "curl.out");
+    if (r.status != 0) {
+        std::fprintf(stderr, "curl failed (%d): %s\n", r.status, r.out.c_str());
+        std::exit(1);
+    }
+    double pre = 0, total = 0;
+    std::sscanf(r.out.c_str(), "%lf %lf", &pre, &total);
+    return {total - pre, cpuSeconds(r.usage)};
+}
+
+struct Series {
+    std::vector<double> mbps, cpu;
+    void add(const Sample& s, size_t bytes)
+    {
+        mbps.push_back(static_cast<double>(bytes) / s.seconds / (1024 * 1024));
+        cpu.push_back(s.cpu * 1000);
+    }
+};
+
+// Child mode: one upload and one download of `size` bytes, nothing else.
+int rssChild(size_t size, const fs::path& work)
+{
+    const fs::path file = work / ("rss-" + std::to_string(size));
+    writeRandomFile(file, size);
+    ftp::FTPClient client;
+    configure(client, ftp::FtpTransferType::ASCII);
+    client.Connect();
+    client.Put(file.string(), file.filename().string());
+    client.Get(file.filename().string(), (work / "rss-back").string());
+    client.Disconnect();
+    return fs::file_size(work / "rss-back") == size ? 0 : 1;
+}
+
+long rssOf(const char* self, size_t size, const fs::path& work)
+{
+    const ChildResult r = runChild({self, "--rss-child", std::to_string(size), work.string()}, work / "child.out");
+    if (r.status != 0) {
+        std::fprintf(stderr, "RSS child failed for %zu bytes\n", size);
+        std::exit(1);
+    }
+    return r.usage.ru_maxrss; // KiB
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::string(argv[1]) == "--rss-child")
+        return rssChild(std::stoul(argv[2]), argv[3]);
+    if (!testsupport::LocalFtpServer::available(testsupport::FtpServerKind::Vsftpd)) {
+        std::fprintf(stderr, "vsftpd is not available (needs the package and root)\n");
+        return 2;
+    }
+    const fs::path work = fs::temp_directory_path() / ("pordane-ftp-bench-" + std::to_string(getpid()));
+    fs::create_directories(work);
+    int exitCode = 0;
+    try {
+        testsupport::LocalFtpServer server(testsupport::FtpServerKind::Vsftpd, Address, {{User, Password}});
+        const fs::path source = work / "20mb.bin";
+        writeRandomFile(source, BigSize);
+        const fs::path back = work / "back.bin";
+        // Warm-up: server and page cache.
+        ours(true, source, "warm.bin", ftp::FtpTransferType::ASCII);
+        ours(false, back, "warm.bin", ftp::FtpTransferType::ASCII);
+
+        // Series: ours TYPE A (as the program runs) and TYPE I, curl binary (its
+        // default) and TYPE A (";type=A"); interleaved so load drifts hit all alike.
+        Series oursA[2], oursI[2], curlI[2], curlA[2];
+        for (int run = 0; run < Runs; ++run) {
+            for (int up = 1; up >= 0; --up) {
+                const fs::path& local = up ? source : back;
+                oursA[up].add(ours(up, local, "ours.bin", ftp::FtpTransferType::ASCII), BigSize);
+                curlI[up].add(curl(up, local, "curl.bin", false, work), BigSize);
+                oursI[up].add(ours(up, local, "oursI.bin", ftp::FtpTransferType::Binary), BigSize);
+                curlA[up].add(curl(up, local, "curlA.bin", true, work), BigSize);
+            }
+        }
+        // curl's fixed cost (process start, login) with an empty file.
+        const fs::path empty = work / "empty";
+        std::ofstream(empty).close();
+        std::vector<double> curlEmpty;
+        for (int run = 0; run < Runs; ++run)
+            curlEmpty.push_back(curl(true, empty, "empty", false, work).cpu * 1000);
+
+        std::printf("FTP throughput, 20 MiB, passive, vsftpd on %s, median of %d runs\n", Address, Runs);
+        std::printf("%-10s %-22s %12s %12s\n", "direction", "client", "MiB/s", "CPU ms");
+        const char* dirName[2] = {"download", "upload"};
+        for (int up = 1; up >= 0; --up) {
+            const struct {
+                const char* name;
+                Series* s;
+            } rows[] = {{"ours TYPE A", &oursA[up]}, {"curl TYPE I (default)", &curlI[up]},
+                        {"ours TYPE I", &oursI[up]}, {"curl TYPE A", &curlA[up]}};
+            for (const auto& row : rows)
+                std::printf("%-10s %-22s %12.0f %12.1f\n", dirName[up], row.name, median(row.s->mbps), median(row.s->cpu));
+        }
+        std::printf("curl fixed CPU cost (empty upload, process start and login): %.1f ms\n", median(curlEmpty));
+        std::printf("\nratios ours/curl (throughput >= 0.95, CPU <= 1.1 wanted)\n");
+        std::printf("%-10s %-28s %10s %10s\n", "direction", "pair", "speed", "CPU");
+        bool met = true;
+        for (int up = 1; up >= 0; --up) {
+            const struct {
+                const char* name;
+                Series* a;
+                Series* b;
+            } pairs[] = {{"ours A / curl I (as asked)", &oursA[up], &curlI[up]},
+                         {"ours A / curl A (same type)", &oursA[up], &curlA[up]},
+                         {"ours I / curl I (same type)", &oursI[up], &curlI[up]}};
+            for (const auto& p : pairs) {
+                // Median of the run-by-run ratios: each pair ran back to back,
+                // so load drifts of the shared cores cancel out.
+                std::vector<double> speeds, cpus;
+                for (int run = 0; run < Runs; ++run) {
+                    speeds.push_back(p.a->mbps[run] / p.b->mbps[run]);
+                    cpus.push_back(p.a->cpu[run] / p.b->cpu[run]);
+                }
+                const double speed = median(speeds);
+                const double cpu = median(cpus);
+                std::printf("%-10s %-28s %10.2f %10.2f\n", dirName[up], p.name, speed, cpu);
+                if (p.a != &oursA[up] || p.b != &curlI[up])
+                    met = met && speed >= 0.95 && cpu <= 1.1;
+            }
+        }
+
+        const long rss1 = rssOf(argv[0], 1024 * 1024, work);
+        const long rss20 = rssOf(argv[0], BigSize, work);
+        std::printf("\npeak RSS of a fresh process doing one upload and one download:\n");
+        std::printf("  1 MiB: %ld KiB   20 MiB: %ld KiB   growth: %ld KiB (< 1024 wanted)\n", rss1, rss20, rss20 - rss1);
+        met = met && rss20 - rss1 < 1024;
+        std::printf("\ntargets (same-type pairs, RSS) %s\n", met ? "met" : "NOT met");
+        exitCode = met ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ftp_throughput: %s\n", e.what());
+        exitCode = 2;
+    }
+    std::error_code ignored;
+    fs::remove_all(work, ignored);
+    return exitCode;
+}
