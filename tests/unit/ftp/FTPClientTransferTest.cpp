@@ -426,14 +426,14 @@ TEST_P(TransferModes, FailedTransfersLeaveNoDescriptorBehind)
 TEST_F(ClientTest, CancelWhileThePassiveUploadConnectsSendsNoData)
 {
     using pordane::platform::IPv4;
-    using pordane::platform::ListeningSocket;
+    using pordane::platform::TcpListener;
     using pordane::platform::Socket;
     using pordane::platform::connectTcp;
     using pordane::platform::listenTcp;
     // A data endpoint that answers slowly: its accept queue is full, so the
     // client's SYN is dropped and retried about a second later, once the
     // queue has been emptied.
-    ListeningSocket slow = listenTcp(IPv4{0x7F000001});
+    TcpListener slow = listenTcp(IPv4{0x7F000001});
     std::vector<Socket> fillers;
     for (int i = 0; i < 4; ++i) {
         try {

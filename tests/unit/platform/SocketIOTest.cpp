@@ -66,7 +66,7 @@ struct Pair {
 
 Pair connectedPair()
 {
-    ListeningSocket l = listenTcp(loopback);
+    TcpListener l = listenTcp(loopback);
     Pair p;
     p.client = connectTcp(loopback, l.port, 2000ms);
     p.server = acceptTcp(l.sock, 2000ms);
@@ -173,7 +173,7 @@ TEST(ListenAccept, ChosenPortAddressesLimitAndLocalClose)
 {
     const int before = openDescriptors();
     {
-        ListeningSocket l = listenTcp(loopback);
+        TcpListener l = listenTcp(loopback);
         EXPECT_NE(l.port, 0);
         Socket c = connectTcp(loopback, l.port, 2000ms);
         Socket s = acceptTcp(l.sock, 2000ms);
@@ -181,20 +181,20 @@ TEST(ListenAccept, ChosenPortAddressesLimitAndLocalClose)
         EXPECT_EQ(peerAddress(c), loopback);
     }
     {
-        ListeningSocket l = listenTcp(loopback);
+        TcpListener l = listenTcp(loopback);
         CountingPump pump;
         EXPECT_EQ(errorOf([&] { acceptTcp(l.sock, 450ms); }), NetError::Kind::ConnectTimeout);
         EXPECT_GE(pump.calls, 2);
         EXPECT_LE(pump.largestGap, 250ms + 150ms); // the promised turn, with room for a loaded machine
     }
     {
-        ListeningSocket l = listenTcp(loopback);
+        TcpListener l = listenTcp(loopback);
         CountingPump pump([&] { l.sock.close(); });
         EXPECT_EQ(errorOf([&] { acceptTcp(l.sock, 3000ms); }), NetError::Kind::Closed);
     }
     // A port in use cannot be listened on twice.
     {
-        ListeningSocket l = listenTcp(loopback);
+        TcpListener l = listenTcp(loopback);
         EXPECT_EQ(errorOf([&] { listenTcp(loopback, l.port); }), NetError::Kind::Socket);
     }
     EXPECT_EQ(openDescriptors(), before);
