@@ -223,6 +223,36 @@ TEST_F(FtpRuns, ConectividadCountsTwentyGoodCycles)
     shot("conectividad.png");
 }
 
+TEST_F(FtpRuns, ConectividadOverARefusedAndAHealthyServerInListOrder)
+{
+    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.55", {{"todo", "pw"}});
+    // Nothing listens on 127.0.2.59:21. "Aplicar" twice adds two entries.
+    clickNav(2, 1);
+    typePersonal(QStringLiteral("Caído"), QStringLiteral("127.0.2.59"), QString(), QStringLiteral("u"),
+                 QStringLiteral("p"));
+    click("BotonAplicarServidores");
+    typePersonal(QStringLiteral("Sano"), QString::fromStdString(server.address()), QString(), QStringLiteral("todo"),
+                 QStringLiteral("pw"));
+    click("BotonAplicarServidores");
+    ASSERT_EQ(checkListLines(), (std::vector<std::string>{"Tessaly24", "Tessalysis", "vexorserver01", "Caído", "Sano"}));
+    setTick(4, true);
+    setTick(3, true);
+    run(2);
+
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"No se ha podido conectar con el servidor",
+                                                          "Test de Conectividad Realizado"}));
+    auto* lista = find<QTreeWidget>("ListaServidoresConectividad");
+    ASSERT_EQ(lista->topLevelItemCount(), 2);
+    EXPECT_EQ(lista->topLevelItem(0)->text(0).toStdString(), "Caído");
+    EXPECT_EQ(lista->topLevelItem(1)->text(0).toStdString(), "Sano");
+    EXPECT_EQ(lista->topLevelItem(0)->text(pg::ConColNum).toStdString(), "4");
+    EXPECT_EQ(lista->topLevelItem(1)->text(pg::ConColNum).toStdString(), "5");
+    EXPECT_EQ(imageAt(*lista, 0, 0), 4);
+    EXPECT_EQ(imageAt(*lista, 1, 0), 1);
+    EXPECT_EQ(lista->topLevelItem(1)->text(pg::ConColDescarga).toStdString(), "20");
+    EXPECT_EQ(find<QLabel>("LabelInfoCiclo")->text().toStdString(), "20/20");
+}
+
 TEST_F(FtpRuns, ClosingDuringAThrottledRunEndsItAndClosesTheWindow)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.56", {{"todo", "pw"}}, {0, 20 * 1024});
