@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,7 +41,7 @@ constexpr const char* Address = "127.0.9.1";
 constexpr const char* User = "bench";
 constexpr const char* Password = "clave";
 constexpr size_t BigSize = 20 * 1024 * 1024;
-constexpr int DefaultRuns = 31;
+constexpr int DefaultRuns = 61;
 
 double cpuSeconds(const rusage& r)
 {
@@ -72,6 +73,37 @@ struct Spread {
 Spread spread(const std::vector<double>& v)
 {
     return {quantile(v, 0.25), quantile(v, 0.5), quantile(v, 0.75)};
+}
+
+// Distribution-free 95 % confidence interval of the median: the order
+// statistics at ranks n/2 -+ 1.96 sqrt(n)/2 (normal approximation of the
+// binomial), so a verdict does not rest on a median that noise could move.
+struct Interval {
+    double low, high;
+};
+
+Interval medianInterval(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const double n = static_cast<double>(v.size());
+    const double half = 1.96 * std::sqrt(n) / 2;
+    const auto low = static_cast<long>(std::floor(n / 2 - half)) - 1; // 1-based rank to index
+    const auto high = static_cast<long>(std::ceil(n / 2 + half));
+    return {v[static_cast<size_t>(std::max(0L, low))], v[static_cast<size_t>(std::min(high, static_cast<long>(v.size()) - 1))]};
+}
+
+// Met: the median reaches the target. Missed: even the confidence interval
+// stays on the wrong side. Otherwise the run cannot tell.
+enum class Verdict { Met, Unclear, Missed };
+
+Verdict atLeast(double median, Interval ci, double target)
+{
+    return median >= target ? Verdict::Met : ci.high < target ? Verdict::Missed : Verdict::Unclear;
+}
+
+Verdict atMost(double median, Interval ci, double target)
+{
+    return median <= target ? Verdict::Met : ci.low > target ? Verdict::Missed : Verdict::Unclear;
 }
 
 // Waits until the file's written data has reached the disk. Called after each
@@ -304,10 +336,10 @@ int main(int argc, char** argv)
             }
         }
         std::printf("curl fixed CPU cost (empty upload, process start and login): %.1f ms\n", quantile(curlEmpty, 0.5));
-        std::printf("\nround-by-round ratios ours/curl, median [IQR]; wanted: speed median >= 0.95,\n"
-                    "CPU median <= 1.1 for the same-type pairs\n");
-        std::printf("%-10s %-28s %20s %20s\n", "direction", "pair", "speed", "CPU");
-        bool met = true;
+        std::printf("\nround-by-round ratios ours/curl: median [IQR] (95 %% interval of the median);\n"
+                    "wanted for the same-type pairs: speed >= 0.95, CPU <= 1.1\n");
+        std::printf("%-10s %-28s %-30s %-30s\n", "direction", "pair", "speed", "CPU");
+        Verdict worst = Verdict::Met;
         for (int up = 1; up >= 0; --up) {
             const struct {
                 const char* name;
@@ -324,11 +356,16 @@ int main(int argc, char** argv)
                 }
                 const Spread speed = spread(speeds);
                 const Spread cpu = spread(cpus);
-                const bool ok = speed.median >= 0.95 && cpu.median <= 1.1;
-                std::printf("%-10s %-28s %6.2f [%4.2f-%4.2f] %6.2f [%4.2f-%4.2f]%s\n", dirName[up], p.name, speed.median,
-                            speed.q1, speed.q3, cpu.median, cpu.q1, cpu.q3, p.judged ? (ok ? "  ok" : "  MISSED") : "");
+                const Interval speedCi = medianInterval(speeds);
+                const Interval cpuCi = medianInterval(cpus);
+                const Verdict verdict =
+                    std::max(atLeast(speed.median, speedCi, 0.95), atMost(cpu.median, cpuCi, 1.1));
+                const char* mark = !p.judged ? "" : verdict == Verdict::Met ? "  ok" : verdict == Verdict::Missed ? "  MISSED" : "  unclear";
+                std::printf("%-10s %-28s %4.2f [%4.2f-%4.2f] (%4.2f-%4.2f)  %4.2f [%4.2f-%4.2f] (%4.2f-%4.2f)%s\n",
+                            dirName[up], p.name, speed.median, speed.q1, speed.q3, speedCi.low, speedCi.high, cpu.median,
+                            cpu.q1, cpu.q3, cpuCi.low, cpuCi.high, mark);
                 if (p.judged)
-                    met = met && ok;
+                    worst = std::max(worst, verdict);
             }
         }
 
@@ -336,9 +373,15 @@ int main(int argc, char** argv)
         const long rss20 = rssOf(argv[0], BigSize, work);
         std::printf("\npeak RSS of a fresh process doing one upload and one download:\n");
         std::printf("  1 MiB: %ld KiB   20 MiB: %ld KiB   growth: %ld KiB (< 1024 wanted)\n", rss1, rss20, rss20 - rss1);
-        met = met && rss20 - rss1 < 1024;
-        std::printf("\ntargets (same-type pairs, RSS) %s\n", met ? "met" : "NOT met");
-        exitCode = met ? 0 : 1;
+        if (rss20 - rss1 >= 1024)
+            worst = Verdict::Missed;
+        // Exit status: 0 met, 1 missed, 3 a median short of a target but
+        // within noise of it (run again).
+        std::printf("\ntargets (same-type pairs, RSS) %s\n",
+                    worst == Verdict::Met      ? "met"
+                    : worst == Verdict::Missed ? "NOT met"
+                                               : "not shown: a median misses, within noise of the target (run again)");
+        exitCode = worst == Verdict::Met ? 0 : worst == Verdict::Missed ? 1 : 3;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ftp_throughput: %s\n", e.what());
         exitCode = 2;
