@@ -1,11 +1,13 @@
 // ftp_throughput: 20 MiB upload and download on loopback against vsftpd
 // (127.0.9.1), our FTPClient versus the curl command line. One discarded
-// warm-up round, then N measured rounds (31 by default, `--runs N`); each
+// warm-up round, then N measured rounds (61 by default, `--runs N`); each
 // round runs every client once per direction, in an order that flips from
-// round to round. Prints medians with quartiles, the median and quartiles of
-// the round-by-round ratios ours/curl for throughput and CPU time, and our
-// peak RSS for 1 MiB and 20 MiB transfers, each measured in a fresh child
-// process. Needs root (vsftpd on port 21).
+// round to round, and waits for the disk after every transfer. Prints medians
+// with quartiles, the round-by-round ratios ours/curl for throughput and CPU
+// time (median, quartiles, 95 % interval of the median), and our peak RSS for
+// 1 MiB and 20 MiB transfers, each measured in a fresh child process. Needs
+// root (vsftpd on port 21). Exit status: 0 targets met, 1 missed, 2 could not
+// run, 3 a median short of a target but within noise of it.
 #include "ftp/FTPClient.h"
 #include "ftpservers/LocalFtpServer.h"
 
