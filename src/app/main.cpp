@@ -5,6 +5,7 @@
 #include "app/QtDialogs.h"
 #include "app/Screenshots.h"
 #include "app/Startup.h"
+#include "app/Tour.h"
 #include "ftptests/GeneraID.h"
 #include "platform/Pump.h"
 
@@ -21,7 +22,11 @@ int main(int argc, char** argv)
     app::PordaneApplication application(argc, argv);
     app::prepareApplication();
 
-    app::QtDialogs dialogs;
+    // The tour answers its own message boxes, so nothing waits for a click.
+    const QString tourDir = app::tourDirectory();
+    app::QtDialogs qtDialogs;
+    app::TourDialogs tourDialogs;
+    views::Dialogs& dialogs = tourDir.isEmpty() ? static_cast<views::Dialogs&>(qtDialogs) : tourDialogs;
     application.setDialogs(&dialogs);
     platform::setPumpHook([] { QCoreApplication::processEvents(); });
 
@@ -34,8 +39,14 @@ int main(int argc, char** argv)
         return 0;
 
     form.show();
+    int tourStatus = 0;
     const QByteArray screenshotDir = qgetenv("PORDANE_SCREENSHOT_DIR");
-    if (!screenshotDir.isEmpty()) {
+    if (!tourDir.isEmpty()) {
+        QTimer::singleShot(0, &form, [&] {
+            tourStatus = app::runTour(form, tourDialogs, tourDir);
+            QCoreApplication::exit(tourStatus);
+        });
+    } else if (!screenshotDir.isEmpty()) {
         QTimer::singleShot(0, &form, [&form, &screenshotDir] {
             if (!app::writeScreenshots(form, QString::fromLocal8Bit(screenshotDir)))
                 std::fprintf(stderr, "pordane: could not write screenshots to %s\n", screenshotDir.constData());
@@ -44,5 +55,5 @@ int main(int argc, char** argv)
     }
     const int rc = QApplication::exec();
     platform::setPumpHook({});
-    return rc;
+    return tourDir.isEmpty() ? rc : tourStatus;
 }
