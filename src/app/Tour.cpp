@@ -193,10 +193,11 @@ private:
         expect(shown == expected, "mensajes: [" + list + "]");
     }
 
+    // Quality 0: the smallest PNG, for the README.
     void screenshot(const char* file)
     {
         const QString path = QDir(m_dir).filePath(QString::fromLatin1(file));
-        expect(m_form.grab().save(path), "no se pudo guardar " + path.toStdString());
+        expect(m_form.grab().save(path, "PNG", 0), "no se pudo guardar " + path.toStdString());
     }
 
     static void waitFor(const std::function<bool()>& done, int ms)
@@ -310,7 +311,7 @@ private:
                 return;
             const std::vector<int> samples = scope->samples();
             const auto moving = std::count_if(samples.begin(), samples.end(), [](int v) { return v > 0; });
-            if (meter->value() > 0 && moving >= 5) {
+            if (meter->value() > 0 && moving >= 12) {
                 taken = true;
                 try {
                     screenshot("velocidad-en-curso.png");
