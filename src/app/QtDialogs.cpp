@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
+
 namespace pordane::app {
 
 namespace {
@@ -27,6 +29,17 @@ bool QtDialogs::askYesNo(const std::string& text)
                     QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+void UnattendedDialogs::showMessage(const std::string& text)
+{
+    std::fprintf(stderr, "pordane: %s\n", text.c_str());
+}
+
+bool UnattendedDialogs::askYesNo(const std::string& text)
+{
+    std::fprintf(stderr, "pordane: %s [no]\n", text.c_str());
+    return false;
 }
 
 } // namespace pordane::app

@@ -22,11 +22,18 @@ int main(int argc, char** argv)
     app::PordaneApplication application(argc, argv);
     app::prepareApplication();
 
-    // The tour answers its own message boxes, so nothing waits for a click.
+    // Tour and screenshot runs are unattended: no modal box may wait for a click.
     const QString tourDir = app::tourDirectory();
-    app::QtDialogs qtDialogs;
+    const QByteArray screenshotDir = qgetenv("PORDANE_SCREENSHOT_DIR");
+    app::QtDialogs interactive;
+    app::UnattendedDialogs unattended;
     app::TourDialogs tourDialogs;
-    views::Dialogs& dialogs = tourDir.isEmpty() ? static_cast<views::Dialogs&>(qtDialogs) : tourDialogs;
+    views::Dialogs* chosen = &interactive;
+    if (!tourDir.isEmpty())
+        chosen = &tourDialogs;
+    else if (!screenshotDir.isEmpty())
+        chosen = &unattended;
+    views::Dialogs& dialogs = *chosen;
     application.setDialogs(&dialogs);
     platform::setPumpHook([] { QCoreApplication::processEvents(); });
 
@@ -40,7 +47,6 @@ int main(int argc, char** argv)
 
     form.show();
     int tourStatus = 0;
-    const QByteArray screenshotDir = qgetenv("PORDANE_SCREENSHOT_DIR");
     if (!tourDir.isEmpty()) {
         QTimer::singleShot(0, &form, [&] {
             tourStatus = app::runTour(form, tourDialogs, tourDir);

@@ -209,6 +209,9 @@ void Importador::ObtenerDatosConexion(const std::string& nestructura, TSERVIDOR&
     m_client.Password = m_opciones.Password;
     m_client.Host = m_opciones.HostConexiones;
     m_client.Port = PuertoConexiones;
+    // A session left open elsewhere (the connectivity test keeps its last
+    // one) would make the connect fail; close it as every test's connect does.
+    desconectarSinErrores(m_client);
     try {
         m_client.Connect();
         m_client.ChangeDir(carpeta);

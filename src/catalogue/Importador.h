@@ -87,6 +87,7 @@ public:
 
     // Fetches Estruc<nestructura>/1000.ini and descrambles its first four
     // lines into Host, User, Pass and Remoto of eServidor (all four or none).
+    // A session the client still holds is closed before the connect.
     // Throws ftp::FtpError (the client is disconnected first) or
     // ConnectionFileError; the local file is deleted only after a good read.
     void ObtenerDatosConexion(const std::string& nestructura, TSERVIDOR& eServidor);

@@ -352,7 +352,12 @@ FTPClient::HostStep FTPClient::connectOnce(bool useHost)
             const auto literal = platform::IPv4::parse(Host);
             const std::string argument = literal && *literal == m_peer ? "[" + Host + "]" : Host;
             try {
-                sendCommand("HOST " + argument); // any reply will do
+                // Any reply will do while the connection stays open; "421"
+                // announces that the server is closing it.
+                if (sendCommand("HOST " + argument).code == 421) {
+                    closeControl();
+                    return HostStep::Dropped;
+                }
             } catch (const FtpError& e) {
                 if (e.kind() != FtpError::Kind::ConnectionClosed)
                     throw;
@@ -458,11 +463,20 @@ void FTPClient::Abort()
 void FTPClient::abortTransfer()
 {
     // One ABOR per transfer: a second one would add a reply step H never reads.
-    if (m_abortFlag)
+    // Once the transfer is being finished the data connection is gone and the
+    // final reply is on its way: nothing is left to abort, and an ABOR then
+    // would leave its own reply unread.
+    if (m_abortFlag || m_finishing)
         return;
     // Flag first: closing the data connection wakes the transfer loop, which
     // must then take the close for an abort, and step H must read its replies.
     m_abortFlag = true;
+    // Before the transfer command a PRET, PASV or PORT reply may still be
+    // due, which an ABOR would shift; the transfer command is not sent instead.
+    if (!m_commandSent) {
+        releaseData();
+        return;
+    }
     std::exception_ptr failure;
     try {
         writeCommand("ABOR");
@@ -527,13 +541,17 @@ void FTPClient::openPassive(const DataTarget& target)
     } catch (const NetError& e) {
         dataNetError(e);
     }
+    // Cancelled while connecting: the abort closed no data connection yet,
+    // so this one must not carry any data.
+    if (m_abortFlag)
+        m_data.close();
 }
 
 void FTPClient::prepareActive()
 {
     try {
         const platform::IPv4 local = platform::localAddress(m_control);
-        platform::ListeningSocket listening = platform::listenTcp(local, 0);
+        platform::TcpListener listening = platform::listenTcp(local, 0);
         m_listener = std::move(listening.sock);
         std::string argument = local.text();
         std::replace(argument.begin(), argument.end(), '.', ',');
@@ -573,20 +591,30 @@ void FTPClient::runTransfer(const std::function<void(bool& commandSent)>& body)
     } inTransfer(m_inTransfer);
 
     m_abortFlag = false;
+    m_commandSent = false;
     status(FtpStatus::TransferStarting, "Iniciando transferencia");
-    bool commandSent = false;
     std::exception_ptr failure;
     try {
-        body(commandSent);
+        body(m_commandSent);
     } catch (...) {
         failure = std::current_exception();
     }
     // Step H only makes sense once the server has the transfer command;
     // before that there is no final reply to wait for.
-    if (commandSent && m_control.valid())
-        finishTransfer(); // its own error, if any, replaces the transfer's
-    else
+    if (m_commandSent && m_control.valid()) {
+        m_finishing = true;
+        try {
+            finishTransfer(); // its own error, if any, replaces the transfer's
+        } catch (...) {
+            m_finishing = false;
+            throw;
+        }
+        m_finishing = false;
+    } else {
         releaseData();
+        if (m_abortFlag)
+            status(FtpStatus::TransferAborted, "Transferencia cancelada");
+    }
     if (m_abortFlag)
         throw FtpError(FtpError::Kind::Aborted, "Transferencia cancelada");
     if (failure)
@@ -617,22 +645,28 @@ void FTPClient::finishTransfer()
     status(FtpStatus::TransferAborted, "Transferencia cancelada");
 }
 
+void FTPClient::writeTransferCommand(const std::string& command, bool& commandSent)
+{
+    if (m_abortFlag)
+        throw FtpError(FtpError::Kind::Aborted, "Transferencia cancelada");
+    writeCommand(command);
+    commandSent = true;
+}
+
 void FTPClient::download(const std::string& command, const Sink& sink)
 {
     checkCommandText(command);
     runTransfer([&](bool& commandSent) {
         if (Passive) {
             openPassive(preparePassive(command));
-            writeCommand(command);
-            commandSent = true;
+            writeTransferCommand(command, commandSent);
             // 450 (file busy) is accepted in passive mode: no data, no error.
             const FtpReply reply = expect(readReply(), {125, 150, 154, 450});
             if (reply.code == 450)
                 return;
         } else {
             prepareActive();
-            writeCommand(command);
-            commandSent = true;
+            writeTransferCommand(command, commandSent);
             expect(readReply(), {125, 150, 154});
             acceptActive();
         }
@@ -739,8 +773,7 @@ void FTPClient::Put(const std::string& localFile, const std::string& remoteName)
         if (Passive) {
             const DataTarget target = preparePassive(command);
             // The preliminary reply is read once the data connection is open.
-            writeCommand(command);
-            commandSent = true;
+            writeTransferCommand(command, commandSent);
             try {
                 openPassive(target);
             } catch (const FtpError&) {
@@ -757,8 +790,7 @@ void FTPClient::Put(const std::string& localFile, const std::string& remoteName)
             expect(readReply(), {110, 125, 150});
         } else {
             prepareActive();
-            writeCommand(command);
-            commandSent = true;
+            writeTransferCommand(command, commandSent);
             expect(readReply(), {125, 150});
             acceptActive();
         }

@@ -82,7 +82,9 @@ public:
     // Replaces ListResult with the lines of an MLSD or LIST listing.
     void List();
     // During a transfer: sends ABOR and drops the data connection; the transfer
-    // then throws FtpError Aborted once the replies are consumed.
+    // then throws FtpError Aborted once the replies are consumed. Before the
+    // transfer command is sent it only stops the transfer (nothing on the
+    // wire); while the final reply is awaited it does nothing.
     void Abort();
     // QUIT (reply awaited 100 ms at most), then close. Does nothing when closed.
     void Disconnect();
@@ -134,6 +136,7 @@ private:
     void sendData(std::FILE* file, int64_t size);
     void finishTransfer();
     void runTransfer(const std::function<void(bool& commandSent)>& body);
+    void writeTransferCommand(const std::string& command, bool& commandSent);
     void abortTransfer();
     void releaseData();
     void quitQuietly();
@@ -161,6 +164,8 @@ private:
     bool m_utf8 = false;
     bool m_abortFlag = false;
     bool m_inTransfer = false;
+    bool m_commandSent = false; // the running transfer's command is on the wire
+    bool m_finishing = false;   // the running transfer is in its final step
     bool m_busy = false;
 };
 

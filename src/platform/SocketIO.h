@@ -37,13 +37,13 @@ bool peerHasClosed(const Socket& sock);
 // Ends our sending direction, so the peer reads end-of-file.
 void shutdownSend(const Socket& sock);
 
-struct ListeningSocket {
+struct TcpListener {
     Socket sock;
     uint16_t port = 0;
 };
 
 // Listens on address:port (port 0: chosen by the system), backlog 1.
-ListeningSocket listenTcp(IPv4 address, uint16_t port = 0);
+TcpListener listenTcp(IPv4 address, uint16_t port = 0);
 
 // Accepts one connection, waiting at most `limit` with pump() between slices.
 // Throws NetError ConnectTimeout at the limit, Closed when the listener was

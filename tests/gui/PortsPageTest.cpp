@@ -141,6 +141,7 @@ TEST_F(PortTestRun, MarksEachLineWithItsOutcomeAndShowsTheProbeAsItRuns)
         EXPECT_NE(std::find(recorder.frames.begin(), recorder.frames.end(), probing), recorder.frames.end())
             << "line " << line << " was never painted as being probed";
     }
+    shot("puertos.png");
 }
 
 TEST_F(PortTestRun, SecondRunStartsFromWaitingLines)

@@ -4,6 +4,7 @@
 #include "LoopbackEndpoint.h"
 
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -61,6 +62,10 @@ TEST_F(ProcessesPage, ListaProcesosAndActualizarListOurOwnListeningSocket)
     EXPECT_TRUE(memo->toPlainText().isEmpty());
     // Columns of characters line up under the header only in a fixed-pitch font.
     EXPECT_TRUE(QFontInfo(memo->font()).fixedPitch());
+    // Eight characters per field fill one 50-pixel header section.
+    const double columnWidth = QFontMetricsF(memo->font()).horizontalAdvance(QLatin1Char('0')) * 8;
+    EXPECT_LE(columnWidth, 50.0);
+    EXPECT_GE(columnWidth, 44.0);
 
     uint16_t first = 0;
     platform::Socket firstListener = netdiagtest::listenOn("127.0.3.210", 4, first);
@@ -80,6 +85,7 @@ TEST_F(ProcessesPage, ListaProcesosAndActualizarListOurOwnListeningSocket)
     EXPECT_EQ(lineForPort(*memo, second).size(), 4);
     EXPECT_TRUE(lineForPort(*memo, first).isEmpty());
     EXPECT_TRUE(dialogs.messages.empty());
+    shot("procesos.png");
 }
 
 } // namespace

@@ -30,7 +30,7 @@ PermissionsPage buildPermissionsPage(QWidget* parent, const widgets::ImageList& 
                                         {QStringLiteral("B"), 24},
                                         {QStringLiteral("Num"), 0}},
                                        QRect(8, 32, PageWidth - 16, 120));
-    p.ListaServidores->setMouseTracking(true); // hints are shown per cell
+    p.ListaServidores->setMouseTracking(true); // the design shows hints; the rows set no hint texts
 
     p.LabelTareaActual =
         makeLabel(page, QStringLiteral("LabelTareaActual"), QStringLiteral("Tarea actual:"), QRect(8, 162, 72, 16));

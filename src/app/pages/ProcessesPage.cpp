@@ -3,14 +3,35 @@
 #include "app/pages/ProcessesPage.h"
 
 #include "app/pages/PageKit.h"
+#include "netdiag/ProcessList.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
 
 namespace pordane::app::pages {
+
+namespace {
+
+// A fixed-pitch font in which ProcesosColumnWidth characters fill one header
+// section, so each field of MemoProcesos starts under its caption.
+QFont columnFont(int sectionWidth)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    for (int px = 11; px >= 8; --px) {
+        font.setPixelSize(px);
+        if (QFontMetricsF(font).horizontalAdvance(QLatin1Char('0')) * netdiag::ProcesosColumnWidth <= sectionWidth)
+            break;
+    }
+    return font;
+}
+
+} // namespace
 
 ProcessesPage buildProcessesPage(QWidget* parent)
 {
@@ -43,10 +64,7 @@ ProcessesPage buildProcessesPage(QWidget* parent)
     p.MemoProcesos->setGeometry(8, 52, PageWidth - 16, 292);
     p.MemoProcesos->setReadOnly(true);
     // The lines are laid out in columns of characters under the header sections.
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setStyleHint(QFont::Monospace);
-    fixed.setPointSize(8);
-    p.MemoProcesos->setFont(fixed);
+    p.MemoProcesos->setFont(columnFont(widths[0]));
     p.MemoProcesos->setLineWrapMode(QPlainTextEdit::NoWrap);
     p.MemoProcesos->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     p.MemoProcesos->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

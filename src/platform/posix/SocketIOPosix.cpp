@@ -123,9 +123,9 @@ void shutdownSend(const Socket& sock)
         ::shutdown(sock.fd(), SHUT_WR);
 }
 
-ListeningSocket listenTcp(IPv4 address, uint16_t port)
+TcpListener listenTcp(IPv4 address, uint16_t port)
 {
-    ListeningSocket out;
+    TcpListener out;
     out.sock = Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!out.sock.valid())
         throwErrno("socket", errno);

@@ -53,13 +53,6 @@ protected:
 
     QStringList logLines() const { return find<QPlainTextEdit>("MemoLog")->toPlainText().split(QLatin1Char('\n')); }
 
-    // Saves a picture of the window when PORDANE_GUI_SHOTS names a folder.
-    void shot(const char* name) const
-    {
-        if (const char* dir = std::getenv("PORDANE_GUI_SHOTS"))
-            form->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name));
-    }
-
     static bool serversAvailable() { return testsupport::LocalFtpServer::available(testsupport::FtpServerKind::Pyftpdlib); }
 };
 

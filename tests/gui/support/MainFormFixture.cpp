@@ -8,6 +8,8 @@
 #include <QStackedWidget>
 #include <QStyle>
 
+#include <cstdlib>
+
 namespace pordane::testing {
 
 void MainFormFixture::SetUpTestSuite()
@@ -19,6 +21,12 @@ void MainFormFixture::SetUpTestSuite()
 QWidget* MainFormFixture::currentPage() const
 {
     return form->PageControl1()->currentWidget();
+}
+
+void MainFormFixture::shot(const char* name) const
+{
+    if (const char* dir = std::getenv("PORDANE_GUI_SHOTS"))
+        form->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name));
 }
 
 std::vector<std::string> MainFormFixture::checkListLines() const

@@ -62,6 +62,9 @@ protected:
     }
 
     QWidget* currentPage() const;
+    // Saves a picture of the window when PORDANE_GUI_SHOTS names a folder
+    // (how docs/screenshots is made).
+    void shot(const char* name) const;
     std::vector<std::string> checkListLines() const;
     std::vector<bool> checkListTicks() const;
     void setTick(int line, bool ticked);

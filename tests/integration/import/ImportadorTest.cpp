@@ -459,6 +459,27 @@ TEST_F(ImportadorTest, AFailedFetchLeavesTheClientReadyForTheNextImport)
     EXPECT_FALSE(localFileLeft());
 }
 
+TEST_F(ImportadorTest, ASessionLeftOpenByAConnectivityTestDoesNotStopTheFetch)
+{
+    // The connectivity test leaves its last session open; here it is one on
+    // the maker's server itself, in the client's current mode.
+    client.Host = MakerAddress;
+    client.Username = pordane::config::PortalUser;
+    client.Password = pordane::config::PortalPassword;
+    client.Connect();
+    ASSERT_TRUE(client.Connected());
+    talvane.install({Buena, conCodigo(15)});
+
+    const ResultadoImportacion r = importar();
+
+    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(view.labels.back(), "2");
+    expectEntry(5, "Con código", Estruc15);
+    EXPECT_FALSE(client.Connected());
+    EXPECT_FALSE(localFileLeft());
+}
+
 // ---- where the import looks ---------------------------------------------
 
 TEST_F(ImportadorTest, EachImportReadsThePrefixNamedByWineprefixAtThatMoment)

@@ -128,6 +128,8 @@ ScriptedFtpServer::ScriptedFtpServer(const std::vector<std::string>& script)
         } else if (keyword == "FINAL") {
             in >> verb;
             m_finals[upper(verb)] = rest();
+        } else if (keyword == "FINAL-DELAY") {
+            in >> m_finalDelayMs;
         } else if (keyword == "ABORT-REPLIES") {
             m_abortReplies = rest();
         } else {
@@ -371,7 +373,7 @@ bool ScriptedFtpServer::handle(Session& s, const std::string& line)
     const std::optional<std::string> reply = scripted(verb);
     if (reply && !(isTransfer && !reply->empty() && (*reply)[0] == '1')) {
         sendReply(s, *reply);
-        return verb != "QUIT" && !s.closed;
+        return verb != "QUIT" && reply->rfind("421", 0) != 0 && !s.closed;
     }
     if (isTransfer) {
         transfer(s, verb, arg, reply.value_or("150 Opening data connection"));
@@ -556,6 +558,8 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
         sendReply(s, m_abortReplies);
         return;
     }
+    if (m_finalDelayMs > 0 && !sleepFor(std::chrono::milliseconds(m_finalDelayMs)))
+        return;
     const auto final = m_finals.find(verb);
     if (final != m_finals.end())
         sendReply(s, final->second);

@@ -6,6 +6,7 @@
 //   REPLY <VERB> <reply>    replaces the default reply; repeated, successive uses take
 //                           successive replies and the last one sticks. For RETR/STOR/LIST/MLSD
 //                           a 1xx reply starts the transfer with it, anything else refuses it.
+//                           A 421 reply closes the connection after it, as the code announces.
 //   DELAY <VERB> <ms>       waits before answering
 //   CLOSE-AFTER <VERB>      closes the control connection on receiving VERB, no reply
 //   PASV <a.b.c.d>          address announced in 227 replies (default 127.0.0.1)
@@ -13,6 +14,7 @@
 //   PAUSE <offset> <ms>     one pause once <offset> bytes of download data are sent
 //   STALL <offset>          stops sending after <offset> bytes until the client drops the data connection
 //   FINAL <VERB> <reply>    final reply of a transfer (default 226, or 426 after a broken send)
+//   FINAL-DELAY <ms>        waits before the final reply of every transfer
 //   ABORT-REPLIES <reply>   sent in one write when ABOR arrives during a transfer
 //
 // A <reply> holds one or more full lines separated by "\n" ("211-Features:\n UTF8\n211 End").
@@ -76,6 +78,7 @@ private:
     std::map<std::string, size_t> m_replyUse;
     std::map<std::string, int> m_delays;
     std::map<std::string, std::string> m_finals;
+    int m_finalDelayMs = 0;
     std::vector<std::string> m_closeAfter;
     std::string m_pasvAddress = "127.0.0.1";
     size_t m_throttleBytes = 0;

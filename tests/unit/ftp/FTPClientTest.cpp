@@ -115,23 +115,26 @@ TEST_F(ClientTest, HostNameTravelsWithoutBrackets)
 
 TEST_F(ClientTest, ServerDroppingOnHostIsReconnectedWithoutHostAndHostStaysOn)
 {
-    ScriptedFtpServer server({"CLOSE-AFTER HOST"});
-    aimAt(server);
-    client.Connect();
-    EXPECT_TRUE(client.Connected());
-    client.Disconnect();
-    client.Connect(); // the next connect tries HOST again
-    client.Disconnect();
-    Commands withoutHost = connectTranscript();
-    withoutHost.erase(withoutHost.begin());
-    withoutHost.push_back("QUIT");
-    const auto sessions = server.sessions();
-    ASSERT_EQ(sessions.size(), 4u);
-    EXPECT_EQ(sessions[0], Commands{"HOST [127.0.0.1]"});
-    EXPECT_EQ(sessions[1], withoutHost);
-    EXPECT_EQ(sessions[2], Commands{"HOST [127.0.0.1]"});
-    EXPECT_EQ(sessions[3], withoutHost);
-    EXPECT_TRUE(client.UseHOST);
+    // Dropped without a word, or after "421" (service not available, closing).
+    for (const char* script : {"CLOSE-AFTER HOST", "REPLY HOST 421 Unknown virtual host"}) {
+        ScriptedFtpServer server({script});
+        aimAt(server);
+        client.Connect();
+        EXPECT_TRUE(client.Connected()) << script;
+        client.Disconnect();
+        client.Connect(); // the next connect tries HOST again
+        client.Disconnect();
+        Commands withoutHost = connectTranscript();
+        withoutHost.erase(withoutHost.begin());
+        withoutHost.push_back("QUIT");
+        const auto sessions = server.sessions();
+        ASSERT_EQ(sessions.size(), 4u) << script;
+        EXPECT_EQ(sessions[0], Commands{"HOST [127.0.0.1]"});
+        EXPECT_EQ(sessions[1], withoutHost);
+        EXPECT_EQ(sessions[2], Commands{"HOST [127.0.0.1]"});
+        EXPECT_EQ(sessions[3], withoutHost);
+        EXPECT_TRUE(client.UseHOST);
+    }
 }
 
 TEST_F(ClientTest, LoginVariants)

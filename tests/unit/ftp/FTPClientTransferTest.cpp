@@ -4,8 +4,14 @@
 #include "ClientFixture.h"
 
 #include "platform/Pump.h"
+#include "platform/SocketIO.h"
+
+#include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 using namespace ftptest;
 
@@ -306,5 +312,184 @@ TEST_F(ClientTest, ActiveModeGivesUpWhenTheServerNeverConnects)
     EXPECT_EQ(fs::file_size(dir / "f.txt"), 0u);
     EXPECT_EQ(server.dataConnections(), 0);
     client.Delete("f.txt");
+    EXPECT_EQ(client.LastReply().code, 250);
+}
+
+// Cancel can meet a transfer outside its data phase (the button stays enabled
+// when the user switched pages during the previous transfer). Whatever the
+// outcome of that transfer, the control conversation must stay in step.
+TEST_P(TransferModes, AbortBeforeTheTransferCommandKeepsTheSessionInStep)
+{
+    const bool passive = GetParam();
+    ScriptedFtpServer server({passive ? "DELAY PASV 600" : "DELAY PORT 600"});
+    server.setFile("f.txt", "data");
+    aimAt(server, passive);
+    client.Connect();
+    bool aborted = false;
+    {
+        PumpHook hook([&] {
+            if (!aborted) {
+                aborted = true;
+                client.Abort();
+            }
+        });
+        EXPECT_EQ(failure([&] { client.Get("f.txt", (dir / "f.txt").string()); }).kind(), FtpError::Kind::Aborted);
+    }
+    ASSERT_TRUE(aborted);
+    const Commands cmds = server.commands();
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "RETR f.txt"), 0);
+    client.Delete("f.txt");
+    EXPECT_EQ(client.LastReply().code, 250);
+    EXPECT_EQ(client.LastReply().text(), "File deleted");
+}
+
+TEST_P(TransferModes, AbortWhileWaitingForTheFinalReplyKeepsTheSessionInStep)
+{
+    ScriptedFtpServer server({"FINAL-DELAY 600"});
+    server.setFile("f.txt", "data");
+    aimAt(server, GetParam());
+    client.Connect();
+    bool aborted = false;
+    {
+        PumpHook hook([&] {
+            if (!aborted && !recorder.work.empty() && recorder.work.back() == "r end") {
+                aborted = true;
+                client.Abort();
+            }
+        });
+        try {
+            client.Get("f.txt", (dir / "f.txt").string());
+        } catch (const FtpError& e) {
+            EXPECT_EQ(e.kind(), FtpError::Kind::Aborted) << e.what();
+        }
+    }
+    ASSERT_TRUE(aborted);
+    client.Delete("f.txt");
+    EXPECT_EQ(client.LastReply().code, 250);
+    EXPECT_EQ(client.LastReply().text(), "File deleted");
+}
+
+TEST_P(TransferModes, FailedTransfersLeaveNoDescriptorBehind)
+{
+    const bool passive = GetParam();
+    uint16_t deadPort;
+    {
+        ScriptedFtpServer gone;
+        deadPort = gone.port();
+    }
+    const std::string dead = "REPLY PASV 227 Entering Passive Mode (127,0,0,1," + std::to_string(deadPort >> 8) + "," +
+                             std::to_string(deadPort & 0xFF) + ")";
+    struct Case {
+        const char* name;
+        std::vector<std::string> script;
+        bool upload;
+    };
+    const std::vector<Case> cases = {
+        {"data command refused", {passive ? "REPLY PASV 500 No" : "REPLY PORT 500 No"}, false},
+        {"passive endpoint refused", {dead}, false},
+        {"download refused", {"REPLY RETR 550 No"}, false},
+        {"upload refused", {"REPLY STOR 553 No"}, true},
+        {"server never connects", {"REPLY PORT 200 ignored", "FINAL RETR 425 No"}, false},
+        {"stalled download", {"STALL 1000"}, false},
+        {"abort", {"THROTTLE 4096 10"}, false},
+    };
+    writeAll(dir / "up.txt", patternBytes(300000));
+    client.TransferTimeout = 300ms;
+    client.ListenTimeout = 300ms;
+    for (const Case& c : cases) {
+        if (!passive && c.script.front() == dead)
+            continue;
+        const int before = openDescriptors();
+        {
+            ScriptedFtpServer server(c.script);
+            server.setFile("f.bin", patternBytes(300000));
+            aimAt(server, passive);
+            client.Connect();
+            recorder.onWork = [&] {
+                if (std::string(c.name) == "abort")
+                    client.Abort();
+            };
+            failure([&] {
+                if (c.upload)
+                    client.Put((dir / "up.txt").string(), "up.txt");
+                else
+                    client.Get("f.bin", (dir / "f.bin").string());
+            });
+            recorder.onWork = nullptr;
+            client.Disconnect();
+            EXPECT_TRUE(server.waitIdle(5s)) << c.name;
+        }
+        EXPECT_EQ(openDescriptors(), before) << c.name;
+    }
+}
+
+TEST_F(ClientTest, CancelWhileThePassiveUploadConnectsSendsNoData)
+{
+    using pordane::platform::IPv4;
+    using pordane::platform::TcpListener;
+    using pordane::platform::Socket;
+    using pordane::platform::connectTcp;
+    using pordane::platform::listenTcp;
+    // A data endpoint that answers slowly: its accept queue is full, so the
+    // client's SYN is dropped and retried about a second later, once the
+    // queue has been emptied.
+    TcpListener slow = listenTcp(IPv4{0x7F000001});
+    std::vector<Socket> fillers;
+    for (int i = 0; i < 4; ++i) {
+        try {
+            fillers.push_back(connectTcp(IPv4{0x7F000001}, slow.port, 300ms));
+        } catch (const pordane::platform::NetError&) {
+            break;
+        }
+    }
+    std::atomic<size_t> received{0};
+    // Empties the queue after a while, then counts every byte that arrives on
+    // any connection until one of them (the client's) ends.
+    std::thread endpoint([&] {
+        std::this_thread::sleep_for(300ms);
+        std::vector<Socket> accepted;
+        const auto until = std::chrono::steady_clock::now() + 4s;
+        bool ended = false;
+        while (!ended && std::chrono::steady_clock::now() < until) {
+            std::vector<pollfd> fds{{slow.sock.fd(), POLLIN, 0}};
+            for (const Socket& a : accepted)
+                fds.push_back({a.fd(), POLLIN, 0});
+            if (::poll(fds.data(), fds.size(), 50) <= 0)
+                continue;
+            if (fds[0].revents)
+                accepted.emplace_back(::accept(slow.sock.fd(), nullptr, nullptr));
+            for (size_t i = 1; i < fds.size(); ++i) {
+                if (!fds[i].revents)
+                    continue;
+                char buf[65536];
+                const ssize_t n = ::recv(fds[i].fd, buf, sizeof buf, 0);
+                if (n > 0)
+                    received += static_cast<size_t>(n);
+                else
+                    ended = true;
+            }
+        }
+    });
+    ScriptedFtpServer server({"REPLY PASV 227 Entering Passive Mode (127,0,0,1," + std::to_string(slow.port >> 8) + "," +
+                                  std::to_string(slow.port & 0xFF) + ")",
+                              "FINAL STOR 226 Transfer complete"});
+    writeAll(dir / "up.bin", patternBytes(200000));
+    aimAt(server);
+    client.ConnectTimeout = 5000ms;
+    client.Connect();
+    bool aborted = false;
+    {
+        PumpHook hook([&] {
+            if (!aborted) {
+                aborted = true;
+                client.Abort();
+            }
+        });
+        EXPECT_EQ(failure([&] { client.Put((dir / "up.bin").string(), "up.bin"); }).kind(), FtpError::Kind::Aborted);
+    }
+    endpoint.join();
+    ASSERT_TRUE(aborted);
+    EXPECT_EQ(received, 0u);
+    client.Delete("up.bin");
     EXPECT_EQ(client.LastReply().code, 250);
 }

@@ -1,0 +1,227 @@
+// The pumping socket I/O: bounded reads and writes, the listener of active
+// mode, the peer-closed check, and no descriptor left behind by any failure.
+#include "platform/NetError.h"
+#include "platform/Pump.h"
+#include "platform/SocketIO.h"
+#include "platform/TcpConnect.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+using namespace pordane::platform;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const IPv4 loopback{0x7F000001};
+
+int openDescriptors()
+{
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d))
+            ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+
+// Installs a pump hook for the life of the object and measures its cadence.
+class CountingPump {
+public:
+    explicit CountingPump(std::function<void()> extra = {})
+        : m_extra(std::move(extra)), m_previous(setPumpHook([this] { tick(); }))
+    {
+    }
+    ~CountingPump() { setPumpHook(m_previous); }
+    int calls = 0;
+    Clock::duration largestGap{};
+
+private:
+    void tick()
+    {
+        const auto now = Clock::now();
+        largestGap = std::max(largestGap, now - m_last);
+        m_last = now;
+        ++calls;
+        if (m_extra)
+            m_extra();
+    }
+    std::function<void()> m_extra;
+    Clock::time_point m_last = Clock::now();
+    PumpHook m_previous;
+};
+
+struct Pair {
+    Socket client;
+    Socket server;
+};
+
+Pair connectedPair()
+{
+    TcpListener l = listenTcp(loopback);
+    Pair p;
+    p.client = connectTcp(loopback, l.port, 2000ms);
+    p.server = acceptTcp(l.sock, 2000ms);
+    return p;
+}
+
+// Closing with a zero linger time sends a reset instead of a FIN.
+void resetAndClose(Socket& s)
+{
+    linger lg{1, 0};
+    ::setsockopt(s.fd(), SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+    s.close();
+}
+
+template <class Op>
+NetError::Kind errorOf(Op op)
+{
+    try {
+        op();
+    } catch (const NetError& e) {
+        return e.kind();
+    }
+    ADD_FAILURE() << "no NetError";
+    return NetError::Kind::Resolve;
+}
+
+} // namespace
+
+TEST(ReceiveSome, TakesAtMostTheBufferAndTellsCloseResetAndSilenceApart)
+{
+    const int before = openDescriptors();
+    {
+        Pair p = connectedPair();
+        const std::string sent = "0123456789";
+        sendAll(p.server, sent.data(), sent.size(), 1000ms);
+        char buf[4];
+        std::string got;
+        while (got.size() < sent.size())
+            got.append(buf, receiveSome(p.client, buf, sizeof buf, 1000ms));
+        EXPECT_EQ(got, sent);
+
+        // Silence: the limit holds and the window gets its turns meanwhile.
+        {
+            CountingPump pump;
+            EXPECT_EQ(errorOf([&] { receiveSome(p.client, buf, sizeof buf, 450ms); }), NetError::Kind::ReadTimeout);
+            EXPECT_GE(pump.calls, 2);
+            EXPECT_LE(pump.largestGap, 250ms + 150ms); // the promised turn, with room for a loaded machine
+        }
+        p.server.close();
+        EXPECT_EQ(receiveSome(p.client, buf, sizeof buf, 1000ms), 0u);
+    }
+    {
+        Pair p = connectedPair();
+        resetAndClose(p.server);
+        char buf[4];
+        EXPECT_EQ(errorOf([&] { receiveSome(p.client, buf, sizeof buf, 1000ms); }), NetError::Kind::Closed);
+    }
+    {
+        // Closed from inside the pump (an abort): noticed after the slice,
+        // never a read on a descriptor number that may be reused meanwhile.
+        Pair p = connectedPair();
+        CountingPump pump([&] { p.client.close(); });
+        char buf[4];
+        EXPECT_EQ(errorOf([&] { receiveSome(p.client, buf, sizeof buf, 3000ms); }), NetError::Kind::Closed);
+        EXPECT_EQ(pump.calls, 1);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST(SendAll, PeerGoneOrNotReading)
+{
+    const int before = openDescriptors();
+    const std::string block(1024 * 1024, 'x');
+    {
+        // Without MSG_NOSIGNAL this would kill the process with SIGPIPE.
+        Pair p = connectedPair();
+        p.server.close();
+        EXPECT_EQ(errorOf([&] {
+                      for (int i = 0; i < 64; ++i)
+                          sendAll(p.client, block.data(), block.size(), 1000ms);
+                  }),
+                  NetError::Kind::Closed);
+    }
+    {
+        Pair p = connectedPair();
+        resetAndClose(p.server);
+        EXPECT_EQ(errorOf([&] { sendAll(p.client, block.data(), block.size(), 1000ms); }), NetError::Kind::Closed);
+    }
+    {
+        // A peer that reads nothing: the buffers fill and the wait is bounded.
+        Pair p = connectedPair();
+        CountingPump pump;
+        EXPECT_EQ(errorOf([&] {
+                      for (int i = 0; i < 256; ++i)
+                          sendAll(p.client, block.data(), block.size(), 300ms);
+                  }),
+                  NetError::Kind::ReadTimeout);
+        EXPECT_GE(pump.calls, 1);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST(ListenAccept, ChosenPortAddressesLimitAndLocalClose)
+{
+    const int before = openDescriptors();
+    {
+        TcpListener l = listenTcp(loopback);
+        EXPECT_NE(l.port, 0);
+        Socket c = connectTcp(loopback, l.port, 2000ms);
+        Socket s = acceptTcp(l.sock, 2000ms);
+        EXPECT_EQ(localAddress(s), loopback);
+        EXPECT_EQ(peerAddress(c), loopback);
+    }
+    {
+        TcpListener l = listenTcp(loopback);
+        CountingPump pump;
+        EXPECT_EQ(errorOf([&] { acceptTcp(l.sock, 450ms); }), NetError::Kind::ConnectTimeout);
+        EXPECT_GE(pump.calls, 2);
+        EXPECT_LE(pump.largestGap, 250ms + 150ms); // the promised turn, with room for a loaded machine
+    }
+    {
+        TcpListener l = listenTcp(loopback);
+        CountingPump pump([&] { l.sock.close(); });
+        EXPECT_EQ(errorOf([&] { acceptTcp(l.sock, 3000ms); }), NetError::Kind::Closed);
+    }
+    // A port in use cannot be listened on twice.
+    {
+        TcpListener l = listenTcp(loopback);
+        EXPECT_EQ(errorOf([&] { listenTcp(loopback, l.port); }), NetError::Kind::Socket);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST(PeerHasClosed, OnlyAnEmptyClosedOrResetConnection)
+{
+    Socket none;
+    EXPECT_TRUE(peerHasClosed(none));
+    {
+        Pair p = connectedPair();
+        EXPECT_FALSE(peerHasClosed(p.client));
+        EXPECT_FALSE(readableWithin(p.client, 0ms));
+        // Data still unread counts as connected, even after the peer's FIN,
+        // and the check consumes none of it.
+        sendAll(p.server, "ab", 2, 1000ms);
+        p.server.close();
+        ASSERT_TRUE(readableWithin(p.client, 1000ms));
+        EXPECT_FALSE(peerHasClosed(p.client));
+        char buf[8];
+        EXPECT_EQ(receiveSome(p.client, buf, sizeof buf, 1000ms), 2u);
+        EXPECT_TRUE(peerHasClosed(p.client));
+    }
+    {
+        Pair p = connectedPair();
+        resetAndClose(p.server);
+        ASSERT_TRUE(readableWithin(p.client, 1000ms));
+        EXPECT_TRUE(peerHasClosed(p.client));
+    }
+}
