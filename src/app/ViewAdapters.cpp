@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTimer>
 #include <QTreeWidget>
@@ -142,6 +143,7 @@ void LogAdapter::clear()
 void LogAdapter::appendLine(const std::string& line)
 {
     m_memo.appendPlainText(qs(line));
+    showLastLine();
 }
 
 void LogAdapter::completeLastLine(const std::string& suffix)
@@ -153,6 +155,16 @@ void LogAdapter::completeLastLine(const std::string& suffix)
     QTextCursor cursor(m_memo.document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(qs(suffix));
+    showLastLine();
+}
+
+// Like a memo's own "add a line", every change brings the end into view.
+// QPlainTextEdit follows the end only while the last line is fully in view,
+// which a completion that wraps onto a new row ends.
+void LogAdapter::showLastLine()
+{
+    QScrollBar* bar = m_memo.verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
 
 // -------------------------------------------------------------------- prepare

@@ -85,6 +85,8 @@ public:
     void completeLastLine(const std::string& suffix) override;
 
 private:
+    void showLastLine();
+
     QPlainTextEdit& m_memo;
 };
 

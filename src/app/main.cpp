@@ -5,6 +5,7 @@
 #include "app/QtDialogs.h"
 #include "app/Screenshots.h"
 #include "app/Startup.h"
+#include "app/Tour.h"
 #include "ftptests/GeneraID.h"
 #include "platform/Pump.h"
 
@@ -21,11 +22,18 @@ int main(int argc, char** argv)
     app::PordaneApplication application(argc, argv);
     app::prepareApplication();
 
-    // A screenshot run is unattended: no modal box may wait for a click.
+    // Tour and screenshot runs are unattended: no modal box may wait for a click.
+    const QString tourDir = app::tourDirectory();
     const QByteArray screenshotDir = qgetenv("PORDANE_SCREENSHOT_DIR");
     app::QtDialogs interactive;
     app::UnattendedDialogs unattended;
-    views::Dialogs& dialogs = screenshotDir.isEmpty() ? static_cast<views::Dialogs&>(interactive) : unattended;
+    app::TourDialogs tourDialogs;
+    views::Dialogs* chosen = &interactive;
+    if (!tourDir.isEmpty())
+        chosen = &tourDialogs;
+    else if (!screenshotDir.isEmpty())
+        chosen = &unattended;
+    views::Dialogs& dialogs = *chosen;
     application.setDialogs(&dialogs);
     platform::setPumpHook([] { QCoreApplication::processEvents(); });
 
@@ -38,7 +46,13 @@ int main(int argc, char** argv)
         return 0;
 
     form.show();
-    if (!screenshotDir.isEmpty()) {
+    int tourStatus = 0;
+    if (!tourDir.isEmpty()) {
+        QTimer::singleShot(0, &form, [&] {
+            tourStatus = app::runTour(form, tourDialogs, tourDir);
+            QCoreApplication::exit(tourStatus);
+        });
+    } else if (!screenshotDir.isEmpty()) {
         QTimer::singleShot(0, &form, [&form, &screenshotDir] {
             if (!app::writeScreenshots(form, QString::fromLocal8Bit(screenshotDir)))
                 std::fprintf(stderr, "pordane: could not write screenshots to %s\n", screenshotDir.constData());
@@ -47,5 +61,5 @@ int main(int argc, char** argv)
     }
     const int rc = QApplication::exec();
     platform::setPumpHook({});
-    return rc;
+    return tourDir.isEmpty() ? rc : tourStatus;
 }

@@ -57,11 +57,11 @@ done
 check "estructessis may not store" sh -c '! curl -sS --max-time 15 --user "estructessis:KTwr\$7315" -T "$1" ftp://127.0.0.12/ 2>/dev/null' _ "$TMPDIR/permisos.txt"
 
 # Tessaly24 is throttled like a slow line, Tessalysis is not: the same
-# upload takes many times longer there.
-head -c 1048576 /dev/zero >"$TMPDIR/velocidad.bin"
+# upload takes many times longer there (the first 2 MiB go through at once).
+head -c 4194304 /dev/zero >"$TMPDIR/velocidad.bin"
 upload_seconds() { ftp "$1" "$pw" -T "$TMPDIR/velocidad.bin" -o /dev/null -w '%{time_total}' "ftp://$2/"; }
 slow="$(upload_seconds tes24test 127.0.0.11)" fast="$(upload_seconds tessistest 127.0.0.12)"
-check "Tessaly24 is throttled (1 MiB up: ${slow}s against ${fast}s)" \
+check "Tessaly24 is throttled (4 MiB up: ${slow}s against ${fast}s)" \
   python3 -c 'import sys; sys.exit(not float(sys.argv[1]) > 5 * float(sys.argv[2]))' "${slow:-0}" "${fast:-1}"
 
 # Connection files: each Estruc folder holds a scrambled 1000.ini whose four

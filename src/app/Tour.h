@@ -1,0 +1,38 @@
+// Tour mode of the run command: with PORDANE_TOUR_DIR set, the shown window is
+// driven through every page as a user would drive it, each step's result is
+// checked, and the pages are saved as PNG files into that folder.
+#pragma once
+
+#include "views/Dialogs.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace pordane::app {
+
+class TMainForm;
+
+// Message boxes that wait for nobody: each message is printed to standard
+// output as "mensaje: <text>" and kept; each question is printed and answered no.
+class TourDialogs final : public views::Dialogs {
+public:
+    void showMessage(const std::string& text) override;
+    bool askYesNo(const std::string& text) override;
+
+    const std::vector<std::string>& messages() const { return m_messages; }
+
+private:
+    std::vector<std::string> m_messages;
+};
+
+// The folder named by PORDANE_TOUR_DIR; empty when the tour is not asked for.
+QString tourDirectory();
+
+// Runs the tour on the created and shown window; prints "tour: <step> OK" or
+// "tour: <step> FALLO: <why>" per step. Returns 0 when every step passed, 1
+// otherwise. Meant to run from the event loop (a zero timer), like a click.
+int runTour(TMainForm& form, TourDialogs& dialogs, const QString& dir);
+
+} // namespace pordane::app
