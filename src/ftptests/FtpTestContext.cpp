@@ -1,5 +1,7 @@
 #include "ftptests/FtpTestContext.h"
 
+#include "views/TaskListView.h"
+
 #include <stdexcept>
 
 namespace pordane::ftptests {
@@ -16,6 +18,19 @@ catalogue::TSERVIDOR servidorDeFila(const FtpTestContext& ctx, const std::string
     if (used != numCell.size())
         throw std::invalid_argument("Número de servidor no válido: " + numCell);
     return ctx.servidores.entry(n);
+}
+
+void probarFilas(FtpTestContext& ctx, views::ResultListView& lista, int celdaEstado, int celdaNum,
+                 const TestDeServidor& test)
+{
+    for (int r = 0; r < lista.rowCount(); ++r) {
+        lista.setRowImage(r, views::image::Running);
+        lista.setCell(r, celdaEstado, "En curso");
+        const catalogue::TSERVIDOR s = servidorDeFila(ctx, lista.cellText(r, celdaNum));
+        const bool ok = test(r, s);
+        lista.setRowImage(r, ok ? views::image::Passed : views::image::Warning);
+        lista.setCell(r, celdaEstado, "Finalizado");
+    }
 }
 
 } // namespace pordane::ftptests

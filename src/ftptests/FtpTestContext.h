@@ -7,6 +7,9 @@
 #include "ftp/RunState.h"
 #include "ftptests/GeneraID.h"
 #include "views/Dialogs.h"
+#include "views/ResultListView.h"
+
+#include <functional>
 
 #include <string>
 #include <vector>
@@ -35,5 +38,12 @@ std::string nuevoPrefijo(FtpTestContext& ctx);
 // A copy: the table may be rewritten from the window's message turns while
 // that server is tested, and the test keeps the data it started with.
 catalogue::TSERVIDOR servidorDeFila(const FtpTestContext& ctx, const std::string& numCell);
+
+// The loop over the result rows that every run shares: the row gets the
+// arrow and "En curso", its server is tested, then the tick (all passed) or
+// the warning triangle and "Finalizado".
+using TestDeServidor = std::function<bool(int fila, const catalogue::TSERVIDOR& servidor)>;
+void probarFilas(FtpTestContext& ctx, views::ResultListView& lista, int celdaEstado, int celdaNum,
+                 const TestDeServidor& test);
 
 } // namespace pordane::ftptests

@@ -42,14 +42,9 @@ void DoTestConectividad(FtpTestContext& ctx, views::ConectividadView& view,
     ctx.run.Tarea = 0;
     ctx.session.memoLog().clear();
 
-    for (int r = 0; r < lista.rowCount(); ++r) {
-        lista.setRowImage(r, image::Running);
-        lista.setCell(r, CeldaEstado, "En curso");
-        const catalogue::TSERVIDOR s = servidorDeFila(ctx, lista.cellText(r, CeldaNum));
-        const bool ok = TestFTPConectividad(ctx, view, r, ctx.run.FTPMODO, s.Host, s.Remoto, s.User, s.Pass);
-        lista.setRowImage(r, ok ? image::Passed : image::Warning);
-        lista.setCell(r, CeldaEstado, "Finalizado");
-    }
+    probarFilas(ctx, lista, CeldaEstado, CeldaNum, [&](int r, const catalogue::TSERVIDOR& s) {
+        return TestFTPConectividad(ctx, view, r, ctx.run.FTPMODO, s.Host, s.Remoto, s.User, s.Pass);
+    });
     view.setLabelInfoConectividad("Test de conectividad Realizado");
     ctx.dialogs.showMessage("Test de Conectividad Realizado");
 }

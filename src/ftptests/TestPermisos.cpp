@@ -41,14 +41,9 @@ void DoTestPermisos(FtpTestContext& ctx, views::PermisosView& view,
     ctx.run.Tarea = 0;
     ctx.session.memoLog().clear();
 
-    for (int r = 0; r < lista.rowCount(); ++r) {
-        lista.setRowImage(r, image::Running);
-        lista.setCell(r, CeldaEstado, "En curso");
-        const catalogue::TSERVIDOR s = servidorDeFila(ctx, lista.cellText(r, CeldaNum));
-        const bool ok = TestFTPPermisos(ctx, view, r, ctx.run.FTPMODO, s.Host, s.Remoto, s.User, s.Pass);
-        lista.setRowImage(r, ok ? image::Passed : image::Warning);
-        lista.setCell(r, CeldaEstado, "Finalizado");
-    }
+    probarFilas(ctx, lista, CeldaEstado, CeldaNum, [&](int r, const catalogue::TSERVIDOR& s) {
+        return TestFTPPermisos(ctx, view, r, ctx.run.FTPMODO, s.Host, s.Remoto, s.User, s.Pass);
+    });
     ctx.dialogs.showMessage("Test de Permisos Realizado");
 }
 

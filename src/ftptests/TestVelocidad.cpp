@@ -56,14 +56,9 @@ void DoTestVelocidad(FtpTestContext& ctx, views::VelocidadView& view,
     ctx.run.Tarea = 0;
     ctx.session.memoLog().clear();
 
-    for (int r = 0; r < lista.rowCount(); ++r) {
-        lista.setRowImage(r, image::Running);
-        lista.setCell(r, CeldaEstado, "En curso");
-        const catalogue::TSERVIDOR s = servidorDeFila(ctx, lista.cellText(r, CeldaNum));
-        const bool ok = TestFTPVelocidad(ctx, view, r, s.Host, s.Remoto, s.User, s.Pass);
-        lista.setRowImage(r, ok ? image::Passed : image::Warning);
-        lista.setCell(r, CeldaEstado, "Finalizado");
-    }
+    probarFilas(ctx, lista, CeldaEstado, CeldaNum, [&](int r, const catalogue::TSERVIDOR& s) {
+        return TestFTPVelocidad(ctx, view, r, s.Host, s.Remoto, s.User, s.Pass);
+    });
     // The chart and the timer stop before the closing message.
     view.setScopeActive(false);
     view.setTimer1Enabled(false);
