@@ -1,6 +1,7 @@
 // The FTP client against real servers (pyftpdlib on 127.0.1.1, vsftpd on
 // 127.0.1.2), every operation in passive and active mode, plus a byte-exact
-// 20 MiB round trip on vsftpd (which does no line-end conversion in TYPE A).
+// 20 MiB round trip on vsftpd (which does no line-end conversion in TYPE A),
+// and an upload over a throttled uplink (pyftpdlib on 127.0.1.5).
 #include "ftp/FTPClient.h"
 #include "ftpservers/LocalFtpServer.h"
 
