@@ -737,6 +737,26 @@ void FTPClient::sendData(std::FILE* file, int64_t size)
     m_work.end(WorkMode::wmWrite);
 }
 
+void FTPClient::drainData()
+{
+    // The last block is only in the kernel's send buffer, which may hold
+    // megabytes: on a slow line the server's final reply comes long after
+    // one reply wait. Wait while the bytes still move.
+    if (!m_data.valid())
+        return;
+    try {
+        platform::waitSendDrained(m_data, TransferTimeout);
+    } catch (const NetError& e) {
+        if (m_abortFlag)
+            return;
+        // A peer that stopped taking data must not get what is left later
+        // and store a file we report as failed: reset, so it sees the break.
+        if (e.kind() == NetError::Kind::ReadTimeout)
+            platform::closeWithReset(m_data);
+        dataNetError(e);
+    }
+}
+
 void FTPClient::Get(const std::string& remoteName, const std::string& localFile)
 {
     BusyScope busy(m_busy);
@@ -795,6 +815,7 @@ void FTPClient::Put(const std::string& localFile, const std::string& remoteName)
             acceptActive();
         }
         sendData(file.get(), static_cast<int64_t>(size));
+        drainData();
         // Closing the data connection tells the server the file is complete.
         releaseData();
     });

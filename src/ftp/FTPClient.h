@@ -134,6 +134,7 @@ private:
     void download(const std::string& command, const Sink& sink);
     void receiveData(const Sink& sink);
     void sendData(std::FILE* file, int64_t size);
+    void drainData();
     void finishTransfer();
     void runTransfer(const std::function<void(bool& commandSent)>& body);
     void writeTransferCommand(const std::string& command, bool& commandSent);

@@ -37,6 +37,18 @@ bool peerHasClosed(const Socket& sock);
 // Ends our sending direction, so the peer reads end-of-file.
 void shutdownSend(const Socket& sock);
 
+// Waits until the peer has acknowledged every byte written, pumping at least
+// every DataPumpSlice. Only a wait of `stallLimit` without any progress ends
+// it (NetError ReadTimeout), so a slow link is fine and a stuck peer is not.
+// Returns at once on a connection that failed, and where the system cannot
+// tell how much is still queued. NetError Closed when the socket is closed
+// locally during the wait (an abort).
+void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit);
+
+// Closes with a reset instead of an orderly end, dropping what is still
+// queued, so the peer cannot take a cut-off stream for a complete one.
+void closeWithReset(Socket& sock);
+
 struct TcpListener {
     Socket sock;
     uint16_t port = 0;

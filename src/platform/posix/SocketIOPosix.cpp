@@ -7,10 +7,15 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/sockios.h>
+#endif
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace pordane::platform {
@@ -121,6 +126,67 @@ void shutdownSend(const Socket& sock)
 {
     if (sock.valid())
         ::shutdown(sock.fd(), SHUT_WR);
+}
+
+namespace {
+
+// Bytes written but not yet acknowledged by the peer; nullopt where unknown.
+std::optional<int> sendQueued(const Socket& sock)
+{
+#ifdef SIOCOUTQ
+    int queued = 0;
+    if (::ioctl(sock.fd(), SIOCOUTQ, &queued) == 0)
+        return queued;
+#else
+    (void)sock;
+#endif
+    return std::nullopt;
+}
+
+} // namespace
+
+void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit)
+{
+    // The queue gives no readiness event when it empties: look at it often
+    // (a short upload is done within a tick) and pump between slices.
+    constexpr std::chrono::milliseconds tick{10};
+    std::optional<int> last;
+    auto stallDeadline = Clock::now() + stallLimit;
+    auto nextPump = Clock::now() + DataPumpSlice;
+    for (;;) {
+        if (!sock.valid())
+            throwClosedLocally();
+        const std::optional<int> queued = sendQueued(sock);
+        if (!queued || *queued <= 0)
+            return;
+        const auto now = Clock::now();
+        if (last && *queued < *last)
+            stallDeadline = now + stallLimit;
+        last = queued;
+        if (now >= stallDeadline)
+            throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado: el otro extremo no recibe los datos");
+        // No events asked for: poll still wakes on an error or hang-up, and a
+        // failed connection has nothing left to deliver.
+        pollfd pfd{sock.fd(), 0, 0};
+        const int rc = ::poll(&pfd, 1, static_cast<int>(tick.count()));
+        if (rc < 0 && errno != EINTR)
+            throwErrno("poll", errno);
+        if (rc > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)))
+            return;
+        if (Clock::now() >= nextPump) {
+            pump();
+            nextPump = Clock::now() + DataPumpSlice;
+        }
+    }
+}
+
+void closeWithReset(Socket& sock)
+{
+    if (!sock.valid())
+        return;
+    const linger hard{1, 0};
+    ::setsockopt(sock.fd(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    sock.close();
 }
 
 TcpListener listenTcp(IPv4 address, uint16_t port)

@@ -1,6 +1,7 @@
 // The FTP client against real servers (pyftpdlib on 127.0.1.1, vsftpd on
 // 127.0.1.2), every operation in passive and active mode, plus a byte-exact
-// 20 MiB round trip on vsftpd (which does no line-end conversion in TYPE A).
+// 20 MiB round trip on vsftpd (which does no line-end conversion in TYPE A),
+// and an upload over a throttled uplink (pyftpdlib on 127.0.1.5).
 #include "ftp/FTPClient.h"
 #include "ftpservers/LocalFtpServer.h"
 
@@ -219,3 +220,35 @@ INSTANTIATE_TEST_SUITE_P(Modes, VsftpdRoundTrip,
                          ::testing::Values(Target{FtpServerKind::Vsftpd, "127.0.1.2", true},
                                            Target{FtpServerKind::Vsftpd, "127.0.1.2", false}),
                          [](const auto& p) { return std::string(p.param.passive ? "Passive" : "Active"); });
+
+// On a slow uplink the kernel holds megabytes the server has not received yet
+// when the last block is written; the server's 226 comes only after all of it
+// arrived, which takes far longer than one reply wait.
+TEST(SlowUplink, UploadWaitsUntilTheServerHasTheWholeFile)
+{
+    if (!LocalFtpServer::available(FtpServerKind::Pyftpdlib))
+        GTEST_SKIP() << "server not installed";
+    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.1.5", {{"todo", "clave"}}, FtpServerOptions{0, 256 * 1024});
+    const fs::path dir = fs::temp_directory_path() / ("pordane-ftp-slow-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string content = randomBytes(3 * 1024 * 1024, false, 11);
+    writeAll(dir / "slow.bin", content);
+
+    FTPClient client;
+    client.Host = server.address();
+    client.Username = "todo";
+    client.Password = "clave";
+    client.Passive = true;
+    client.HostResolver = [](const std::string&) { return std::optional<pordane::platform::IPv4>(); };
+    Events events;
+    client.setObserver(&events);
+    client.Connect();
+    EXPECT_NO_THROW(client.Put((dir / "slow.bin").string(), "slow.bin"));
+    EXPECT_EQ(events.last, static_cast<int64_t>(content.size()));
+    std::error_code error;
+    EXPECT_EQ(fs::file_size(fs::path(server.homeOf("todo")) / "slow.bin", error), content.size());
+    EXPECT_FALSE(error) << error.message();
+    EXPECT_TRUE(client.Connected());
+    client.Disconnect();
+    fs::remove_all(dir, error);
+}

@@ -48,6 +48,14 @@ sockaddr_in loopbackAddress(uint32_t hostOrder, uint16_t port)
     return sa;
 }
 
+// A stalled receiver should hold back the client's bytes in the client's own
+// send queue, not in a large receive buffer here.
+void smallReceiveBuffer(int fd)
+{
+    const int size = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+}
+
 int listenOn(uint16_t& port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -384,6 +392,8 @@ bool ScriptedFtpServer::handle(Session& s, const std::string& line)
         closeFd(s.pasvListener);
         uint16_t port = 0;
         s.pasvListener = listenOn(port);
+        if (m_stallAt)
+            smallReceiveBuffer(s.pasvListener);
         std::string address = m_pasvAddress;
         std::replace(address.begin(), address.end(), '.', ',');
         sendReply(s, "227 Entering Passive Mode (" + address + "," + std::to_string(port >> 8) + "," +
@@ -467,6 +477,8 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
     } else if (s.activePort != 0) {
         sendReply(s, preliminary);
         data = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (m_stallAt)
+            smallReceiveBuffer(data);
         sockaddr_in sa = loopbackAddress(s.activeAddress, s.activePort);
         s.activePort = 0;
         if (::connect(data, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
@@ -503,8 +515,30 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
     if (verb == "STOR") {
         std::string received;
         char chunk[64 * 1024];
-        while (waitFor(data, POLLIN, 30s, m_stop)) {
-            const ssize_t n = ::recv(data, chunk, sizeof chunk, 0);
+        for (;;) {
+            if (m_stallAt && received.size() >= *m_stallAt) {
+                // Read nothing more: the client's bytes pile up in its send
+                // queue. Wait for its reset (no events asked: only errors and
+                // hang-ups wake the poll) or its ABOR.
+                while (!m_stop) {
+                    pollfd pfd{data, 0, 0};
+                    if (::poll(&pfd, 1, 0) > 0) {
+                        broken = true;
+                        break;
+                    }
+                    if (aborRequested(20ms)) {
+                        aborted = true;
+                        break;
+                    }
+                }
+                break;
+            }
+            if (!waitFor(data, POLLIN, 30s, m_stop))
+                break;
+            size_t want = sizeof chunk;
+            if (m_stallAt)
+                want = std::min(want, *m_stallAt - received.size());
+            const ssize_t n = ::recv(data, chunk, want, 0);
             if (n <= 0) {
                 broken = n < 0;
                 break;

@@ -12,7 +12,8 @@
 //   PASV <a.b.c.d>          address announced in 227 replies (default 127.0.0.1)
 //   THROTTLE <bytes> <ms>   sends download data in chunks of <bytes>, <ms> apart
 //   PAUSE <offset> <ms>     one pause once <offset> bytes of download data are sent
-//   STALL <offset>          stops sending after <offset> bytes until the client drops the data connection
+//   STALL <offset>          stops sending after <offset> bytes until the client drops the data connection;
+//                           in a STOR stops reading after <offset> bytes until the client resets it or sends ABOR
 //   FINAL <VERB> <reply>    final reply of a transfer (default 226, or 426 after a broken send)
 //   FINAL-DELAY <ms>        waits before the final reply of every transfer
 //   ABORT-REPLIES <reply>   sent in one write when ABOR arrives during a transfer

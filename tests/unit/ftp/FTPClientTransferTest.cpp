@@ -1,6 +1,7 @@
 // Data transfers of the FTP client against the scripted server: passive and
 // active round trips, work events, refused and stalled downloads, aborts with
-// every reply order, the pump while data trickles, and oversized listings.
+// every reply order, the pump while data trickles, uploads whose receiver
+// stalls after the last block, and oversized listings.
 #include "ClientFixture.h"
 
 #include "platform/Pump.h"
@@ -192,6 +193,76 @@ TEST_F(ClientTest, StalledDownloadFailsAndKeepsTheBytesReceived)
         EXPECT_EQ(client.LastReply().code, 250);
         client.Disconnect();
     }
+}
+
+// The receiver takes a few kilobytes and then nothing: the whole file sits
+// in the client's send queue once the last block is written, so the wait for
+// it to drain is what must end the upload. Passive and active alike.
+TEST_F(ClientTest, StalledUploadFailsAfterTheLastBlockAndKeepsTheSession)
+{
+    const std::string content = patternBytes(256 * 1024);
+    writeAll(dir / "up.bin", content);
+    struct Case {
+        std::vector<std::string> script;
+        bool passive;
+        FtpError::Kind kind;
+    };
+    // The reset tells the server the file is cut off, and its 426 is reported;
+    // a server claiming success still leaves the upload failed.
+    const std::vector<Case> cases = {{{"STALL 8192"}, true, FtpError::Kind::Protocol},
+                                     {{"STALL 8192"}, false, FtpError::Kind::Protocol},
+                                     {{"STALL 8192", "FINAL STOR 226 Transfer complete"}, true, FtpError::Kind::ReadTimeout}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script.size() == 1 ? (c.passive ? "passive" : "active") : "final 226");
+        ScriptedFtpServer server(c.script);
+        aimAt(server, c.passive);
+        client.TransferTimeout = 300ms;
+        client.Connect();
+        recorder.work.clear();
+        int pumps = 0;
+        PumpHook hook([&] {
+            if (!recorder.work.empty() && recorder.work.back() == "w end")
+                ++pumps;
+        });
+        const FtpError e = failure([&] { client.Put((dir / "up.bin").string(), "up.bin"); });
+        EXPECT_EQ(e.kind(), c.kind) << e.what();
+        // Every block was handed over before the failure; the server has a part.
+        expectWorkSequence(recorder.work, "w", static_cast<int64_t>(content.size()), static_cast<int64_t>(content.size()));
+        EXPECT_GT(pumps, 0);
+        ASSERT_TRUE(server.stored("up.bin").has_value());
+        EXPECT_EQ(*server.stored("up.bin"), content.substr(0, 8192));
+        EXPECT_TRUE(client.Connected());
+        client.Delete("up.bin");
+        EXPECT_EQ(client.LastReply().code, 250);
+        client.Disconnect();
+    }
+}
+
+TEST_F(ClientTest, AbortWhileTheUploadDrainsEndsItAtOnce)
+{
+    const std::string content = patternBytes(256 * 1024);
+    writeAll(dir / "up.bin", content);
+    ScriptedFtpServer server({"STALL 8192"});
+    aimAt(server);
+    client.Connect();
+    // Far above the test's run time: only the abort can end the wait.
+    client.TransferTimeout = 60000ms;
+    bool aborted = false;
+    PumpHook hook([&] {
+        if (!aborted && !recorder.work.empty() && recorder.work.back() == "w end") {
+            aborted = true;
+            client.Abort();
+        }
+    });
+    const FtpError e = failure([&] { client.Put((dir / "up.bin").string(), "up.bin"); });
+    EXPECT_TRUE(aborted);
+    EXPECT_EQ(e.kind(), FtpError::Kind::Aborted) << e.what();
+    EXPECT_EQ(recorder.statuses.back(), FtpStatus::TransferAborted);
+    const Commands cmds = server.commands();
+    EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "ABOR"), 1);
+    client.Delete("up.bin");
+    EXPECT_EQ(client.LastReply().code, 250);
+    EXPECT_EQ(client.LastReply().text(), "File deleted");
 }
 
 class AbortReplies : public ClientTest, public ::testing::WithParamInterface<const char*> {};
