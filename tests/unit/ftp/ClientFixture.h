@@ -2,6 +2,8 @@
 // a recording observer, a temporary folder and a descriptor count.
 #pragma once
 
+#include <algorithm>
+
 #include "ScriptedFtpServer.h"
 #include "ftp/FTPClient.h"
 
@@ -84,8 +86,11 @@ protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() /
-              ("pordane-ftp-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" + std::to_string(::getpid()));
+        // Parameterised names hold '/', which would nest folders that TearDown leaves behind.
+        std::string leaf = "pordane-ftp-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+                           std::to_string(::getpid());
+        std::replace(leaf.begin(), leaf.end(), '/', '_');
+        dir = fs::temp_directory_path() / leaf;
         fs::create_directories(dir);
         client.setObserver(&recorder);
         client.Username = "agencia";
