@@ -147,9 +147,11 @@ std::optional<int> sendQueued(const Socket& sock)
 
 void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit)
 {
-    // The queue gives no readiness event when it empties: look at it often
-    // (a short upload is done within a tick) and pump between slices.
-    constexpr std::chrono::milliseconds tick{10};
+    // The queue gives no readiness event when it empties: look at it often,
+    // first every millisecond (on a fast line it drains within a few) and then
+    // backing off to every 10 ms, and pump between slices.
+    constexpr std::chrono::milliseconds maxTick{10};
+    std::chrono::milliseconds tick{1};
     std::optional<int> last;
     auto stallDeadline = Clock::now() + stallLimit;
     auto nextPump = Clock::now() + DataPumpSlice;
@@ -169,6 +171,7 @@ void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit)
         // failed connection has nothing left to deliver.
         pollfd pfd{sock.fd(), 0, 0};
         const int rc = ::poll(&pfd, 1, static_cast<int>(tick.count()));
+        tick = std::min(tick * 2, maxTick);
         if (rc < 0 && errno != EINTR)
             throwErrno("poll", errno);
         if (rc > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)))
