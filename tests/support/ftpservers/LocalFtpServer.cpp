@@ -189,6 +189,34 @@ pid_t spawnInOwnGroup(std::vector<std::string> argv, const std::string& workDir)
     return pid;
 }
 
+
+// "127.0.0.1:40000-[user] <- STOR name"
+// "... [pid 12] [user] FTP command: Client "127.0.0.1", "STOR name""
+std::vector<std::string> parseCommands(const std::string& log, FtpServerKind kind)
+{
+    std::vector<std::string> out;
+    std::istringstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (kind == FtpServerKind::Pyftpdlib) {
+            const auto at = line.find("] <- ");
+            if (at != std::string::npos)
+                out.push_back(line.substr(at + 5));
+        } else {
+            const auto at = line.find("FTP command: Client \"");
+            if (at == std::string::npos)
+                continue;
+            const auto open = line.find("\", \"", at);
+            if (open == std::string::npos || line.back() != '"')
+                continue;
+            out.push_back(line.substr(open + 4, line.size() - open - 5));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 // Children, grandchildren, ... of root, from /proc/<pid>/stat ("pid (comm) state ppid ...").
 std::vector<pid_t> descendantsOf(pid_t root)
 {
@@ -218,33 +246,6 @@ std::vector<pid_t> descendantsOf(pid_t root)
     }
     return found;
 }
-
-// "127.0.0.1:40000-[user] <- STOR name"
-// "... [pid 12] [user] FTP command: Client "127.0.0.1", "STOR name""
-std::vector<std::string> parseCommands(const std::string& log, FtpServerKind kind)
-{
-    std::vector<std::string> out;
-    std::istringstream in(log);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (kind == FtpServerKind::Pyftpdlib) {
-            const auto at = line.find("] <- ");
-            if (at != std::string::npos)
-                out.push_back(line.substr(at + 5));
-        } else {
-            const auto at = line.find("FTP command: Client \"");
-            if (at == std::string::npos)
-                continue;
-            const auto open = line.find("\", \"", at);
-            if (open == std::string::npos || line.back() != '"')
-                continue;
-            out.push_back(line.substr(open + 4, line.size() - open - 5));
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 bool LocalFtpServer::available(FtpServerKind kind)
 {

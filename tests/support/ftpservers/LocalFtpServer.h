@@ -68,4 +68,7 @@ private:
     pid_t m_pid = -1;
 };
 
+// Children, grandchildren, ... of a process (zombies included), read from /proc.
+std::vector<pid_t> descendantsOf(pid_t root);
+
 } // namespace pordane::testsupport

@@ -79,33 +79,6 @@ std::string randomBytes(size_t n, unsigned seed)
     return s;
 }
 
-// Children, grandchildren, ... of root (zombies included).
-std::vector<pid_t> descendantsOf(pid_t root)
-{
-    std::multimap<pid_t, pid_t> children;
-    DIR* d = ::opendir("/proc");
-    while (const dirent* e = ::readdir(d)) {
-        const pid_t pid = static_cast<pid_t>(std::atoi(e->d_name));
-        if (pid <= 0)
-            continue;
-        const std::string stat = readFile("/proc/" + std::string(e->d_name) + "/stat");
-        const auto close = stat.rfind(')');
-        if (close != std::string::npos && close + 4 < stat.size())
-            children.emplace(static_cast<pid_t>(std::atoi(stat.c_str() + close + 4)), pid);
-    }
-    ::closedir(d);
-    std::vector<pid_t> found;
-    std::vector<pid_t> todo{root};
-    while (!todo.empty()) {
-        const pid_t parent = todo.back();
-        todo.pop_back();
-        for (auto [it, end] = children.equal_range(parent); it != end; ++it) {
-            found.push_back(it->second);
-            todo.push_back(it->second);
-        }
-    }
-    return found;
-}
 
 // Reads what is there (up to 5 s): one FTP reply, or "" once the peer has closed.
 std::string readReply(int fd)
@@ -407,7 +380,7 @@ TEST_P(FtpServerFixtureTest, DestructorLeavesNoProcessNoDirectoryAndFreesTheAddr
         // A logged-in session still open when the destructor runs.
         control = loggedInControlConnection(server.address(), ThreeAccounts[0]);
         ASSERT_GE(control, 0);
-        family = descendantsOf(pid);
+        family = pordane::testsupport::descendantsOf(pid);
         if (GetParam() == FtpServerKind::Vsftpd) {
             EXPECT_GE(family.size(), 3u) << "vsftpd and its session processes expected";
         }
@@ -477,7 +450,7 @@ TEST_P(FtpServerFixtureTest, ServerInheritsNoDescriptorOfTheTestProcess)
     const std::string pipeLink = fs::read_symlink("/proc/self/fd/" + std::to_string(leaky[0])).string();
     {
         LocalFtpServer server(GetParam(), addr(0), {ThreeAccounts[0]});
-        std::vector<pid_t> processes = descendantsOf(server.pid());
+        std::vector<pid_t> processes = pordane::testsupport::descendantsOf(server.pid());
         processes.push_back(server.pid());
         for (pid_t p : processes) {
             std::error_code ec;
