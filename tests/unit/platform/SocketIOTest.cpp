@@ -7,8 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <windows.h>
+#else
 #include <dirent.h>
 #include <sys/socket.h>
+#endif
 
 #include <algorithm>
 #include <functional>
@@ -24,6 +29,12 @@ const IPv4 loopback{0x7F000001};
 
 int openDescriptors()
 {
+#ifdef _WIN32
+    // Sockets are kernel handles there.
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    return static_cast<int>(handles);
+#else
     int n = 0;
     if (DIR* d = ::opendir("/proc/self/fd")) {
         while (::readdir(d))
@@ -31,6 +42,7 @@ int openDescriptors()
         ::closedir(d);
     }
     return n;
+#endif
 }
 
 // Installs a pump hook for the life of the object and measures its cadence.
@@ -77,7 +89,8 @@ Pair connectedPair()
 void resetAndClose(Socket& s)
 {
     linger lg{1, 0};
-    ::setsockopt(s.fd(), SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+    ::setsockopt(static_cast<decltype(::socket(0, 0, 0))>(s.fd()), SOL_SOCKET, SO_LINGER,
+                 reinterpret_cast<const char*>(&lg), sizeof lg);
     s.close();
 }
 

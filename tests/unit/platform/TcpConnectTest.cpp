@@ -1,13 +1,9 @@
 #include "platform/NetError.h"
 #include "platform/Pump.h"
+#include "platform/SocketIO.h"
 #include "platform/TcpConnect.h"
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <vector>
 
@@ -15,24 +11,6 @@ using namespace pordane::platform;
 using namespace std::chrono_literals;
 
 namespace {
-
-// A listener on 127.0.0.1 with an OS-chosen port.
-struct Listener {
-    Socket sock;
-    uint16_t port = 0;
-    explicit Listener(int backlog)
-    {
-        sock = Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(::bind(sock.fd(), reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
-        EXPECT_EQ(::listen(sock.fd(), backlog), 0);
-        socklen_t len = sizeof sa;
-        ::getsockname(sock.fd(), reinterpret_cast<sockaddr*>(&sa), &len);
-        port = ntohs(sa.sin_port);
-    }
-};
 
 NetError::Kind kindOfConnect(IPv4 addr, uint16_t port, std::chrono::milliseconds limit)
 {
@@ -78,7 +56,7 @@ TEST(ConnectTcp, ConnectsAndRefuses)
 {
     uint16_t port;
     {
-        Listener l(4);
+        TcpListener l = listenTcp(loopback);
         port = l.port;
         Socket s = connectTcp(loopback, port, 2000ms);
         EXPECT_TRUE(s.valid());
@@ -89,9 +67,9 @@ TEST(ConnectTcp, ConnectsAndRefuses)
 
 TEST(ConnectTcp, SilentEndpointTimesOutWhilePumping)
 {
-    // A listener whose accept queue is full drops further SYNs, so the
-    // connect neither succeeds nor is refused.
-    Listener l(0);
+    // A listener whose accept queue (backlog 1) is full drops further SYNs,
+    // so the connect neither succeeds nor is refused.
+    TcpListener l = listenTcp(loopback);
     std::vector<Socket> fillers;
     for (int i = 0; i < 4; ++i) {
         try {
