@@ -65,7 +65,10 @@ void addRows(std::vector<ListeningSocket>& out, const std::vector<unsigned char>
         ListeningSocket entry;
         entry.protocol = protocol;
         entry.port = ntohs(static_cast<u_short>(row.dwLocalPort));
-        entry.pid = static_cast<int>(row.dwOwningPid);
+        // Id 0 (the idle process) owns nothing: it stands for an owner the
+        // system could not tell (Wine, for a socket only its server holds).
+        if (row.dwOwningPid != 0)
+            entry.pid = static_cast<int>(row.dwOwningPid);
         out.push_back(entry);
     }
 }
@@ -93,6 +96,8 @@ std::vector<ListeningSocket> listListeningSockets()
     // Name each process once; one that cannot be opened keeps its id only.
     std::map<int, std::string> names;
     for (auto& entry : out) {
+        if (!entry.pid)
+            continue;
         auto it = names.find(*entry.pid);
         if (it == names.end())
             it = names.emplace(*entry.pid, processName(static_cast<DWORD>(*entry.pid))).first;
