@@ -1,4 +1,4 @@
-// The drawing of "test.jpg" and its JPEG encoding (libjpeg-turbo).
+// The drawing of "test.jpg" and its JPEG encoding (the system's encoder).
 #pragma once
 
 #include "ftptests/MonoBitmap.h"

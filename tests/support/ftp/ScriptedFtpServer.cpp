@@ -1,11 +1,5 @@
 #include "ScriptedFtpServer.h"
-
-#include <arpa/inet.h>
-#include <cerrno>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "SocketCompat.h"
 
 #include <algorithm>
 #include <cctype>
@@ -53,17 +47,21 @@ sockaddr_in loopbackAddress(uint32_t hostOrder, uint16_t port)
 void smallReceiveBuffer(int fd)
 {
     const int size = 4096;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size), sizeof size);
 }
 
 int listenOn(uint16_t& port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockets::start();
+    const int fd = sockets::open();
+#ifndef _WIN32
+    // On Windows the same option would let another socket take the port.
     int one = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+#endif
     sockaddr_in sa = loopbackAddress(INADDR_LOOPBACK, 0);
     if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd, 8) != 0) {
-        ::close(fd);
+        sockets::close(fd);
         throw std::runtime_error("scripted server: cannot listen");
     }
     socklen_t len = sizeof sa;
@@ -75,7 +73,7 @@ int listenOn(uint16_t& port)
 void closeFd(int& fd)
 {
     if (fd >= 0)
-        ::close(fd);
+        sockets::close(fd);
     fd = -1;
 }
 
@@ -237,8 +235,7 @@ bool waitFor(int fd, short events, std::chrono::milliseconds limit, const std::a
 {
     const auto until = Clock::now() + limit;
     while (!stop) {
-        pollfd pfd{fd, events, 0};
-        if (::poll(&pfd, 1, Slice) > 0)
+        if (sockets::pollOne(fd, events, Slice) > 0)
             return true;
         if (Clock::now() >= until)
             return false;
@@ -249,11 +246,11 @@ bool waitFor(int fd, short events, std::chrono::milliseconds limit, const std::a
 bool sendAllFd(int fd, const char* data, size_t size, const std::atomic<bool>& stop)
 {
     while (size > 0) {
-        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(fd, data, static_cast<int>(std::min<size_t>(size, 1 << 30)), sockets::SendFlags);
         if (n > 0) {
             data += n;
             size -= static_cast<size_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+        } else if (n < 0 && sockets::retry()) {
             if (!waitFor(fd, POLLOUT, 30s, stop))
                 return false;
         } else {
@@ -282,8 +279,7 @@ std::optional<std::string> readControlLine(int fd, std::string& buffer, bool& cl
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
         if (left.count() <= 0)
             return std::nullopt;
-        pollfd pfd{fd, POLLIN, 0};
-        if (::poll(&pfd, 1, static_cast<int>(std::min<long>(left.count(), Slice))) <= 0)
+        if (sockets::pollOne(fd, POLLIN, static_cast<int>(std::min<long long>(left.count(), Slice))) <= 0)
             continue;
         char chunk[4096];
         const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
@@ -302,10 +298,9 @@ std::optional<std::string> readControlLine(int fd, std::string& buffer, bool& cl
 void ScriptedFtpServer::run()
 {
     while (!m_stop) {
-        pollfd pfd{m_listenFd, POLLIN, 0};
-        if (::poll(&pfd, 1, Slice) <= 0)
+        if (sockets::pollOne(m_listenFd, POLLIN, Slice) <= 0)
             continue;
-        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int fd = sockets::acceptOn(m_listenFd);
         if (fd < 0)
             continue;
         {
@@ -467,7 +462,7 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
     int data = -1;
     if (s.pasvListener >= 0) {
         if (waitFor(s.pasvListener, POLLIN, 5s, m_stop))
-            data = ::accept4(s.pasvListener, nullptr, nullptr, SOCK_CLOEXEC);
+            data = sockets::acceptOn(s.pasvListener);
         closeFd(s.pasvListener);
         if (data < 0) {
             sendReply(s, "425 Can't open data connection");
@@ -476,12 +471,12 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
         sendReply(s, preliminary);
     } else if (s.activePort != 0) {
         sendReply(s, preliminary);
-        data = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        data = sockets::open();
         if (m_stallAt)
             smallReceiveBuffer(data);
         sockaddr_in sa = loopbackAddress(s.activeAddress, s.activePort);
         s.activePort = 0;
-        if (::connect(data, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        if (!sockets::connectBlocking(data, sa)) {
             closeFd(data);
             sendReply(s, "425 Can't open data connection");
             return;
@@ -521,8 +516,7 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
                 // queue. Wait for its reset (no events asked: only errors and
                 // hang-ups wake the poll) or its ABOR.
                 while (!m_stop) {
-                    pollfd pfd{data, 0, 0};
-                    if (::poll(&pfd, 1, 0) > 0) {
+                    if (sockets::pollOne(data, 0, 0) > 0) {
                         broken = true;
                         break;
                     }
@@ -538,7 +532,7 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
             size_t want = sizeof chunk;
             if (m_stallAt)
                 want = std::min(want, *m_stallAt - received.size());
-            const ssize_t n = ::recv(data, chunk, want, 0);
+            const ssize_t n = ::recv(data, chunk, static_cast<int>(want), 0);
             if (n <= 0) {
                 broken = n < 0;
                 break;
@@ -578,8 +572,7 @@ void ScriptedFtpServer::transfer(Session& s, const std::string& verb, const std:
                 if (aborRequested(wait))
                     aborted = true;
             } else {
-                pollfd pfd{s.control, POLLIN, 0};
-                if (::poll(&pfd, 1, 0) > 0 && aborRequested(0ms))
+                if (sockets::pollOne(s.control, POLLIN, 0) > 0 && aborRequested(0ms))
                     aborted = true;
             }
         }

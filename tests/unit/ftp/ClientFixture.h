@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dirent.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -46,6 +50,12 @@ struct Recorder : pordane::ftp::FTPObserver {
 
 inline int openDescriptors()
 {
+#ifdef _WIN32
+    // Sockets and files are kernel handles there.
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    return static_cast<int>(handles);
+#else
     int n = 0;
     if (DIR* d = ::opendir("/proc/self/fd")) {
         while (::readdir(d))
@@ -53,6 +63,16 @@ inline int openDescriptors()
         ::closedir(d);
     }
     return n;
+#endif
+}
+
+inline unsigned long processId()
+{
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return static_cast<unsigned long>(::getpid());
+#endif
 }
 
 inline std::string readAll(const fs::path& p)
@@ -88,7 +108,7 @@ protected:
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         // Parameterised names hold '/', which would nest folders that TearDown leaves behind.
         std::string leaf = "pordane-ftp-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                           std::to_string(::getpid());
+                           std::to_string(processId());
         std::replace(leaf.begin(), leaf.end(), '/', '_');
         dir = fs::temp_directory_path() / leaf;
         fs::create_directories(dir);

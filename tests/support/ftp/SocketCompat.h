@@ -1,0 +1,86 @@
+// The few socket calls of the scripted server that differ between POSIX and
+// Winsock, so the same server runs in the Windows build under Wine.
+#pragma once
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace pordane::testsupport::sockets {
+
+#ifdef _WIN32
+// Winsock has no per-call non-blocking flag: the server's connected sockets
+// are non-blocking instead (see acceptOn and connectBlocking).
+inline constexpr int SendFlags = 0;
+
+inline void start()
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+}
+inline int open() { return static_cast<int>(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)); }
+inline void nonBlocking(int fd)
+{
+    u_long on = 1;
+    ::ioctlsocket(static_cast<SOCKET>(fd), FIONBIO, &on);
+}
+inline void close(int fd) { ::closesocket(static_cast<SOCKET>(fd)); }
+inline bool retry() { return WSAGetLastError() == WSAEWOULDBLOCK; }
+inline int pollOne(int fd, short events, int ms, short* revents = nullptr)
+{
+    WSAPOLLFD p{static_cast<SOCKET>(fd), events, 0};
+    const int rc = ::WSAPoll(&p, 1, ms);
+    if (revents)
+        *revents = p.revents;
+    return rc;
+}
+#else
+inline constexpr int SendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
+
+inline void start() {}
+inline int open() { return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
+inline void nonBlocking(int) {}
+inline void close(int fd) { ::close(fd); }
+inline bool retry() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
+inline int pollOne(int fd, short events, int ms, short* revents = nullptr)
+{
+    pollfd p{fd, events, 0};
+    const int rc = ::poll(&p, 1, ms);
+    if (revents)
+        *revents = p.revents;
+    return rc;
+}
+#endif
+
+// Accepts one connection; -1 on failure.
+inline int acceptOn(int listener)
+{
+#ifdef _WIN32
+    const SOCKET s = ::accept(static_cast<SOCKET>(listener), nullptr, nullptr);
+    if (s == INVALID_SOCKET)
+        return -1;
+    nonBlocking(static_cast<int>(s));
+    return static_cast<int>(s);
+#else
+    return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+#endif
+}
+
+// A blocking connect; the socket is ready for SendFlags afterwards.
+inline bool connectBlocking(int fd, const sockaddr_in& sa)
+{
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0)
+        return false;
+    nonBlocking(fd);
+    return true;
+}
+
+} // namespace pordane::testsupport::sockets
