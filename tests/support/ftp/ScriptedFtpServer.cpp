@@ -1,5 +1,5 @@
 #include "ScriptedFtpServer.h"
-#include "SocketCompat.h"
+#include "net/SocketCompat.h"
 
 #include <algorithm>
 #include <cctype>
@@ -52,21 +52,9 @@ void smallReceiveBuffer(int fd)
 
 int listenOn(uint16_t& port)
 {
-    sockets::start();
-    const int fd = sockets::open();
-#ifndef _WIN32
-    // On Windows the same option would let another socket take the port.
-    int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-#endif
-    sockaddr_in sa = loopbackAddress(INADDR_LOOPBACK, 0);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd, 8) != 0) {
-        sockets::close(fd);
+    const int fd = sockets::listenOn("127.0.0.1", 8, port);
+    if (fd < 0)
         throw std::runtime_error("scripted server: cannot listen");
-    }
-    socklen_t len = sizeof sa;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
-    port = ntohs(sa.sin_port);
     return fd;
 }
 

@@ -3,29 +3,22 @@
 #include "platform/NetError.h"
 #include "platform/TcpConnect.h"
 
-#include <gtest/gtest.h>
+#include "net/SocketCompat.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
+#include <gtest/gtest.h>
 
 namespace netdiagtest {
 
 using pordane::platform::Socket;
 using namespace std::chrono_literals;
 
+namespace sockets = pordane::testsupport::sockets;
+
 Socket listenOn(const std::string& address, int backlog, uint16_t& port)
 {
-    Socket sock(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    EXPECT_EQ(::inet_pton(AF_INET, address.c_str(), &sa.sin_addr), 1);
-    EXPECT_EQ(::bind(sock.fd(), reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0) << address;
-    EXPECT_EQ(::listen(sock.fd(), backlog), 0);
-    socklen_t len = sizeof sa;
-    ::getsockname(sock.fd(), reinterpret_cast<sockaddr*>(&sa), &len);
-    port = ntohs(sa.sin_port);
+    port = 0;
+    Socket sock(sockets::listenOn(address.c_str(), backlog, port));
+    EXPECT_TRUE(sock.valid()) << address;
     return sock;
 }
 
@@ -72,10 +65,9 @@ std::vector<std::string> LoopbackEndpoint::waitForClosedSessions(size_t count, s
 void LoopbackEndpoint::serve()
 {
     while (!m_stop) {
-        pollfd pfd{m_listener.fd(), POLLIN, 0};
-        if (::poll(&pfd, 1, 20) <= 0)
+        if (sockets::pollOne(m_listener.fd(), POLLIN, 20) <= 0)
             continue;
-        Socket conn(::accept4(m_listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+        Socket conn(sockets::acceptOn(m_listener.fd()));
         if (conn.valid())
             serveOne(std::move(conn));
     }
@@ -87,15 +79,14 @@ void LoopbackEndpoint::serveOne(Socket conn)
     case Behaviour::CloseAtOnce:
         return;
     case Behaviour::GreetAndClose:
-        ::send(conn.fd(), Greeting.data(), Greeting.size(), MSG_NOSIGNAL);
+        ::send(conn.fd(), Greeting.data(), static_cast<int>(Greeting.size()), sockets::SendFlags);
         return;
     case Behaviour::StayOpen:
         break;
     }
     std::string received;
     while (!m_stop) {
-        pollfd pfd{conn.fd(), POLLIN, 0};
-        if (::poll(&pfd, 1, 20) <= 0)
+        if (sockets::pollOne(conn.fd(), POLLIN, 20) <= 0)
             continue;
         char buf[512];
         const ssize_t n = ::recv(conn.fd(), buf, sizeof buf, 0);

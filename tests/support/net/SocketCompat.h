@@ -1,5 +1,6 @@
-// The few socket calls of the scripted server that differ between POSIX and
-// Winsock, so the same server runs in the Windows build under Wine.
+// The few socket calls of the test servers (the scripted FTP server, the
+// netdiag endpoints) that differ between POSIX and Winsock, so the same
+// servers run in the Windows build under Wine. Header only.
 #pragma once
 
 #ifdef _WIN32
@@ -13,6 +14,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
+
+#include <cstdint>
 
 namespace pordane::testsupport::sockets {
 
@@ -59,6 +62,31 @@ inline int pollOne(int fd, short events, int ms, short* revents = nullptr)
     return rc;
 }
 #endif
+
+// Listens on address:port (0: any port, written back) with the backlog; -1
+// when the address cannot be bound.
+inline int listenOn(const char* address, int backlog, uint16_t& port)
+{
+    start();
+    const int fd = open();
+#ifndef _WIN32
+    // On Windows the same option would let another socket take the port.
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+#endif
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    if (::inet_pton(AF_INET, address, &sa.sin_addr) != 1 || ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0
+        || ::listen(fd, backlog) != 0) {
+        close(fd);
+        return -1;
+    }
+    socklen_t len = sizeof sa;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
+    port = ntohs(sa.sin_port);
+    return fd;
+}
 
 // Accepts one connection; -1 on failure.
 inline int acceptOn(int listener)
