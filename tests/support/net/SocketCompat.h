@@ -15,6 +15,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstddef>
 #include <cstdint>
 
 namespace pordane::testsupport::sockets {
@@ -37,6 +38,8 @@ inline void nonBlocking(int fd)
 }
 inline void close(int fd) { ::closesocket(static_cast<SOCKET>(fd)); }
 inline bool retry() { return WSAGetLastError() == WSAEWOULDBLOCK; }
+using PollFd = WSAPOLLFD;
+inline int pollMany(PollFd* fds, std::size_t count, int ms) { return ::WSAPoll(fds, static_cast<ULONG>(count), ms); }
 inline int pollOne(int fd, short events, int ms, short* revents = nullptr)
 {
     WSAPOLLFD p{static_cast<SOCKET>(fd), events, 0};
@@ -53,6 +56,8 @@ inline int open() { return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
 inline void nonBlocking(int) {}
 inline void close(int fd) { ::close(fd); }
 inline bool retry() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
+using PollFd = pollfd;
+inline int pollMany(PollFd* fds, std::size_t count, int ms) { return ::poll(fds, count, ms); }
 inline int pollOne(int fd, short events, int ms, short* revents = nullptr)
 {
     pollfd p{fd, events, 0};
@@ -62,6 +67,14 @@ inline int pollOne(int fd, short events, int ms, short* revents = nullptr)
     return rc;
 }
 #endif
+
+inline PollFd pollEntry(int fd, short events)
+{
+    PollFd p{};
+    p.fd = static_cast<decltype(p.fd)>(fd);
+    p.events = events;
+    return p;
+}
 
 // Listens on address:port (0: any port, written back) with the backlog; -1
 // when the address cannot be bound.

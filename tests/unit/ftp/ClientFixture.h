@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
+#include <winsock2.h> // before windows.h, for the tests that use sockets
 #include <windows.h>
 #else
 #include <dirent.h>

@@ -7,8 +7,7 @@
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
 
-#include <poll.h>
-#include <sys/socket.h>
+#include "net/SocketCompat.h"
 
 #include <algorithm>
 #include <atomic>
@@ -200,6 +199,9 @@ TEST_F(ClientTest, StalledDownloadFailsAndKeepsTheBytesReceived)
 // it to drain is what must end the upload. Passive and active alike.
 TEST_F(ClientTest, StalledUploadFailsAfterTheLastBlockAndKeepsTheSession)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Winsock cannot tell how much of the upload is unacknowledged: waitSendDrained returns at once";
+#endif
     const std::string content = patternBytes(256 * 1024);
     writeAll(dir / "up.bin", content);
     struct Case {
@@ -240,6 +242,9 @@ TEST_F(ClientTest, StalledUploadFailsAfterTheLastBlockAndKeepsTheSession)
 
 TEST_F(ClientTest, AbortWhileTheUploadDrainsEndsItAtOnce)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Winsock cannot tell how much of the upload is unacknowledged: waitSendDrained returns at once";
+#endif
     const std::string content = patternBytes(256 * 1024);
     writeAll(dir / "up.bin", content);
     ScriptedFtpServer server({"STALL 8192"});
@@ -522,13 +527,14 @@ TEST_F(ClientTest, CancelWhileThePassiveUploadConnectsSendsNoData)
         const auto until = std::chrono::steady_clock::now() + 4s;
         bool ended = false;
         while (!ended && std::chrono::steady_clock::now() < until) {
-            std::vector<pollfd> fds{{slow.sock.fd(), POLLIN, 0}};
+            namespace sockets = pordane::testsupport::sockets;
+            std::vector<sockets::PollFd> fds{sockets::pollEntry(slow.sock.fd(), POLLIN)};
             for (const Socket& a : accepted)
-                fds.push_back({a.fd(), POLLIN, 0});
-            if (::poll(fds.data(), fds.size(), 50) <= 0)
+                fds.push_back(sockets::pollEntry(a.fd(), POLLIN));
+            if (sockets::pollMany(fds.data(), fds.size(), 50) <= 0)
                 continue;
             if (fds[0].revents)
-                accepted.emplace_back(::accept(slow.sock.fd(), nullptr, nullptr));
+                accepted.emplace_back(sockets::acceptOn(slow.sock.fd()));
             for (size_t i = 1; i < fds.size(); ++i) {
                 if (!fds[i].revents)
                     continue;
