@@ -2,6 +2,16 @@
 #include "platform/NetError.h"
 #include "platform/TcpConnect.h"
 
+#ifdef _WIN32
+#include "platform/win/Winsock.h"
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#endif
+
 namespace pordane::platform {
 
 std::string IPv4::text() const
@@ -37,6 +47,23 @@ std::optional<IPv4> IPv4::parse(const std::string& dotted)
     if (i != dotted.size())
         return std::nullopt;
     return IPv4{out};
+}
+
+std::optional<IPv4> systemResolve(const std::string& host)
+{
+#ifdef _WIN32
+    winsock::ensureStarted();
+#endif
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* res = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res)
+        return std::nullopt;
+    const auto* sin = reinterpret_cast<const sockaddr_in*>(res->ai_addr);
+    IPv4 addr{ntohl(sin->sin_addr.s_addr)};
+    freeaddrinfo(res);
+    return addr;
 }
 
 IPv4 resolveIPv4(const std::string& host, const Resolver& resolver)

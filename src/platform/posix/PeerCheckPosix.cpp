@@ -1,12 +1,7 @@
 #include "platform/PeerCheck.h"
-#include "platform/Pump.h"
-#include "platform/TcpConnect.h"
 
 #include <cerrno>
-#include <poll.h>
 #include <sys/socket.h>
-
-#include <algorithm>
 
 namespace pordane::platform {
 
@@ -38,28 +33,6 @@ PeerRead readWithoutWaiting(const Socket& sock)
         break;
     }
     return out;
-}
-
-bool waitReadable(const Socket& sock, std::chrono::milliseconds limit)
-{
-    using Clock = std::chrono::steady_clock;
-    if (!sock.valid())
-        return false;
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-        const auto left = std::max(std::chrono::milliseconds{0},
-                                   std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
-        const auto slice = std::min(left, ConnectPumpSlice);
-        pollfd pfd{sock.fd(), POLLIN, 0};
-        const int rc = ::poll(&pfd, 1, static_cast<int>(slice.count()));
-        if (rc > 0)
-            return true;
-        if (rc < 0 && errno != EINTR)
-            return false;
-        if (left.count() == 0)
-            return false;
-        pump();
-    }
 }
 
 } // namespace pordane::platform

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -21,20 +20,6 @@ void Socket::close()
         ::close(m_fd);
         m_fd = -1;
     }
-}
-
-std::optional<IPv4> systemResolve(const std::string& host)
-{
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* res = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res)
-        return std::nullopt;
-    const auto* sin = reinterpret_cast<const sockaddr_in*>(res->ai_addr);
-    IPv4 addr{ntohl(sin->sin_addr.s_addr)};
-    freeaddrinfo(res);
-    return addr;
 }
 
 Socket connectTcp(IPv4 address, uint16_t port, std::chrono::milliseconds timeout)

@@ -1,15 +1,9 @@
 #ifdef _WIN32
 
-#include "platform/NetError.h"
 #include "platform/PeerCheck.h"
-#include "platform/Pump.h"
-#include "platform/SocketIO.h"
-#include "platform/TcpConnect.h"
 #include "platform/win/Winsock.h"
 
 #include <winsock2.h>
-
-#include <algorithm>
 
 namespace pordane::platform {
 
@@ -35,27 +29,6 @@ PeerRead readWithoutWaiting(const Socket& sock)
         break;
     }
     return out;
-}
-
-bool waitReadable(const Socket& sock, std::chrono::milliseconds limit)
-{
-    using Clock = std::chrono::steady_clock;
-    if (!sock.valid())
-        return false;
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-        const auto left = std::max(std::chrono::milliseconds{0},
-                                   std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()));
-        try {
-            if (winsock::waitFor(winsock::handle(sock.fd()), winsock::Readiness::Read, std::min(left, ConnectPumpSlice)))
-                return true;
-        } catch (const NetError&) {
-            return false;
-        }
-        if (left.count() == 0)
-            return false;
-        pump();
-    }
 }
 
 } // namespace pordane::platform

@@ -18,21 +18,6 @@ void Socket::close()
     }
 }
 
-std::optional<IPv4> systemResolve(const std::string& host)
-{
-    winsock::ensureStarted();
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* res = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &res) != 0 || !res)
-        return std::nullopt;
-    const auto* sin = reinterpret_cast<const sockaddr_in*>(res->ai_addr);
-    IPv4 addr{ntohl(sin->sin_addr.s_addr)};
-    freeaddrinfo(res);
-    return addr;
-}
-
 Socket connectTcp(IPv4 address, uint16_t port, std::chrono::milliseconds timeout)
 {
     using Clock = std::chrono::steady_clock;
