@@ -4,6 +4,7 @@
 
 #include "ftptests/TestFiles.h"
 #include "ftptests/TestPicture.h"
+#include "wine/UnderWine.h"
 
 #include <gtest/gtest.h>
 #ifdef _WIN32
@@ -124,11 +125,7 @@ Decoded decode(const std::string& jpeg)
 // libjpeg's default quality 75, which leaves more ringing than 90.
 bool encoderIgnoresQuality()
 {
-#ifdef _WIN32
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
+    return pordane::testsupport::runningUnderWine();
 }
 
 // The number of colour components of the frame header (SOF0 or SOF2).

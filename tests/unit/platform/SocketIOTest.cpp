@@ -4,6 +4,7 @@
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
 #include "platform/TcpConnect.h"
+#include "wine/UnderWine.h"
 
 #include <gtest/gtest.h>
 
@@ -89,11 +90,7 @@ Pair connectedPair()
 // reset a zero linger time asks for, so a peer can read an orderly end first.
 bool resetMayArriveAfterFin()
 {
-#ifdef _WIN32
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-#else
-    return false;
-#endif
+    return pordane::testsupport::runningUnderWine();
 }
 
 // Closing with a zero linger time sends a reset instead of a FIN.
