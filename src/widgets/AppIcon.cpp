@@ -1,0 +1,11 @@
+#include "widgets/AppIcon.h"
+
+namespace pordane::widgets {
+
+QIcon applicationIcon()
+{
+    // The SVG icon engine renders it afresh for every size the desktop asks for.
+    return QIcon(QString::fromLatin1(AppIconResource));
+}
+
+} // namespace pordane::widgets
