@@ -4,6 +4,7 @@
 #include "pordane/BuildConfig.h"
 
 #include <string_view>
+#include <utility>
 
 namespace pordane::app {
 
