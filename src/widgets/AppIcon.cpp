@@ -1,3 +1,4 @@
+// The application icon, loaded from the compiled-in SVG resource.
 #include "widgets/AppIcon.h"
 
 namespace pordane::widgets {
