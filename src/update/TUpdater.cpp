@@ -101,10 +101,11 @@ void TUpdater::StopConnection()
 
 std::filesystem::path TUpdater::localTarget(const std::string& targetDir, const std::string& url) const
 {
-    const std::string name = fileNameOfAddress(url);
-    if (targetDir.empty())
-        return m_system.rules.native(name);
-    return m_system.rules.native(targetDir) / m_system.rules.native(name);
+    // Joined first, so the name too is matched in any letter case within the folder.
+    std::string path = targetDir;
+    if (!path.empty() && path.back() != '\\' && path.back() != '/')
+        path += '\\';
+    return m_system.rules.native(path + fileNameOfAddress(url));
 }
 
 FetchResult TUpdater::FetchFile(const std::string& url, const std::string& targetDir, const std::string& sha256)

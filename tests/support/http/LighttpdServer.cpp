@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -48,6 +49,12 @@ LighttpdServer::LighttpdServer(std::string address) : m_address(std::move(addres
                                             | perms::others_exec);
     std::filesystem::permissions(m_root, perms::owner_all | perms::group_read | perms::group_exec
                                              | perms::others_read | perms::others_exec);
+    // lighttpd opens its log after it has dropped to "nobody".
+    const auto log = m_dir / "error.log";
+    std::ofstream{log};
+    if (const passwd* nobody = ::getpwnam("nobody"))
+        if (::chown(log.c_str(), nobody->pw_uid, nobody->pw_gid) != 0)
+            m_why = "cannot hand the log to nobody";
     const auto conf = m_dir / "lighttpd.conf";
     std::ofstream(conf) << "server.document-root = \"" << m_root.string() << "\"\n"
                         << "server.bind = \"" << m_address << "\"\n"
@@ -64,9 +71,17 @@ LighttpdServer::LighttpdServer(std::string address) : m_address(std::move(addres
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (answers(m_address))
-            return;
         int status = 0;
+        // The port accepts as soon as it is bound; still running a moment
+        // later means the start-up went through.
+        if (answers(m_address)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (::waitpid(m_pid, &status, WNOHANG) == 0)
+                return;
+            m_pid = -1;
+            m_why = "lighttpd ended at start (see " + (m_dir / "error.log").string() + ")";
+            return;
+        }
         if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
             m_pid = -1;
             m_why = "lighttpd ended at start (see " + (m_dir / "error.log").string() + ")";
