@@ -11,6 +11,8 @@ namespace pordane::update {
 
 namespace {
 
+constexpr std::size_t WriteChunk = 64 * 1024;
+
 // Deletes the temporary file unless it was moved into place.
 class TempFile {
 public:
@@ -72,6 +74,13 @@ FetchResult fetchFile(platform::HttpConnection& connection, const FetchRequest& 
     Sha256 digest;
     int64_t total = 0;
     char block[FetchBlockSize];
+    std::string pending;
+    pending.reserve(WriteChunk + FetchBlockSize);
+    const auto writePending = [&] {
+        out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
+        pending.clear();
+        return static_cast<bool>(out);
+    };
     // While the server keeps us waiting the window still runs, and a cancel
     // ends the wait instead of waiting for the next block.
     const auto idle = [&events] {
@@ -87,8 +96,10 @@ FetchResult fetchFile(platform::HttpConnection& connection, const FetchRequest& 
             return FetchResult::ReadError;
         if (n == 0)
             break;
-        out.write(block, n);
-        if (!out)
+        // Blocks are gathered and written 64 KiB at a time: the stream
+        // would hand every 4096-byte block to the system on its own.
+        pending.append(block, static_cast<std::size_t>(n));
+        if (pending.size() >= WriteChunk && !writePending())
             return FetchResult::TempFileFailed;
         if (checkDigest)
             digest.add(std::string_view(block, static_cast<std::size_t>(n)));
@@ -97,6 +108,8 @@ FetchResult fetchFile(platform::HttpConnection& connection, const FetchRequest& 
         if (events.cancelled())
             return FetchResult::Cancelled;
     }
+    if (!writePending())
+        return FetchResult::TempFileFailed;
     out.close();
     if (!out)
         return FetchResult::TempFileFailed;

@@ -16,6 +16,7 @@ namespace {
 
 constexpr long MaxRedirects = 10;
 constexpr int SliceMs = 20;
+constexpr long ReceiveBuffer = 256 * 1024;
 
 void initialiseCurl()
 {
@@ -53,6 +54,9 @@ public:
         curl_easy_setopt(m_easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
         curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
+        // Large socket reads: the caller takes 4096 bytes at a time from
+        // the buffer, so fewer, larger receives cost less than many small ones.
+        curl_easy_setopt(m_easy, CURLOPT_BUFFERSIZE, ReceiveBuffer);
         curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &CurlRequest::onHeader);
         curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &CurlRequest::onBody);
