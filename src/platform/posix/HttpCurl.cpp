@@ -16,7 +16,10 @@ namespace {
 
 constexpr long MaxRedirects = 10;
 constexpr int SliceMs = 20;
-constexpr long ReceiveBuffer = 256 * 1024;
+constexpr long ReceiveBuffer = 64 * 1024;
+// One perform may loop over many socket reads; past this much unread body
+// the transfer pauses, so memory stays bounded and the pump keeps its pace.
+constexpr std::size_t PauseAbove = 64 * 1024;
 
 void initialiseCurl()
 {
@@ -54,8 +57,8 @@ public:
         curl_easy_setopt(m_easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
         curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
-        // Large socket reads: the caller takes 4096 bytes at a time from
-        // the buffer, so fewer, larger receives cost less than many small ones.
+        // Larger socket reads than curl's 16 KiB: the caller takes 4096 bytes
+        // at a time from the buffer, and fewer receives cost less.
         curl_easy_setopt(m_easy, CURLOPT_BUFFERSIZE, ReceiveBuffer);
         curl_easy_setopt(m_easy, CURLOPT_HEADERFUNCTION, &CurlRequest::onHeader);
         curl_easy_setopt(m_easy, CURLOPT_HEADERDATA, this);
@@ -86,6 +89,11 @@ public:
     long read(char* buffer, std::size_t max, const std::function<bool()>& idle) override
     {
         while (m_buffer.size() == m_offset && !m_done) {
+            if (m_paused) {
+                m_paused = false;
+                curl_easy_pause(m_easy, CURLPAUSE_CONT); // may deliver the held data at once
+                continue;
+            }
             if (idle && !idle())
                 return ReadAbandoned;
             if (stalled())
@@ -133,7 +141,7 @@ private:
                 m_result = msg->data.result;
             }
         }
-        if (!m_done && m_buffer.size() == m_offset)
+        if (!m_done && m_buffer.size() == m_offset && !m_paused)
             curl_multi_poll(m_multi, nullptr, 0, waitMs, nullptr);
     }
 
@@ -172,6 +180,10 @@ private:
     static size_t onBody(char* data, size_t size, size_t count, void* self)
     {
         auto* r = static_cast<CurlRequest*>(self);
+        if (r->m_buffer.size() - r->m_offset >= PauseAbove) {
+            r->m_paused = true;
+            return CURL_WRITEFUNC_PAUSE;
+        }
         r->m_buffer.append(data, size * count);
         r->m_lastActivity = std::chrono::steady_clock::now();
         return size * count;
@@ -183,6 +195,7 @@ private:
     std::chrono::milliseconds m_stall;
     std::chrono::steady_clock::time_point m_lastActivity = std::chrono::steady_clock::now();
     bool m_connected = false;
+    bool m_paused = false;
     std::string m_buffer;
     std::size_t m_offset = 0;
     bool m_headersDone = false;
