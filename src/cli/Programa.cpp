@@ -369,6 +369,7 @@ int pruebaFTP(const Opciones& o, Entorno& entorno, Informe& informe)
                            "limpiar)\n"
                         << std::flush;
         }
+        progreso.refrescar();
         vigia.turno(n);
         if (n >= 2 && forzable)
             throw Interrumpida{};

@@ -34,6 +34,12 @@ void LineaProgreso::detalle(const std::string& texto)
     pintar(false);
 }
 
+void LineaProgreso::refrescar()
+{
+    if (m_pendiente)
+        pintar(false);
+}
+
 void LineaProgreso::borrar()
 {
     if (!m_activa || !m_pintada)
@@ -47,8 +53,11 @@ void LineaProgreso::pintar(bool siempre)
     if (!m_activa)
         return;
     const auto ahora = std::chrono::steady_clock::now();
-    if (!siempre && ahora - m_ultima < std::chrono::milliseconds(100))
+    if (!siempre && ahora - m_ultima < std::chrono::milliseconds(100)) {
+        m_pendiente = true;
         return;
+    }
+    m_pendiente = false;
     m_ultima = ahora;
     std::string linea = m_servidor;
     for (const std::string* parte : {&m_paso, &m_detalle})

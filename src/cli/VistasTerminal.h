@@ -38,6 +38,8 @@ public:
     void paso(const std::string& texto);
     // Figures that change often (percentages, speeds) repaint at most ten times a second.
     void detalle(const std::string& texto);
+    // A pump turn: paints a figure that came too soon after the last paint.
+    void refrescar();
     void borrar();
 
 private:
@@ -48,6 +50,7 @@ private:
     size_t m_columnas;
     std::string m_servidor, m_paso, m_detalle;
     bool m_pintada = false;
+    bool m_pendiente = false;
     std::chrono::steady_clock::time_point m_ultima{};
 };
 
