@@ -34,21 +34,22 @@ std::string cadena(const std::string& s)
     return out + "\"";
 }
 
-// Writes one JSON value at a time with the commas and indentation between.
+// Writes one JSON value at a time with the commas and indentation between;
+// a compact object (a step, a probe, a process) stays on one line.
 class Json {
 public:
     explicit Json(std::ostream& out) : m_out(out) {}
-    void abrir(char c, const char* clave = nullptr)
+    void abrir(char c, const char* clave = nullptr, bool compacto = false)
     {
         separar(clave);
         m_out << c;
-        m_primero.push_back(true);
+        m_niveles.push_back({true, compacto || (!m_niveles.empty() && m_niveles.back().compacto)});
     }
     void cerrar(char c)
     {
-        const bool vacio = m_primero.back();
-        m_primero.pop_back();
-        if (!vacio)
+        const Nivel n = m_niveles.back();
+        m_niveles.pop_back();
+        if (!n.vacio && !n.compacto)
             nuevaLinea();
         m_out << c;
     }
@@ -67,21 +68,27 @@ public:
     }
 
 private:
+    struct Nivel {
+        bool vacio;
+        bool compacto;
+    };
     void separar(const char* clave)
     {
-        if (!m_primero.empty()) {
-            if (!m_primero.back())
-                m_out << ',';
-            m_primero.back() = false;
-            nuevaLinea();
+        if (!m_niveles.empty()) {
+            Nivel& n = m_niveles.back();
+            if (!n.vacio)
+                m_out << (n.compacto ? ", " : ",");
+            n.vacio = false;
+            if (!n.compacto)
+                nuevaLinea();
         }
         if (clave)
             m_out << cadena(clave) << ": ";
     }
-    void nuevaLinea() { m_out << '\n' << std::string(2 * m_primero.size(), ' '); }
+    void nuevaLinea() { m_out << '\n' << std::string(2 * m_niveles.size(), ' '); }
 
     std::ostream& m_out;
-    std::vector<bool> m_primero;
+    std::vector<Nivel> m_niveles;
 };
 
 const char* textoResultado(Resultado r)
@@ -111,7 +118,7 @@ void servidorJson(Json& j, const ResultadoServidor& s, bool prueba)
     j.valor("resultado", textoResultado(s.resultado));
     j.abrir('[', "pasos");
     for (const Paso& p : s.pasos) {
-        j.abrir('{');
+        j.abrir('{', nullptr, true);
         j.valor("paso", p.nombre);
         j.valor("resultado", textoEstado(p.estado));
         j.cerrar('}');
@@ -229,7 +236,7 @@ void escribirJson(std::ostream& out, const Informe& informe)
     if (informe.orden == "puertos") {
         j.abrir('[', "puertos");
         for (const LineaPuerto& p : informe.puertos) {
-            j.abrir('{');
+            j.abrir('{', nullptr, true);
             j.valor("prueba", p.texto);
             j.valor("host", p.host);
             j.valor("puerto", p.puerto);
@@ -240,7 +247,7 @@ void escribirJson(std::ostream& out, const Informe& informe)
     } else if (informe.orden == "procesos") {
         j.abrir('[', "procesos");
         for (const Proceso& p : informe.procesos) {
-            j.abrir('{');
+            j.abrir('{', nullptr, true);
             if (p.pid)
                 j.valor("pid", *p.pid);
             else

@@ -57,7 +57,7 @@ TEST(Informe, JsonConCadenasEscapadas)
     escribirJson(out, permisos());
     const std::string j = out.str();
     for (const char* parte : {"\"nombre\": \"Señor \\\"A\\\"\"", "\"tab\\there\"", "\"ciclos\": 20",
-                              "\"resultado\": \"fallo\"", "\"paso\": \"listar\",\n          \"resultado\": \"no_realizado\"",
+                              "\"resultado\": \"fallo\"", "        {\"paso\": \"listar\", \"resultado\": \"no_realizado\"}\n      ]",
                               "\"codigo_salida\": 1", "\"avisos\": []", "\"modo\": \"pasivo\""})
         EXPECT_NE(j.find(parte), std::string::npos) << parte << "\n" << j;
     EXPECT_EQ(j.find("tamano_mb"), std::string::npos);
