@@ -405,6 +405,7 @@ int pruebaFTP(const Opciones& o, Entorno& entorno, Informe& informe)
             }
             r.resultado = resultadoDePasos(r.pasos);
         } catch (const Interrumpida&) {
+            forzable = false; // the goodbye below turns the pump too
             informe.avisos.push_back("Segunda interrupción: la prueba se detuvo sin terminar su limpieza; pueden "
                                      "quedar archivos de prueba en el servidor");
             try {

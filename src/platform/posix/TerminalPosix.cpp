@@ -13,6 +13,15 @@ namespace pordane::platform {
 namespace {
 
 volatile std::sig_atomic_t g_interrupts = 0;
+termios g_echoing{}; // the terminal as it was before a hidden read
+
+extern "C" void restoreEchoAndStop(int number)
+{
+    // Ctrl-C at the password prompt ends the program, with the echo back on.
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &g_echoing);
+    ::signal(number, SIG_DFL);
+    ::raise(number);
+}
 
 extern "C" void countInterrupt(int)
 {
@@ -43,7 +52,15 @@ std::optional<std::string> readHiddenLine(const std::string& prompt)
     std::cerr << prompt << std::flush;
     termios saved{};
     const bool haveSaved = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    struct sigaction stop{};
+    struct sigaction previousInt{};
+    struct sigaction previousTerm{};
     if (haveSaved) {
+        g_echoing = saved;
+        stop.sa_handler = restoreEchoAndStop;
+        sigemptyset(&stop.sa_mask);
+        ::sigaction(SIGINT, &stop, &previousInt);
+        ::sigaction(SIGTERM, &stop, &previousTerm);
         termios quiet = saved;
         quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
         quiet.c_lflag |= ECHONL;
@@ -51,8 +68,11 @@ std::optional<std::string> readHiddenLine(const std::string& prompt)
     }
     std::string line;
     const bool read = static_cast<bool>(std::getline(std::cin, line));
-    if (haveSaved)
+    if (haveSaved) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        ::sigaction(SIGINT, &previousInt, nullptr);
+        ::sigaction(SIGTERM, &previousTerm, nullptr);
+    }
     if (!read)
         return std::nullopt;
     if (!line.empty() && line.back() == '\r')

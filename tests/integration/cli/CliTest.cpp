@@ -175,6 +175,29 @@ TEST_F(Cli, PermisosSobreDosServidoresUnoQueNoPuedeBorrar)
     EXPECT_NE(out.str().find("5    No borra       127.0.18.2  -       portal\n"), std::string::npos) << out.str();
 }
 
+// A second Ctrl-C stops the test where it is, without its clean-up, and the
+// report says so.
+TEST_F(Cli, SegundaInterrupcionParaEnSeco)
+{
+    LocalFtpServer lento(FtpServerKind::Pyftpdlib, Lento, {{"lento", Clave}}, {100000, 100000});
+    std::ostringstream out, err;
+    cli::Entorno e{out, err};
+    e.variable = [](const std::string& n) { return n == "PORDANE_CONTRASENA" ? std::optional<std::string>(Clave) : std::nullopt; };
+    e.leerContrasena = [](const std::string&) { return std::nullopt; };
+    const std::string home = lento.homeOf("lento");
+    // Both presses land once the upload has reached the server.
+    e.interrupciones = [&home] { return archivos(home).empty() ? 0 : 2; };
+
+    const auto antes = std::chrono::steady_clock::now();
+    const int st = cli::ejecutar({"velocidad", "--host", Lento, "--usuario", "lento", "--json"}, e);
+    EXPECT_LT(std::chrono::steady_clock::now() - antes, std::chrono::seconds(10)); // the upload takes 30 s
+    EXPECT_EQ(st, cli::SalidaInterrumpida);
+    EXPECT_NE(out.str().find("\"interrumpido\": true"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Segunda interrupción"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\"resultado\": \"interrumpido\""), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("Interrumpido: se cancela"), std::string::npos);
+}
+
 struct InformeEsperado {
     std::vector<std::string> args;
     const char* resumen;
