@@ -189,6 +189,12 @@ std::string ayuda(Orden orden)
     const std::string estados =
         "\nEstado de salida: 0 todo correcto, 1 algún paso falló, 2 error de uso o de\n"
         "configuración, 3 interrumpido con Ctrl-C (la transferencia en curso se cancela).\n";
+    const std::string activo = "  --activo           modo activo (PORT); por omisión, pasivo\n";
+    const auto pruebaFTP = [&](const std::string& nombre, const char* propia, const char* descripcion,
+                               const std::string& opcion) {
+        return "Uso: pordane-cli " + nombre + " (--servidor NOMBRE... | --todos | --host HOST --usuario U) " + propia
+               + " [--json] [--ascii]\n\n" + descripcion + "\n" + seleccion + opcion + salida + tabla + estados;
+    };
     switch (orden) {
     case Orden::Servidores:
         return "Uso: pordane-cli servidores [--host HOST --usuario U [--remoto C] [--nombre N]] [--json] [--ascii]\n\n"
@@ -197,19 +203,16 @@ std::string ayuda(Orden orden)
                "encuentra) y el servidor personal dado con --host.\n\n"
                + salida + tabla;
     case Orden::Permisos:
-        return "Uso: pordane-cli permisos (--servidor NOMBRE... | --todos | --host HOST --usuario U) [--activo] [--json] [--ascii]\n\n"
-               "Prueba de permisos: conectar, subir, descargar, renombrar, listar y borrar.\n\n"
-               + seleccion + "  --activo           modo activo (PORT); por omisión, pasivo\n" + salida + tabla + estados;
+        return pruebaFTP("permisos", "[--activo]", "Prueba de permisos: conectar, subir, descargar, renombrar, listar y borrar.\n",
+                         activo);
     case Orden::Velocidad:
-        return "Uso: pordane-cli velocidad (--servidor NOMBRE... | --todos | --host HOST --usuario U) [--tamano MB] [--json] [--ascii]\n\n"
-               "Prueba de velocidad: una subida y una descarga del archivo de prueba, en\n"
-               "KB/s y segundos. Siempre en modo pasivo, como en la ventana.\n\n"
-               + seleccion + "  --tamano MB        tamaño del archivo de prueba, de 1 a 20 MB (3 por omisión)\n" + salida
-               + tabla + estados;
+        return pruebaFTP("velocidad", "[--tamano MB]",
+                         "Prueba de velocidad: una subida y una descarga del archivo de prueba, en\n"
+                         "KB/s y segundos. Siempre en modo pasivo, como en la ventana.\n",
+                         "  --tamano MB        tamaño del archivo de prueba, de 1 a 20 MB (3 por omisión)\n");
     case Orden::Conectividad:
-        return "Uso: pordane-cli conectividad (--servidor NOMBRE... | --todos | --host HOST --usuario U) [--activo] [--json] [--ascii]\n\n"
-               "Prueba de conectividad: 20 ciclos de conectar, subir, descargar y borrar.\n\n"
-               + seleccion + "  --activo           modo activo (PORT); por omisión, pasivo\n" + salida + tabla + estados;
+        return pruebaFTP("conectividad", "[--activo]",
+                         "Prueba de conectividad: 20 ciclos de conectar, subir, descargar y borrar.\n", activo);
     case Orden::Puertos:
         return "Uso: pordane-cli puertos [--json] [--ascii]\n\n"
                "Prueba de puertos: si se alcanzan los servidores web, FTP y de asistencia.\n\n"

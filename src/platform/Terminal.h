@@ -17,6 +17,10 @@ bool isTerminal(StdStream stream);
 // a terminal or nothing could be read.
 std::optional<std::string> readHiddenLine(const std::string& prompt);
 
+// One line of standard input without its line end (either kind); nullopt at
+// the end of the input. The hidden read of each platform uses it.
+std::optional<std::string> readInputLine();
+
 // From now on Ctrl-C (and, on POSIX, SIGTERM) only counts; the running code
 // looks at the count from its pump turns and stops cleanly.
 void installInterruptCounter();

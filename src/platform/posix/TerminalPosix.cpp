@@ -66,17 +66,12 @@ std::optional<std::string> readHiddenLine(const std::string& prompt)
         quiet.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
-    std::string line;
-    const bool read = static_cast<bool>(std::getline(std::cin, line));
+    std::optional<std::string> line = readInputLine();
     if (haveSaved) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
         ::sigaction(SIGINT, &previousInt, nullptr);
         ::sigaction(SIGTERM, &previousTerm, nullptr);
     }
-    if (!read)
-        return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
     return line;
 }
 

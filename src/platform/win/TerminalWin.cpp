@@ -49,15 +49,10 @@ std::optional<std::string> readHiddenLine(const std::string& prompt)
     const bool haveSaved = GetConsoleMode(in, &saved) != 0;
     if (haveSaved)
         SetConsoleMode(in, saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
-    std::string line;
-    const bool read = static_cast<bool>(std::getline(std::cin, line));
+    std::optional<std::string> line = readInputLine();
     if (haveSaved)
         SetConsoleMode(in, saved);
     std::cerr << '\n';
-    if (!read)
-        return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
     return line;
 }
 

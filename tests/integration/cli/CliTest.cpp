@@ -1,6 +1,7 @@
 // pordane-cli against real FTP servers: the permissions table over two
 // servers, the JSON report read back by a JSON parser, the exit statuses and
 // Ctrl-C in the middle of a slow transfer.
+#include "FtpHarness.h"
 #include "ProcesoCli.h"
 #include "cli/Programa.h"
 #include "ftpservers/LocalFtpServer.h"
@@ -24,33 +25,11 @@ constexpr const char* Lento = "127.0.18.3";
 constexpr const char* Nadie = "127.0.18.9"; // nothing listens there
 constexpr const char* Clave = "Clave-Secreta-18";
 
-class Carpeta {
-public:
-    Carpeta()
-    {
-        std::string t = (fs::temp_directory_path() / "pordane-clitest-XXXXXX").string();
-        if (!::mkdtemp(t.data()))
-            throw std::runtime_error("mkdtemp");
-        m_ruta = t;
-    }
-    ~Carpeta()
-    {
-        std::error_code e;
-        fs::remove_all(m_ruta, e);
-    }
-    const fs::path& ruta() const { return m_ruta; }
-
-private:
-    fs::path m_ruta;
-};
+using testharness::TempDir;
 
 std::vector<std::string> archivos(const fs::path& dir)
 {
-    std::vector<std::string> v;
-    for (const auto& e : fs::directory_iterator(dir))
-        v.push_back(e.path().filename().string());
-    std::sort(v.begin(), v.end());
-    return v;
+    return testharness::filesIn(dir);
 }
 
 FtpServerKind kindNoBorra()
@@ -81,15 +60,15 @@ protected:
         fs::create_directories(wine());
     }
 
-    fs::path tmp() const { return trabajo.ruta() / "tmp"; }
-    fs::path wine() const { return trabajo.ruta() / "wine"; }
+    fs::path tmp() const { return trabajo.path() / "tmp"; }
+    fs::path wine() const { return trabajo.path() / "wine"; }
 
     // A private TMPDIR and an empty Wine prefix: no Talvane is found.
     std::map<std::string, std::string> entorno(bool conClave = true) const
     {
         std::map<std::string, std::string> e{{"TMPDIR", tmp().string()},
                                              {"WINEPREFIX", wine().string()},
-                                             {"HOME", trabajo.ruta().string()}};
+                                             {"HOME", trabajo.path().string()}};
         if (conClave)
             e["PORDANE_CONTRASENA"] = Clave;
         return e;
@@ -98,7 +77,7 @@ protected:
     // Runs the executable to its end; its stdout is left in "stdout".
     int ejecutar(const std::vector<std::string>& args, bool conClave = true)
     {
-        ProcesoCli p(args, entorno(conClave), trabajo.ruta());
+        ProcesoCli p(args, entorno(conClave), trabajo.path());
         const std::optional<int> st = p.esperar(std::chrono::seconds(120));
         salida = p.salida();
         errores = p.errores();
@@ -111,7 +90,7 @@ protected:
     std::string resumen() const
     {
         const std::string orden = std::string("/usr/bin/python3 ") + LEER_JSON + " "
-                                  + (trabajo.ruta() / "stdout").string() + " 2>&1";
+                                  + (trabajo.path() / "stdout").string() + " 2>&1";
         std::string texto;
         if (FILE* f = ::popen(orden.c_str(), "r")) {
             char buf[4096];
@@ -125,7 +104,7 @@ protected:
 
     static LocalFtpServer* todo;
     static LocalFtpServer* noBorra;
-    Carpeta trabajo;
+    TempDir trabajo;
     std::string salida, errores;
 };
 
@@ -276,7 +255,7 @@ TEST_P(CliCtrlC, CancelaLaTransferenciaYNoDejaArchivos)
                          {GetParam().throttle, GetParam().throttle});
     std::vector<std::string> args = GetParam().args;
     args.insert(args.end(), {"--host", Lento, "--usuario", "lento", "--json"});
-    ProcesoCli p(args, entorno(), trabajo.ruta());
+    ProcesoCli p(args, entorno(), trabajo.path());
     const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (archivos(lento.homeOf("lento")).empty() && std::chrono::steady_clock::now() < limite)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
