@@ -10,13 +10,7 @@ cli="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../../.." && pwd)"
 
-if [ "$(id -u)" -ne 0 ] && ! unshare --net --pid --fork --mount-proc --map-root-user true 2>/dev/null; then
-  echo "SKIP: neither root nor user namespaces"
-  exit 77
-fi
-scratch="$(mktemp -d /tmp/pordane-clitest.XXXXXX)"
-chmod 755 "$scratch"
-trap 'rm -rf "$scratch"' EXIT
+. "$here/scratch.sh" pordane-clitest
 
 TMPDIR="$scratch" "$repo/scripts/world/run-in-world" --build-dir "$build" -- bash -c '
   "$1" servidores --json > "$2/servidores.json"; echo "servidores $?" > "$2/estados"
