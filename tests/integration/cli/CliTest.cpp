@@ -177,6 +177,28 @@ TEST_F(Cli, SegundaInterrupcionParaEnSeco)
     EXPECT_NE(err.str().find("Interrumpido: se cancela"), std::string::npos);
 }
 
+// The port test over an open and a refused endpoint, then cut short.
+TEST_F(Cli, PuertosAbiertoCerradoEInterrumpido)
+{
+    std::ostringstream out, err;
+    cli::Entorno e{out, err};
+    e.puertos.probes = {{"Test A: Puerto 21", Todo, 21, 0}, {"Test B: Puerto 21", Nadie, 21, 1}};
+    int interrupciones = 0;
+    e.interrupciones = [&interrupciones] { return interrupciones; };
+    EXPECT_EQ(cli::ejecutar({"puertos", "--ascii"}, e), cli::SalidaConFallos);
+    EXPECT_EQ(out.str(), "    Prueba\nOK  Test A: Puerto 21\nNO  Test B: Puerto 21\n"
+                         "OK correcto, NO fallo, AV aviso, - no realizado\n");
+
+    out.str("");
+    interrupciones = 1;
+    EXPECT_EQ(cli::ejecutar({"puertos", "--json"}, e), cli::SalidaInterrumpida);
+    EXPECT_NE(out.str().find("\"interrumpido\": true"), std::string::npos);
+    EXPECT_NE(out.str().find("{\"prueba\": \"Test B: Puerto 21\", \"host\": \"127.0.18.9\", \"puerto\": 21, "
+                             "\"resultado\": \"no_realizado\"}"),
+              std::string::npos)
+        << out.str();
+}
+
 struct InformeEsperado {
     std::vector<std::string> args;
     const char* resumen;
