@@ -103,10 +103,13 @@ Tabla construirTabla(const Opciones& o, Entorno& entorno, ftp::FTPClient& client
     t.servidores.setNumServidores(3);
     t.servidores.SetServidores(personal);
     t.personal = personal.complete();
+    // A test of the --host server alone needs no portals.
     const bool hacenFaltaEnlaces =
-        o.orden == Orden::Servidores || o.todos
-        || std::any_of(o.servidores.begin(), o.servidores.end(), [](const std::string& s) { return !esPropio(s); });
-    if (hacenFaltaEnlaces && !o.host && entorno.importarEnlaces) {
+        o.orden == Orden::Servidores
+        || (!o.host
+            && (o.todos || std::any_of(o.servidores.begin(), o.servidores.end(),
+                                       [](const std::string& s) { return !esPropio(s); })));
+    if (hacenFaltaEnlaces && entorno.importarEnlaces) {
         EnlacesTerminal enlaces;
         const auto r = entorno.importarEnlaces(client, t.servidores, personal, dialogos, enlaces);
         t.sinTalvane = r.estado == catalogue::ResultadoImportacion::Estado::SinInstalacion;

@@ -149,9 +149,12 @@ TEST_F(Cli, PermisosSobreDosServidoresUnoQueNoPuedeBorrar)
 
     // The same table in plain letters, and the servers as listed.
     out.str("");
-    EXPECT_EQ(cli::ejecutar({"servidores", "--ascii"}, e), cli::SalidaCorrecta);
+    EXPECT_EQ(cli::ejecutar({"servidores", "--ascii", "--host", "127.0.18.7", "--usuario", "u", "--remoto", "/w"}, e),
+              cli::SalidaCorrecta);
+    EXPECT_EQ(importaciones, 2);
     EXPECT_NE(out.str().find("4    Todo           127.0.18.1  -       portal\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("5    No borra       127.0.18.2  -       portal\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("6    127.0.18.7     127.0.18.7  /w      personal\n"), std::string::npos) << out.str();
 }
 
 // A second Ctrl-C stops the test where it is, without its clean-up, and the
