@@ -9,6 +9,17 @@
 
 namespace pordane::cli {
 
+Estado estadoDeImagen(int imagen)
+{
+    namespace image = views::image;
+    switch (imagen) {
+    case image::Passed: return Estado::Ok;
+    case image::Failed: return Estado::Fallo;
+    case image::Warning: return Estado::Aviso;
+    default: return Estado::NoRealizado;
+    }
+}
+
 // ---------------------------------------------------------- progress line
 
 void LineaProgreso::servidor(const std::string& texto)

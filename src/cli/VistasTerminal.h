@@ -25,6 +25,12 @@
 
 namespace pordane::cli {
 
+enum class Estado;
+
+// The report's state of an icon of ImageList1: tick, cross, warning; any
+// other (waiting, running, none) is a step not run.
+Estado estadoDeImagen(int imagen);
+
 // One line on standard error, rewritten in place while a run goes on; does
 // nothing when standard error is not a terminal.
 class LineaProgreso {
