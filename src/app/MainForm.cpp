@@ -103,7 +103,6 @@ void TMainForm::buildModules()
     m_Timer1->setObjectName(QStringLiteral("Timer1"));
     m_Timer1->setInterval(100);
 
-    m_FTPClient.ClientName = "Pordane 4.5";
     m_memoLog = std::make_unique<LogAdapter>(*m_permisos.MemoLog);
     m_progress = std::make_unique<ProgressAdapter>(m_permisos, m_velocidad);
     ftp::FtpSession::Context context;

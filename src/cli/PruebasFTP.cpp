@@ -178,7 +178,6 @@ void probarConectividad(ftptests::FtpTestContext& ctx, const ftptests::LineaMarc
 int pruebaFTP(const Opciones& o, Entorno& entorno, Informe& informe)
 {
     ftp::FTPClient client;
-    client.ClientName = "Pordane 4.5";
     DialogosTerminal dialogos;
     const Tabla tabla = construirTabla(o, entorno, client, dialogos, informe);
     const std::vector<ftptests::LineaMarcada> marcadas = seleccionar(o, tabla);
