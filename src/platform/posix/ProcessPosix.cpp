@@ -96,7 +96,7 @@ bool waitForProcessEnd(ProcessId id, std::optional<std::chrono::milliseconds> li
     const auto remainingMs = [&]() -> int {
         if (!limit)
             return -1;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), INT32_MAX)) : 0;
     };
 
@@ -107,7 +107,7 @@ bool waitForProcessEnd(ProcessId id, std::optional<std::chrono::milliseconds> li
         int r;
         do {
             r = ::poll(&p, 1, remainingMs());
-        } while (r < 0 && errno == EINTR);
+        } while ((r < 0 && errno == EINTR) || (r == 0 && remainingMs() != 0));
         ::close(fd);
         return r > 0;
     }
