@@ -5,9 +5,11 @@
 // folder change) and records every command.
 #include "ImportWorld.h"
 #include "ScriptedFtpServer.h"
+#include "platform/Pump.h"
 #include "platform/WinePrefix.h"
 #include "support/WorkDirFixture.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QSlider>
@@ -24,6 +26,19 @@ using testsupport::ScriptedFtpServer;
 
 class CloseDuringRun : public WorkDirFixture {
 protected:
+    // The program's own pump hook, as main() installs it.
+    void SetUp() override
+    {
+        m_previousPump = platform::setPumpHook([] { QCoreApplication::processEvents(); });
+        WorkDirFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        m_poll.stop();
+        WorkDirFixture::TearDown();
+        platform::setPumpHook(m_previousPump);
+    }
+
     // Clicks "Salir" once the server has received `verb`, from a timer the
     // run's own pump turns; remembers what the server had heard by then.
     void closeOnceReceived(const std::string& verb)
@@ -45,6 +60,7 @@ protected:
     // close, and the server heard nothing more, its session dropped.
     void expectStoppedAtOnce()
     {
+        m_poll.stop();
         ASSERT_TRUE(atClose) << "the run ended before the close";
         EXPECT_LT(closeClock.elapsed(), 1000);
         EXPECT_FALSE(form->isVisible());
@@ -60,6 +76,7 @@ protected:
 
 private:
     QTimer m_poll;
+    platform::PumpHook m_previousPump;
 };
 
 struct FtpCase {
