@@ -1,6 +1,7 @@
 #include "ftp/FTPClient.h"
 
 #include "ftp/PassiveAddress.h"
+#include "ftp/RunState.h"
 #include "ftp/SingleByteText.h"
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
@@ -373,6 +374,10 @@ FTPClient::HostStep FTPClient::connectOnce(bool useHost)
         const FtpReply syst = sendCommand("SYST");
         m_systemType = syst.code == 500 ? "Unknown" : syst.lines.front();
         expect(sendCommand(typeCommand()), {200});
+    } catch (const RunStopped&) {
+        // The window's stop: no QUIT, just close.
+        closeControl();
+        throw;
     } catch (...) {
         if (greeted && m_control.valid())
             quitQuietly();
@@ -513,6 +518,11 @@ void FTPClient::Disconnect()
         std::rethrow_exception(failure);
 }
 
+void FTPClient::Abandon()
+{
+    closeControl();
+}
+
 bool FTPClient::Connected()
 {
     // A server that hung up is noticed here without sending anything.
@@ -596,6 +606,13 @@ void FTPClient::runTransfer(const std::function<void(bool& commandSent)>& body)
     std::exception_ptr failure;
     try {
         body(m_commandSent);
+    } catch (const RunStopped&) {
+        // The window's stop: no final reply is awaited, nothing more is sent,
+        // and a reset keeps a cut-off upload from passing for a whole file.
+        if (m_data.valid())
+            platform::closeWithReset(m_data);
+        releaseData();
+        throw;
     } catch (...) {
         failure = std::current_exception();
     }

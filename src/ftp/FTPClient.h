@@ -88,6 +88,9 @@ public:
     void Abort();
     // QUIT (reply awaited 100 ms at most), then close. Does nothing when closed.
     void Disconnect();
+    // Closes every connection without a word to the server (a run stopped
+    // in the middle of a conversation).
+    void Abandon();
     bool Connected();
 
     // Connection state.
