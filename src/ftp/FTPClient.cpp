@@ -199,7 +199,8 @@ std::string FTPClient::readLine(Clock::time_point deadline)
         m_inBuf.erase(0, m_inPos);
         m_inPos = 0;
 
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        // Rounded up: a limit cut short by a fraction of a millisecond would end the wait early.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             failControl(FtpError::Kind::ReadTimeout, "Tiempo de espera agotado esperando la respuesta del servidor");
         char chunk[16 * 1024];
@@ -222,10 +223,13 @@ FtpReply FTPClient::readReply()
     requireConnected();
     // Bounds the whole reply, blank lines included, so a server that never
     // ends a multi-line reply cannot make us read (or store) forever.
+    // A server trickling line after line, each within ReadTimeout, is cut off
+    // at ReplyTimeoutFactor read time-outs for the whole reply.
     size_t lineCount = 0;
     size_t byteCount = 0;
+    const auto replyDeadline = Clock::now() + ReadTimeout * ReplyTimeoutFactor;
     auto next = [&] {
-        std::string line = readLine(Clock::now() + ReadTimeout);
+        std::string line = readLine(std::min(Clock::now() + ReadTimeout, replyDeadline));
         byteCount += line.size() + 1;
         if (++lineCount > MaxReplyLines || byteCount > MaxReplyBytes)
             failControl(FtpError::Kind::Protocol, "Respuesta del servidor demasiado larga");

@@ -1,6 +1,7 @@
-// Bounded, pumping socket I/O for protocol clients: every wait is cut into
-// slices with pump() between them, and ends with a NetError at its limit.
-// A Socket closed from inside pump() (an abort) is noticed after the slice.
+// Bounded, pumping socket I/O for protocol clients: the window gets a turn
+// (pump()) every PumpInterval during every wait, whether data flows or not,
+// and every wait ends with a NetError at its limit. A Socket closed from
+// inside pump() (an abort) is noticed right after the turn.
 #pragma once
 
 #include "platform/Socket.h"
@@ -11,9 +12,6 @@
 #include <cstdint>
 
 namespace pordane::platform {
-
-// Longest wait between two pump() calls while waiting for data.
-inline constexpr std::chrono::milliseconds DataPumpSlice{200};
 
 // Reads what is available, at most `size` bytes, waiting at most `limit` for
 // the first byte. Returns 0 when the peer closed the connection in order.
@@ -37,8 +35,8 @@ bool peerHasClosed(const Socket& sock);
 // Ends our sending direction, so the peer reads end-of-file.
 void shutdownSend(const Socket& sock);
 
-// Waits until the peer has acknowledged every byte written, pumping at least
-// every DataPumpSlice. Only a wait of `stallLimit` without any progress ends
+// Waits until the peer has acknowledged every byte written, pumping every
+// PumpInterval. Only a wait of `stallLimit` without any progress ends
 // it (NetError ReadTimeout), so a slow link is fine and a stuck peer is not.
 // Returns at once on a connection that failed, and where the system cannot
 // tell how much is still queued. NetError Closed when the socket is closed

@@ -37,23 +37,24 @@ using Clock = std::chrono::steady_clock;
     throw NetError(NetError::Kind::Closed, "Conexión cerrada");
 }
 
-// Waits for `events` on the socket until `deadline`, pumping after every
-// slice. Returns false at the deadline.
-bool waitPumping(Socket& sock, short events, Clock::time_point deadline, std::chrono::milliseconds slice)
+// Waits for `events` on the socket until `deadline`. The window gets its turn
+// every PumpInterval whatever happens on the socket: a peer sending one byte
+// at a time must not starve it. Returns false at the deadline.
+bool waitPumping(Socket& sock, short events, Clock::time_point deadline)
 {
     for (;;) {
         if (!sock.valid())
             throwClosedLocally();
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
         pollfd pfd{sock.fd(), events, 0};
-        const int rc = ::poll(&pfd, 1, static_cast<int>(std::min(left, slice).count()));
+        const int rc = ::poll(&pfd, 1, static_cast<int>(std::min(left, untilPumpDue()).count()));
         if (rc < 0 && errno != EINTR)
             throwErrno("poll", errno);
+        pumpIfDue();
         if (rc > 0)
             return true;
-        pump();
     }
 }
 
@@ -67,13 +68,16 @@ size_t receiveSome(Socket& sock, char* buffer, size_t size, std::chrono::millise
             throwClosedLocally();
         // Try first: under load the data is usually there, which saves a poll.
         const ssize_t n = ::recv(sock.fd(), buffer, size, MSG_DONTWAIT);
-        if (n >= 0)
+        if (n >= 0) {
+            // A peer that always has a byte ready never lets the wait below run.
+            pumpIfDue();
             return static_cast<size_t>(n);
+        }
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             throwErrno("recv", errno);
-        if (!waitPumping(sock, POLLIN, deadline, DataPumpSlice))
+        if (!waitPumping(sock, POLLIN, deadline))
             throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado esperando datos");
     }
 }
@@ -87,13 +91,14 @@ void sendAll(Socket& sock, const char* data, size_t size, std::chrono::milliseco
         if (n > 0) {
             data += n;
             size -= static_cast<size_t>(n);
+            pumpIfDue();
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             throwErrno("send", errno);
-        if (!waitPumping(sock, POLLOUT, Clock::now() + limit, DataPumpSlice))
+        if (!waitPumping(sock, POLLOUT, Clock::now() + limit))
             throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado enviando datos");
     }
 }
@@ -154,7 +159,6 @@ void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit)
     std::chrono::milliseconds tick{1};
     std::optional<int> last;
     auto stallDeadline = Clock::now() + stallLimit;
-    auto nextPump = Clock::now() + DataPumpSlice;
     for (;;) {
         if (!sock.valid())
             throwClosedLocally();
@@ -176,10 +180,7 @@ void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit)
             throwErrno("poll", errno);
         if (rc > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)))
             return;
-        if (Clock::now() >= nextPump) {
-            pump();
-            nextPump = Clock::now() + DataPumpSlice;
-        }
+        pumpIfDue();
     }
 }
 
@@ -215,8 +216,10 @@ TcpListener listenTcp(IPv4 address, uint16_t port)
 
 Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit)
 {
-    if (!waitPumping(listener, POLLIN, Clock::now() + limit, DataPumpSlice))
+    if (!waitPumping(listener, POLLIN, Clock::now() + limit))
         throw NetError(NetError::Kind::ConnectTimeout, "Tiempo de espera agotado esperando la conexión de datos");
+    if (!listener.valid())
+        throwClosedLocally();
     Socket conn(::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
     if (!conn.valid())
         throwErrno("accept", errno);

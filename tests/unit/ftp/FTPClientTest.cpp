@@ -221,6 +221,39 @@ TEST_F(ClientTest, Utf8FeatureSwitchesTheControlEncoding)
     }
 }
 
+TEST_F(ClientTest, AServerSendingByteByByteStillLetsTheWindowTakeTurns)
+{
+    // Every byte comes within a few milliseconds, so no wait ever runs out.
+    ScriptedFtpServer server({"TRICKLE 3", "GREETING 220-Bienvenido al servidor\n220-de pruebas lentas\n220 Listo"});
+    aimAt(server);
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    PumpGauge pump;
+    client.Connect();
+    const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_GE(elapsedMs, 400); // the trickle really happened
+    EXPECT_GE(pump.calls, elapsedMs / 125) << elapsedMs;
+    EXPECT_LE(pump.largestGapMs(), 250 + 150); // the promised turn, with room for a loaded machine
+}
+
+TEST_F(ClientTest, AWholeReplyMustArriveWithinThreeReadTimeOuts)
+{
+    // Forty greeting lines, each within the read time-out, 5 s in all.
+    std::string greeting = "GREETING ";
+    for (int i = 10; i < 50; ++i)
+        greeting += "220-linea " + std::to_string(i) + "\n";
+    ScriptedFtpServer server({"TRICKLE 10", greeting + "220 Listo"});
+    aimAt(server);
+    client.ReadTimeout = 300ms;
+    const auto start = std::chrono::steady_clock::now();
+    const FtpError e = failure([&] { client.Connect(); });
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(e.kind(), FtpError::Kind::ReadTimeout) << e.what();
+    EXPECT_GE(elapsed, 900ms);
+    EXPECT_LT(elapsed, 900ms + 600ms);
+    EXPECT_FALSE(client.Connected());
+}
+
 TEST_F(ClientTest, CommandsSendTheirArgumentsAndAcceptTheirCodes)
 {
     ScriptedFtpServer server({"REPLY CWD 250 OK", "REPLY CWD 257 OK", "REPLY CWD 550 No such directory",
