@@ -4,6 +4,7 @@
 #include "ftp/SingleByteText.h"
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
+#include "platform/TextEncoding.h"
 #include "pordane/BuildConfig.h"
 
 #include <algorithm>
@@ -61,11 +62,15 @@ private:
     bool m_previous;
 };
 
-// A short, printable excerpt of untrusted server text for an error message.
+// A short, printable excerpt of decoded (valid UTF-8) server text for an
+// error message, cut at a character boundary.
 std::string excerpt(const std::string& text)
 {
+    size_t cut = std::min<size_t>(text.size(), 80);
+    while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
     std::string out;
-    for (char c : text.substr(0, 80))
+    for (char c : text.substr(0, cut))
         out += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
     return out;
 }
@@ -166,7 +171,9 @@ std::string FTPClient::encode(const std::string& text) const
 
 std::string FTPClient::decode(const std::string& bytes) const
 {
-    return m_utf8 ? bytes : latin1ToUtf8(bytes);
+    // A server announcing UTF-8 may still send anything: what reaches a
+    // dialog must be valid text.
+    return m_utf8 ? platform::validUtf8(bytes) : latin1ToUtf8(bytes);
 }
 
 void FTPClient::writeCommand(const std::string& command)
@@ -247,7 +254,7 @@ FtpReply FTPClient::readReply()
                         std::isdigit(static_cast<unsigned char>(first[2]));
     const int code = digits ? std::stoi(first.substr(0, 3)) : 0;
     if (!digits || code < 100 || code > 599 || (first.size() > 3 && first[3] != ' ' && first[3] != '-'))
-        failControl(FtpError::Kind::Protocol, "Respuesta no válida del servidor: " + excerpt(first));
+        failControl(FtpError::Kind::Protocol, "Respuesta no válida del servidor: " + excerpt(decode(first)));
 
     FtpReply reply;
     reply.code = code;

@@ -254,6 +254,30 @@ TEST_F(ClientTest, AWholeReplyMustArriveWithinThreeReadTimeOuts)
     EXPECT_FALSE(client.Connected());
 }
 
+TEST_F(ClientTest, ServerBytesReachErrorTextsAsValidUtf8)
+{
+    // Decoded as the control encoding says; what is invalid there becomes U+FFFD.
+    const std::string bad = "\xEF\xBF\xBD";
+    for (bool utf8 : {false, true}) {
+        ScriptedFtpServer server({utf8 ? "REPLY FEAT 211-Features:\n UTF8\n211 End" : "REPLY FEAT 211 none",
+                                  "REPLY CWD 550 Carpeta \xC3\xB1 \xF1\xFF rota"});
+        aimAt(server);
+        client.Connect();
+        const std::string expected = utf8 ? "550 Carpeta \xC3\xB1 " + bad + bad + " rota"
+                                          : "550 Carpeta \xC3\x83\xC2\xB1 \xC3\xB1\xC3\xBF rota";
+        EXPECT_EQ(std::string(failure([&] { client.ChangeDir("x"); }).what()), expected) << utf8;
+        client.Disconnect();
+    }
+    // A malformed greeting is quoted decoded, cut at a character boundary.
+    ScriptedFtpServer server;
+    server.setRawGreeting("X" + std::string(50, '\xF1') + "\r\n");
+    aimAt(server);
+    std::string twoBytes;
+    for (int i = 0; i < 39; ++i)
+        twoBytes += "\xC3\xB1";
+    EXPECT_EQ(std::string(failure([&] { client.Connect(); }).what()), "Respuesta no válida del servidor: X" + twoBytes);
+}
+
 TEST_F(ClientTest, CommandsSendTheirArgumentsAndAcceptTheirCodes)
 {
     ScriptedFtpServer server({"REPLY CWD 250 OK", "REPLY CWD 257 OK", "REPLY CWD 550 No such directory",
