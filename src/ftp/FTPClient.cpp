@@ -130,6 +130,12 @@ void FTPClient::status(FtpStatus s, const std::string& text)
         m_observer->OnStatus(s, text);
 }
 
+void FTPClient::notice(const std::string& text)
+{
+    if (m_observer)
+        m_observer->OnNotice(text);
+}
+
 void FTPClient::requireConnected() const
 {
     if (!m_control.valid())
@@ -340,7 +346,7 @@ FTPClient::HostStep FTPClient::connectOnce(bool useHost)
     try {
         address = platform::resolveIPv4(Host, HostResolver);
         status(FtpStatus::Connecting, "Conectando a " + address.text());
-        m_control = platform::connectTcp(address, Port, connectLimit());
+        m_control = TcpConnector(address, Port, connectLimit());
         m_peer = platform::peerAddress(m_control);
     } catch (const NetError& e) {
         closeControl();
@@ -542,13 +548,16 @@ FTPClient::DataTarget FTPClient::preparePassive(const std::string& transferComma
     const auto endpoint = parsePasvReply(pasv.lines.front());
     if (!endpoint)
         throw FtpError(FtpError::Kind::Protocol, "Respuesta PASV no válida: 227 " + excerpt(pasv.lines.front()), 227);
-    return DataTarget{passiveTarget(endpoint->address, m_peer), endpoint->port};
+    const PassiveTarget target = passiveTarget(endpoint->address, m_peer);
+    if (target.differs)
+        notice(passiveNotice(endpoint->address, m_peer));
+    return DataTarget{target.address, endpoint->port};
 }
 
 void FTPClient::openPassive(const DataTarget& target)
 {
     try {
-        m_data = platform::connectTcp(target.address, target.port, connectLimit());
+        m_data = TcpConnector(target.address, target.port, connectLimit());
     } catch (const NetError& e) {
         dataNetError(e);
     }
@@ -576,7 +585,11 @@ void FTPClient::prepareActive()
 void FTPClient::acceptActive()
 {
     try {
-        m_data = platform::acceptTcp(m_listener, ListenTimeout);
+        // Only the server may connect: anyone else reaching the port in the
+        // meantime would otherwise feed (or receive) the file.
+        m_data = platform::acceptTcp(m_listener, ListenTimeout, m_peer, [this](platform::IPv4 from) {
+            notice("Conexión de datos rechazada: viene de " + from.text() + " y no del servidor, " + m_peer.text());
+        });
     } catch (const NetError& e) {
         if (m_abortFlag)
             return;

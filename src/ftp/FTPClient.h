@@ -61,6 +61,7 @@ public:
     bool UseMLSD = true;
     std::string ClientName; // sent with CLNT when the server lists it ("Pordane <version>")
     platform::Resolver HostResolver = platform::systemResolve; // tests inject one: no DNS
+    platform::Connector TcpConnector = platform::connectTcp;   // every outgoing connection; tests inject one
 
     // Bounds against hostile or broken servers.
     static constexpr size_t MaxReplyLine = 64 * 1024;
@@ -113,6 +114,7 @@ private:
     void closeControl();
     void requireConnected() const;
     void status(FtpStatus status, const std::string& text);
+    void notice(const std::string& text);
 
     // Control connection.
     void writeCommand(const std::string& command);

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace pordane::platform {
 
@@ -56,9 +58,12 @@ struct TcpListener {
 TcpListener listenTcp(IPv4 address, uint16_t port = 0);
 
 // Accepts one connection, waiting at most `limit` with pump() between slices.
-// Throws NetError ConnectTimeout at the limit, Closed when the listener was
-// closed during the wait.
-Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit);
+// With `onlyFrom`, connections from any other address are closed at once
+// (reported to `refused`) and the wait goes on. Throws NetError
+// ConnectTimeout at the limit, Closed when the listener was closed during
+// the wait.
+Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit, std::optional<IPv4> onlyFrom = std::nullopt,
+                 const std::function<void(IPv4)>& refused = {});
 
 // Addresses of a connected socket. Throw NetError Socket on failure.
 IPv4 localAddress(const Socket& sock);

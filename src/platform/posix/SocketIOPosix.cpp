@@ -214,16 +214,31 @@ TcpListener listenTcp(IPv4 address, uint16_t port)
     return out;
 }
 
-Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit)
+Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit, std::optional<IPv4> onlyFrom,
+                 const std::function<void(IPv4)>& refused)
 {
-    if (!waitPumping(listener, POLLIN, Clock::now() + limit))
-        throw NetError(NetError::Kind::ConnectTimeout, "Tiempo de espera agotado esperando la conexión de datos");
-    if (!listener.valid())
-        throwClosedLocally();
-    Socket conn(::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!conn.valid())
-        throwErrno("accept", errno);
-    return conn;
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        if (!waitPumping(listener, POLLIN, deadline))
+            throw NetError(NetError::Kind::ConnectTimeout, "Tiempo de espera agotado esperando la conexión de datos");
+        if (!listener.valid())
+            throwClosedLocally();
+        sockaddr_in from{};
+        socklen_t len = sizeof from;
+        Socket conn(::accept4(listener.fd(), reinterpret_cast<sockaddr*>(&from), &len, SOCK_CLOEXEC));
+        if (!conn.valid()) {
+            // The connection went away between the wake-up and the accept.
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ECONNABORTED || errno == EINTR)
+                continue;
+            throwErrno("accept", errno);
+        }
+        const IPv4 origin{ntohl(from.sin_addr.s_addr)};
+        if (!onlyFrom || (from.sin_family == AF_INET && origin == *onlyFrom))
+            return conn;
+        conn.close();
+        if (refused)
+            refused(origin);
+    }
 }
 
 namespace {

@@ -7,11 +7,15 @@
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <unistd.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 using namespace ftptest;
@@ -132,6 +136,92 @@ TEST_P(TransferModes, RefusedUploadKeepsTheSessionInStep)
 
 INSTANTIATE_TEST_SUITE_P(Mode, TransferModes, ::testing::Values(true, false),
                          [](const auto& p) { return p.param ? "Passive" : "Active"; });
+
+class PassiveBounce : public ClientTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PassiveBounce, TheDataConnectionGoesToTheServerWhateverPasvNames)
+{
+    const std::string announced = GetParam();
+    ScriptedFtpServer server({"PASV " + announced});
+    const std::string content = patternBytes(100 * 1024 + 7);
+    server.setFile("down.bin", content);
+    writeAll(dir / "up.bin", content.substr(1000));
+    aimAt(server);
+    client.Connect();
+    client.Get("down.bin", (dir / "down.bin").string());
+    client.Put((dir / "up.bin").string(), "up.bin");
+    EXPECT_TRUE(readAll(dir / "down.bin") == content);
+    EXPECT_TRUE(server.stored("up.bin") == content.substr(1000));
+    // The control connection and both data connections, all to the server.
+    EXPECT_EQ(connectedTo, Commands(3, ScriptedFtpServer::Address));
+    const bool differs = announced != ScriptedFtpServer::Address && announced != "0.0.0.0";
+    ASSERT_EQ(recorder.notices.size(), differs ? 2u : 0u);
+    if (differs) {
+        EXPECT_NE(recorder.notices[0].find(" " + announced + " "), std::string::npos) << recorder.notices[0];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Announced, PassiveBounce,
+                         ::testing::Values("127.0.0.66", "10.1.2.3", "203.0.113.9", "0.0.0.0", "127.0.0.1"));
+
+namespace {
+
+// Connects to 127.0.0.1:port from 127.0.0.2, as another local program
+// would, and reports whether the connection was closed on it within 3 s.
+bool intrudeAndGetDropped(uint16_t port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(0x7F000002);
+    sockaddr_in to = from;
+    to.sin_addr.s_addr = htonl(0x7F000001);
+    to.sin_port = htons(port);
+    bool dropped = false;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0 &&
+        ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+        ::send(fd, "intruso\r\n", 9, MSG_NOSIGNAL);
+        pollfd pfd{fd, POLLIN, 0};
+        char byte;
+        dropped = ::poll(&pfd, 1, 3000) == 1 && ::recv(fd, &byte, 1, 0) <= 0;
+    }
+    ::close(fd);
+    return dropped;
+}
+
+// The port of the first PORT command the server has seen, waiting up to 3 s.
+uint16_t announcedPort(const ScriptedFtpServer& server)
+{
+    for (int i = 0; i < 600; ++i) {
+        for (const std::string& c : server.commands()) {
+            unsigned a, b, cc, d, p1, p2;
+            if (std::sscanf(c.c_str(), "PORT %u,%u,%u,%u,%u,%u", &a, &b, &cc, &d, &p1, &p2) == 6)
+                return static_cast<uint16_t>(p1 * 256 + p2);
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST_F(ClientTest, ActiveModeTakesTheDataConnectionOnlyFromTheServer)
+{
+    // The server answers RETR late, so another program reaches the port first.
+    ScriptedFtpServer server({"DELAY RETR 500"});
+    const std::string content = patternBytes(64 * 1024 + 5);
+    server.setFile("f.bin", content);
+    aimAt(server, false);
+    client.Connect();
+    bool dropped = false;
+    std::thread intruder([&] { dropped = intrudeAndGetDropped(announcedPort(server)); });
+    client.Get("f.bin", (dir / "f.bin").string());
+    intruder.join();
+    EXPECT_TRUE(dropped);
+    EXPECT_TRUE(readAll(dir / "f.bin") == content);
+    ASSERT_EQ(recorder.notices.size(), 1u);
+    EXPECT_EQ(recorder.notices[0], "Conexión de datos rechazada: viene de 127.0.0.2 y no del servidor, 127.0.0.1");
+}
 
 TEST_F(ClientTest, PretIsSentWhenListed)
 {
