@@ -254,6 +254,19 @@ TEST_F(ClientTest, AWholeReplyMustArriveWithinThreeReadTimeOuts)
     EXPECT_FALSE(client.Connected());
 }
 
+TEST_F(ClientTest, ABareCodeLineEndsAMultiLineReply)
+{
+    // "220" alone, and "211" alone, close their replies like "ddd text" does.
+    ScriptedFtpServer server({"GREETING 220-Bienvenido\n220-segunda linea\n220",
+                              "REPLY FEAT 211-Features:\n UTF8\n MLSD\n211"});
+    aimAt(server);
+    client.Connect();
+    EXPECT_EQ(client.Greeting(), "Bienvenido");
+    EXPECT_EQ(client.Capabilities(), (std::vector<std::string>{" UTF8", " MLSD"}));
+    EXPECT_TRUE(client.UsesUtf8());
+    EXPECT_EQ(server.commands(), connectTranscript());
+}
+
 TEST_F(ClientTest, ServerBytesReachErrorTextsAsValidUtf8)
 {
     // Decoded as the control encoding says; what is invalid there becomes U+FFFD.

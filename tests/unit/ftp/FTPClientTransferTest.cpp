@@ -446,13 +446,17 @@ TEST_F(ClientTest, ActiveModeGivesUpWhenTheServerNeverConnects)
                               "FINAL RETR 226 Nothing sent"});
     server.setFile("f.txt", "never sent");
     aimAt(server, false);
-    client.ListenTimeout = 300ms;
+    client.ListenTimeout = 700ms; // well apart from the read time-out of 3 s
     client.Connect();
     int pumps = 0;
     {
         PumpGauge hook([&] { ++pumps; });
+        const auto start = std::chrono::steady_clock::now();
         const FtpError e = failure([&] { client.Get("f.txt", (dir / "f.txt").string()); });
+        const auto elapsed = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(e.kind(), FtpError::Kind::ConnectTimeout) << e.what();
+        EXPECT_GE(elapsed, 700ms);
+        EXPECT_LT(elapsed, 700ms + 800ms);
     }
     EXPECT_GE(pumps, 1);
     EXPECT_EQ(fs::file_size(dir / "f.txt"), 0u);
