@@ -765,11 +765,12 @@ void FTPClient::drainData()
 {
     // The last block is only in the kernel's send buffer, which may hold
     // megabytes: on a slow line the server's final reply comes long after
-    // one reply wait. Wait while the bytes still move.
+    // one reply wait. Wait while the bytes still move, until the server has
+    // them all (it closes the data connection or answers).
     if (!m_data.valid())
         return;
     try {
-        platform::waitSendDrained(m_data, TransferTimeout);
+        platform::finishSending(m_data, m_control, TransferTimeout);
     } catch (const NetError& e) {
         if (m_abortFlag)
             return;

@@ -37,13 +37,15 @@ bool peerHasClosed(const Socket& sock);
 // Ends our sending direction, so the peer reads end-of-file.
 void shutdownSend(const Socket& sock);
 
-// Waits until the peer has acknowledged every byte written, pumping every
-// PumpInterval. Only a wait of `stallLimit` without any progress ends
-// it (NetError ReadTimeout), so a slow link is fine and a stuck peer is not.
-// Returns at once on a connection that failed, and where the system cannot
-// tell how much is still queued. NetError Closed when the socket is closed
-// locally during the wait (an abort).
-void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit);
+// Ends an upload: shuts down our sending direction after the last byte, then
+// waits, pumping every PumpInterval, until the peer shows it has everything:
+// it closes or resets the connection, input arrives on `replyChannel` (the
+// server's final reply), or every byte is acknowledged. The send queue is
+// looked at only to tell a slow link from a stuck peer: a wait of
+// `stallLimit` without any progress ends it (NetError ReadTimeout). Returns at
+// once where the system cannot tell how much is still queued. NetError Closed
+// when the socket is closed locally during the wait (an abort).
+void finishSending(Socket& sock, const Socket& replyChannel, std::chrono::milliseconds stallLimit);
 
 // Closes with a reset instead of an orderly end, dropping what is still
 // queued, so the peer cannot take a cut-off stream for a complete one.

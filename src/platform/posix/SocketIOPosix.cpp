@@ -150,37 +150,48 @@ std::optional<int> sendQueued(const Socket& sock)
 
 } // namespace
 
-void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit)
+void finishSending(Socket& sock, const Socket& replyChannel, std::chrono::milliseconds stallLimit)
 {
-    // The queue gives no readiness event when it empties: look at it often,
-    // first every millisecond (on a fast line it drains within a few) and then
-    // backing off to every 10 ms, and pump between slices.
-    constexpr std::chrono::milliseconds maxTick{10};
-    std::chrono::milliseconds tick{1};
-    std::optional<int> last;
+    if (!sock.valid())
+        throwClosedLocally();
+    // The peer reads end-of-file after the last byte; it then closes its side
+    // or answers on the reply channel, and either wakes the poll below at once.
+    ::shutdown(sock.fd(), SHUT_WR);
+    std::optional<int> last = sendQueued(sock);
+    if (!last)
+        return; // nothing to watch a stall with: the close and the reply will tell
     auto stallDeadline = Clock::now() + stallLimit;
     for (;;) {
         if (!sock.valid())
             throwClosedLocally();
+        pollfd fds[2] = {{sock.fd(), POLLIN | POLLRDHUP, 0}, {replyChannel.fd(), POLLIN, 0}};
+        const nfds_t count = replyChannel.valid() ? 2 : 1;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(stallDeadline - Clock::now());
+        const int rc = ::poll(fds, count, static_cast<int>(std::clamp(std::min(left, untilPumpDue()),
+                                                                        std::chrono::milliseconds{0}, PumpInterval).count()));
+        if (rc < 0 && errno != EINTR)
+            throwErrno("poll", errno);
+        if (count == 2 && fds[1].revents != 0)
+            return;
+        if (fds[0].revents != 0) {
+            // Closed, reset or failed: all the peer will ever take is taken.
+            // Bytes sent back (no FTP server does) are read and dropped.
+            char scrap[512];
+            const ssize_t n = ::recv(sock.fd(), scrap, sizeof scrap, MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+                return;
+        }
+        pumpIfDue();
+        // The queue only tells a slow link (it shrinks) from a stuck peer.
         const std::optional<int> queued = sendQueued(sock);
         if (!queued || *queued <= 0)
             return;
         const auto now = Clock::now();
-        if (last && *queued < *last)
+        if (*queued < *last)
             stallDeadline = now + stallLimit;
         last = queued;
         if (now >= stallDeadline)
             throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado: el otro extremo no recibe los datos");
-        // No events asked for: poll still wakes on an error or hang-up, and a
-        // failed connection has nothing left to deliver.
-        pollfd pfd{sock.fd(), 0, 0};
-        const int rc = ::poll(&pfd, 1, static_cast<int>(tick.count()));
-        tick = std::min(tick * 2, maxTick);
-        if (rc < 0 && errno != EINTR)
-            throwErrno("poll", errno);
-        if (rc > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)))
-            return;
-        pumpIfDue();
     }
 }
 

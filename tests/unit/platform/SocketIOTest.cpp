@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <thread>
 
 using namespace pordane::platform;
 using namespace std::chrono_literals;
@@ -196,6 +197,55 @@ TEST(ListenAccept, ChosenPortAddressesLimitAndLocalClose)
     {
         TcpListener l = listenTcp(loopback);
         EXPECT_EQ(errorOf([&] { listenTcp(loopback, l.port); }), NetError::Kind::Socket);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST(FinishSending, EndsOnThePeersCloseOrReplyAndOnlyAStallFails)
+{
+    const int before = openDescriptors();
+    const std::string block(4 * 1024 * 1024, 'x');
+    {
+        // A peer that reads to end-of-file and closes: the wait ends with its close.
+        Pair p = connectedPair();
+        Socket none;
+        std::thread reader([&] {
+            char buf[65536];
+            size_t total = 0;
+            while (size_t n = receiveSome(p.server, buf, sizeof buf, 3000ms))
+                total += n;
+            EXPECT_EQ(total, block.size());
+            p.server.close();
+        });
+        sendAll(p.client, block.data(), block.size(), 3000ms);
+        finishSending(p.client, none, 3000ms);
+        reader.join();
+    }
+    {
+        // A peer that reads nothing but answers on the other channel.
+        Pair data = connectedPair();
+        Pair control = connectedPair();
+        sendAll(data.client, block.data(), 64 * 1024, 1000ms);
+        sendAll(control.server, "226 OK\r\n", 8, 1000ms);
+        const auto start = Clock::now();
+        finishSending(data.client, control.client, 3000ms);
+        EXPECT_LT(Clock::now() - start, 1000ms);
+    }
+    {
+        // A peer that takes nothing and says nothing: the stall limit holds,
+        // and the window keeps its turns meanwhile.
+        Pair p = connectedPair();
+        Socket none;
+        EXPECT_EQ(errorOf([&] {
+                      for (int i = 0; i < 64; ++i)
+                          sendAll(p.client, block.data(), block.size(), 200ms);
+                  }),
+                  NetError::Kind::ReadTimeout);
+        CountingPump pump;
+        const auto start = Clock::now();
+        EXPECT_EQ(errorOf([&] { finishSending(p.client, none, 400ms); }), NetError::Kind::ReadTimeout);
+        EXPECT_GE(Clock::now() - start, 400ms);
+        EXPECT_GE(pump.calls, 4);
     }
     EXPECT_EQ(openDescriptors(), before);
 }
