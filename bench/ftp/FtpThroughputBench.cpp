@@ -11,10 +11,10 @@
 // every reply and the data byte by byte. Needs root (vsftpd on port 21).
 // Exit status: 0 targets met, 1 missed, 2 could not run, 3 a median short of
 // a target but within noise of it.
+#include "PumpGauge.h"
 #include "ScriptedFtpServer.h"
 #include "ftp/FTPClient.h"
 #include "ftpservers/LocalFtpServer.h"
-#include "platform/Pump.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -171,30 +171,11 @@ ChildResult runChild(const std::vector<std::string>& args, const fs::path& outFi
     return result;
 }
 
-// Largest gap between two pump turns while it is installed (from installation).
-class PumpGap {
-public:
-    PumpGap() : m_previous(platform::setPumpHook([this] { tick(); })) {}
-    ~PumpGap() { platform::setPumpHook(m_previous); }
-    PumpGap(const PumpGap&) = delete;
-    PumpGap& operator=(const PumpGap&) = delete;
-    double largestMs() const
-    {
-        // The stretch since the last turn counts too.
-        return std::chrono::duration<double, std::milli>(std::max(m_largest, Clock::now() - m_last)).count();
-    }
-
-private:
-    void tick()
-    {
-        const auto now = Clock::now();
-        m_largest = std::max(m_largest, now - m_last);
-        m_last = now;
-    }
-    Clock::time_point m_last = Clock::now();
-    Clock::duration m_largest{};
-    platform::PumpHook m_previous;
-};
+// Largest gap between two pump turns while `gauge` was installed, up to now.
+double gapMs(const testsupport::PumpGauge& gauge)
+{
+    return std::chrono::duration<double, std::milli>(gauge.largestGapUntilNow()).count();
+}
 
 struct Sample {
     double seconds = 0; // data phase
@@ -224,7 +205,7 @@ Sample ours(bool upload, const fs::path& local, const std::string& remote, ftp::
     ftp::FTPClient client;
     configure(client, type);
     client.setObserver(&begin);
-    PumpGap gap;
+    const testsupport::PumpGauge gauge;
     client.Connect();
     if (upload)
         client.Put(local.string(), remote);
@@ -232,7 +213,7 @@ Sample ours(bool upload, const fs::path& local, const std::string& remote, ftp::
         client.Get(remote, local.string());
     const auto t1 = Clock::now();
     client.Disconnect();
-    return {std::chrono::duration<double>(t1 - begin.at).count(), selfCpu() - cpu0, gap.largestMs()};
+    return {std::chrono::duration<double>(t1 - begin.at).count(), selfCpu() - cpu0, gapMs(gauge)};
 }
 
 // A server trickling every reply, a multi-line greeting among them, and the
@@ -251,12 +232,12 @@ double trickledSessionGap(int ms, const fs::path& work)
     client.Password = Password;
     client.Passive = true;
     client.HostResolver = [](const std::string&) { return std::optional<platform::IPv4>(); };
-    PumpGap gap;
+    const testsupport::PumpGauge gauge;
     client.Connect();
     client.Get("lento.txt", local.string());
     client.Put(local.string(), "subido.txt");
     client.Disconnect();
-    return gap.largestMs();
+    return gapMs(gauge);
 }
 
 Sample curl(bool upload, const fs::path& local, const std::string& remote, bool ascii, const fs::path& work)

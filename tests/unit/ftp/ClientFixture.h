@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "PumpGauge.h"
 #include "ScriptedFtpServer.h"
 #include "ftp/FTPClient.h"
 #include "platform/NetError.h"
-#include "platform/Pump.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +26,7 @@ using pordane::ftp::FTPClient;
 using pordane::ftp::FtpError;
 using pordane::ftp::FtpStatus;
 using pordane::ftp::WorkMode;
+using pordane::testsupport::PumpGauge;
 using pordane::testsupport::ScriptedFtpServer;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -46,38 +47,6 @@ struct Recorder : pordane::ftp::FTPObserver {
     }
     void OnWorkEnd(WorkMode m) override { work.push_back(tag(m) + "end"); }
     static std::string tag(WorkMode m) { return m == WorkMode::wmRead ? "r " : "w "; }
-};
-
-// Installs a pump hook for its lifetime: counts the window's turns and the
-// largest gap between them (from installation on).
-class PumpGauge {
-public:
-    using Clock = std::chrono::steady_clock;
-    explicit PumpGauge(std::function<void()> extra = {})
-        : m_extra(std::move(extra)), m_previous(pordane::platform::setPumpHook([this] { tick(); }))
-    {
-    }
-    ~PumpGauge() { pordane::platform::setPumpHook(m_previous); }
-    PumpGauge(const PumpGauge&) = delete;
-    PumpGauge& operator=(const PumpGauge&) = delete;
-
-    int calls = 0;
-    Clock::duration largestGap{};
-    long largestGapMs() const { return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(largestGap).count()); }
-
-private:
-    void tick()
-    {
-        const auto now = Clock::now();
-        largestGap = std::max(largestGap, now - m_last);
-        m_last = now;
-        ++calls;
-        if (m_extra)
-            m_extra();
-    }
-    std::function<void()> m_extra;
-    Clock::time_point m_last = Clock::now();
-    pordane::platform::PumpHook m_previous;
 };
 
 inline int openDescriptors()
