@@ -235,9 +235,8 @@ FtpReply FTPClient::readReply()
 {
     requireConnected();
     // Bounds the whole reply, blank lines included, so a server that never
-    // ends a multi-line reply cannot make us read (or store) forever.
-    // A server trickling line after line, each within ReadTimeout, is cut off
-    // at ReplyTimeoutFactor read time-outs for the whole reply.
+    // ends a multi-line reply cannot make us read (or store) forever, nor
+    // wait for ever on lines that each come just within ReadTimeout.
     size_t lineCount = 0;
     size_t byteCount = 0;
     const auto replyDeadline = Clock::now() + ReadTimeout * ReplyTimeoutFactor;

@@ -182,6 +182,8 @@ void finishSending(Socket& sock, const Socket& replyChannel, std::chrono::millis
                 return;
         }
         pumpIfDue();
+        if (!sock.valid())
+            throwClosedLocally();
         // The queue only tells a slow link (it shrinks) from a stuck peer.
         const std::optional<int> queued = sendQueued(sock);
         if (!queued || *queued <= 0)
