@@ -40,12 +40,26 @@ std::vector<std::string> lineas(const std::string& bytes)
     return out;
 }
 
-std::string leerArchivo(const std::filesystem::path& path)
+// The file holds four short lines; a server could send gigabytes.
+constexpr std::size_t MaxBytesConexion = 64 * 1024;
+
+// At most MaxBytesConexion bytes of the file; `cortado` tells whether more followed.
+std::string leerArchivo(const std::filesystem::path& path, bool& cortado)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw ConnectionFileError("No se puede abrir el archivo local \"" + path.string() + "\"");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes(MaxBytesConexion + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    cortado = bytes.size() > MaxBytesConexion;
+    if (cortado) {
+        // Only the lines that end within the cap are whole.
+        bytes.resize(MaxBytesConexion);
+        const auto fin = bytes.find_last_of("\r\n");
+        bytes.resize(fin == std::string::npos ? 0 : fin + 1);
+    }
+    return bytes;
 }
 
 void desconectarSinErrores(ftp::FTPClient& client) noexcept
@@ -235,11 +249,14 @@ void Importador::ObtenerDatosConexion(const std::string& nestructura, TSERVIDOR&
         throw;
     }
 
-    const std::vector<std::string> leidas = lineas(leerArchivo(local));
+    bool cortado = false;
+    const std::vector<std::string> leidas = lineas(leerArchivo(local, cortado));
     std::array<std::string, LineasConexion> valores;
     for (int i = 0; i < LineasConexion; ++i) {
         const std::string donde = "La línea " + std::to_string(i + 1) + " del archivo " + ArchivoConexion +
                                   " de " + carpeta;
+        if (static_cast<std::size_t>(i) >= leidas.size() && cortado)
+            throw ConnectionFileError(donde + " es demasiado larga");
         if (static_cast<std::size_t>(i) >= leidas.size())
             throw ConnectionFileError(donde + " no existe");
         try {

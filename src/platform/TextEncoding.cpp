@@ -213,6 +213,16 @@ std::u16string utf8ToUtf16(std::string_view utf8)
     return out;
 }
 
+std::string validUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t pos = 0;
+    while (pos < bytes.size())
+        appendUtf8(out, decodeUtf8(bytes, pos).value_or(Replacement));
+    return out;
+}
+
 std::string foldCase(std::string_view utf8)
 {
     std::string out;

@@ -30,6 +30,10 @@ std::string utf16ToUtf8(std::u16string_view units);
 // UTF-8 to UTF-16; invalid bytes become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view utf8);
 
+// The text with every invalid UTF-8 sequence replaced by U+FFFD: bytes from
+// outside (a server's reply) become text any widget can show.
+std::string validUtf8(std::string_view bytes);
+
 // A key for case-insensitive comparison of UTF-8 names: Latin (ASCII,
 // Latin-1, Latin Extended-A), Greek and Cyrillic letters folded to lower case.
 // Invalid bytes are kept as they are.

@@ -105,6 +105,28 @@ struct WineHive::Node {
     std::map<std::string, std::unique_ptr<Node>> children; // by folded name
     std::map<std::string, Value> values;                   // by folded name
 
+    Node() = default;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+    // Frees the subtree with an explicit stack: a recursive release of a
+    // hostile, deeply nested tree would overflow the call stack.
+    ~Node()
+    {
+        std::vector<std::unique_ptr<Node>> pending;
+        const auto takeChildren = [&pending](Node& node) {
+            for (auto& entry : node.children)
+                if (entry.second)
+                    pending.push_back(std::move(entry.second));
+            node.children.clear();
+        };
+        takeChildren(*this);
+        while (!pending.empty()) {
+            std::unique_ptr<Node> node = std::move(pending.back());
+            pending.pop_back();
+            takeChildren(*node);
+        }
+    }
+
     Node& child(const std::string& childName)
     {
         auto& slot = children[foldCase(childName)];
@@ -165,10 +187,11 @@ struct WineHive::Parser {
     std::size_t index = 0;
     Node* current = nullptr;
     bool seenKey = false;
+    bool tooDeep = false;
 
     void run()
     {
-        for (index = 1; index < lines.size(); ++index) {
+        for (index = 1; index < lines.size() && !tooDeep; ++index) {
             std::string_view line = lines[index];
             const std::size_t start = skipSpaces(line, 0);
             line.remove_prefix(start);
@@ -205,6 +228,10 @@ struct WineHive::Parser {
         const auto parts = splitAt(utf16ToUtf8(path), "\\");
         if (parts.empty())
             return false;
+        if (parts.size() > MaxKeyDepth) {
+            tooDeep = true;
+            return false;
+        }
         Node* node = hive.m_root.get();
         for (const auto& part : parts)
             node = &node->child(part);
@@ -361,18 +388,42 @@ WineHive WineHive::parse(std::string_view text)
     hive.m_recognised = true;
     Parser parser{hive, std::move(lines)};
     parser.run();
+    if (parser.tooDeep) {
+        WineHive damaged;
+        damaged.m_damaged = true;
+        return damaged;
+    }
     return hive;
 }
 
-WineHive WineHive::load(const std::filesystem::path& file)
+WineHive WineHive::load(const std::filesystem::path& file, std::uintmax_t maxBytes)
 {
+    WineHive damaged;
+    damaged.m_damaged = true;
     try {
+        // Checked before opening: opening a FIFO would block until a writer
+        // comes, and a device such as /dev/zero never ends.
+        std::error_code ec;
+        const auto status = std::filesystem::status(file, ec);
+        if (ec || !std::filesystem::exists(status))
+            return WineHive{};
+        if (!std::filesystem::is_regular_file(status))
+            return damaged;
         std::ifstream in(file, std::ios::binary);
         if (!in)
             return WineHive{};
-        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        // Read in pieces up to one byte past the cap, so a file that grew
+        // after the check is caught too.
+        std::string text;
+        std::vector<char> piece(64 * 1024);
+        while (in && text.size() <= maxBytes) {
+            in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+            text.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+        }
         if (in.bad())
             return WineHive{};
+        if (text.size() > maxBytes)
+            return damaged;
         return parse(text);
     } catch (...) {
         return WineHive{};

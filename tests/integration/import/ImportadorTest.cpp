@@ -72,6 +72,9 @@ protected:
         g_maker->putConnectionFile("16", lineas(1) + "\r\n" + bueno.substr(lineas(1).size()));
         g_maker->putConnectionFile("17", lineas(2) + "072abc\r\n" + bueno.substr(lineas(3).size()));
         g_maker->putConnectionFile("18", lineas(3));
+        // A huge file: one endless line, or the four good lines and then junk.
+        g_maker->putConnectionFile("20", lineas(1) + std::string(4 * 1024 * 1024, '7') + "\r\n" + bueno);
+        g_maker->putConnectionFile("21", bueno + std::string(4 * 1024 * 1024, 'x'));
         fs::create_directories(fs::path(g_maker->server().homeOf(pordane::config::PortalUser)) / "Estruc19");
     }
 
@@ -403,6 +406,8 @@ const std::vector<Fallo> Fallos = {
      "La línea 3 del archivo 1000.ini de Estruc17 no es válida: El grupo \"abc\"", true, 4},
     {"MissingLine", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(18)}); },
      "La línea 4 del archivo 1000.ini de Estruc18 no existe", true, 4},
+    {"EndlessLine", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(20)}); },
+     "La línea 2 del archivo 1000.ini de Estruc20 es demasiado larga", true, 4},
 };
 
 class ImportadorFalloTest : public ImportadorTest, public ::testing::WithParamInterface<Fallo> {};
@@ -489,6 +494,15 @@ TEST_F(ImportadorTest, AFailedFetchLeavesTheClientReadyForTheNextImport)
 
     EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
     EXPECT_EQ(view.labels.back(), "3");
+    expectEntry(5, "Con código", Estruc15);
+    EXPECT_FALSE(localFileLeft());
+}
+
+TEST_F(ImportadorTest, JunkAfterTheFourLinesOfAHugeFileIsNeverRead)
+{
+    talvane.install({Buena, conCodigo(21)});
+    const ResultadoImportacion r = importar();
+    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
     expectEntry(5, "Con código", Estruc15);
     EXPECT_FALSE(localFileLeft());
 }
