@@ -46,12 +46,6 @@ std::string text(const QLineEdit* edit)
 {
     return edit->text().toStdString();
 }
-
-// Thrown from the pump hook once the window is being closed during an
-// abortable operation. Deliberately not a std::exception: the probes and the
-// session operations turn those into results, while this one must unwind the
-// whole run back to the handler that started it.
-struct RunAborted {};
 } // namespace
 
 class TMainForm::OperationScope {
@@ -103,7 +97,6 @@ void TMainForm::buildModules()
     m_Timer1->setObjectName(QStringLiteral("Timer1"));
     m_Timer1->setInterval(100);
 
-    m_FTPClient.ClientName = "Pordane 4.5";
     m_memoLog = std::make_unique<LogAdapter>(*m_permisos.MemoLog);
     m_progress = std::make_unique<ProgressAdapter>(m_permisos, m_velocidad);
     ftp::FtpSession::Context context;
@@ -245,8 +238,8 @@ void TMainForm::closeEvent(QCloseEvent* event)
     if (m_operacion != Operacion::Ninguna) {
         // The operation is still on the call stack below this event: it must
         // unwind before the window may go. It closes the window when it ends.
-        // An abortable run stops at its next turn of the pump (a transfer
-        // turns it after every block); an import runs to its end first.
+        // A run or an import stops at its next turn of the pump (every wait
+        // turns it several times a second, a transfer after every block).
         m_closePending = true;
         event->ignore();
         return;
@@ -261,27 +254,23 @@ bool TMainForm::beginOperation(Operacion op)
         return false;
     m_operacion = op;
     updateStartButtons();
-    if (op == Operacion::PruebaPuertos || op == Operacion::PruebaFTP) {
-        // A wrapper round the installed pump: after the window's turn, a
-        // close asked for meanwhile ends the run from where it waits.
-        m_previousPump = platform::setPumpHook({});
-        platform::setPumpHook([this, previous = m_previousPump] {
-            if (previous)
-                previous();
-            else
-                QCoreApplication::processEvents();
-            if (m_closePending && m_abortable)
-                throw RunAborted{};
-        });
-    }
+    // A wrapper round the installed pump: after the window's turn, a close
+    // asked for meanwhile ends the run from where it waits.
+    m_previousPump = platform::setPumpHook({});
+    platform::setPumpHook([this, previous = m_previousPump] {
+        if (previous)
+            previous();
+        else
+            QCoreApplication::processEvents();
+        if (m_closePending && m_abortable)
+            throw ftp::RunStopped{};
+    });
     return true;
 }
 
 void TMainForm::endOperation()
 {
-    const Operacion ended = m_operacion;
-    if (ended == Operacion::PruebaPuertos || ended == Operacion::PruebaFTP)
-        platform::setPumpHook(std::move(m_previousPump));
+    platform::setPumpHook(std::move(m_previousPump));
     m_previousPump = {};
     m_abortable = false;
     m_operacion = Operacion::Ninguna;
@@ -386,10 +375,22 @@ void TMainForm::ObtenerEnlacesWeb()
     const OperationScope scope(*this, Operacion::Importacion);
     if (!scope.started())
         return;
-    if (m_hooks.portalImport)
-        m_hooks.portalImport();
-    else
-        m_importador->ObtenerEnlacesWeb();
+    m_abortable = true;
+    try {
+        if (m_hooks.portalImport)
+            m_hooks.portalImport();
+        else
+            m_importador->ObtenerEnlacesWeb();
+    } catch (const ftp::RunStopped&) {
+        abandonRun();
+    }
+}
+
+void TMainForm::abandonRun()
+{
+    // The stop came in the middle of a conversation: the connection is
+    // dropped without another command. The scope closes the window.
+    m_FTPClient.Abandon();
 }
 
 catalogue::PersonalFields TMainForm::personalFields() const
@@ -407,7 +408,7 @@ void TMainForm::BotonTestPuertosClick()
     m_abortable = true;
     try {
         m_TCPClient1->TestConnectionPorts();
-    } catch (const RunAborted&) {
+    } catch (const ftp::RunStopped&) {
         // The window is closing; the scope closes it once we are out.
     }
     // Enabled again by the scope, also when the run ends with an error.
@@ -439,8 +440,8 @@ void TMainForm::BotonIniciarTestClick()
         default:
             break;
         }
-    } catch (const RunAborted&) {
-        // The window is closing; the scope closes it once we are out.
+    } catch (const ftp::RunStopped&) {
+        abandonRun();
     }
     // Any other error goes on to the application's default handler; the
     // scope has enabled the button again by then.

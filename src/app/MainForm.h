@@ -166,6 +166,7 @@ private:
     bool beginOperation(Operacion op);
     void endOperation();
     void updateStartButtons();
+    void abandonRun();
 
     views::Dialogs& m_dialogs;
     StartupHooks m_hooks;

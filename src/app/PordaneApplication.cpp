@@ -1,6 +1,7 @@
 #include "app/PordaneApplication.h"
 
 #include "views/Dialogs.h"
+#include "widgets/AppIcon.h"
 #include "widgets/PordaneStyle.h"
 
 #include <exception>
@@ -27,6 +28,9 @@ void prepareApplication()
 {
     widgets::applyPordaneStyle();
     QApplication::setApplicationName(QStringLiteral("Pordane"));
+    QApplication::setWindowIcon(widgets::applicationIcon());
+    // Lets the desktop match the window to its installed entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.tessalysis.pordane"));
 }
 
 } // namespace pordane::app

@@ -25,7 +25,7 @@ private:
 };
 
 // Start steps 2 and 3: the visual style "Pordane Clásico" with its palette and
-// font, and the application title "Pordane".
+// font, and the application title "Pordane"; the window icon.
 void prepareApplication();
 
 } // namespace pordane::app

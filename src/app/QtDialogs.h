@@ -3,9 +3,16 @@
 
 #include "views/Dialogs.h"
 
+#include <QString>
+
+#include <string>
+
 class QWidget;
 
 namespace pordane::app {
+
+// The text as a box shows it: CR LF, a lone CR and LF each become one line break.
+QString textoConSaltos(const std::string& text);
 
 class QtDialogs final : public views::Dialogs {
 public:

@@ -1,5 +1,7 @@
-// Program entry: seeds the random generator, styles the application, creates
-// the main window and runs the message loop. The command line is not read.
+// Program entry: answers --help and --version before anything graphical
+// exists, then seeds the random generator, styles the application, creates
+// the main window and runs the message loop.
+#include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/PordaneApplication.h"
 #include "app/QtDialogs.h"
@@ -16,6 +18,9 @@
 int main(int argc, char** argv)
 {
     using namespace pordane;
+
+    if (const auto status = app::handleCommandLine(argc, argv, stdout, stderr))
+        return *status;
 
     ftptests::seedRandomGenerator();
 

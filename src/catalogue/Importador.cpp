@@ -3,6 +3,7 @@
 #include "catalogue/Desencriptar.h"
 #include "catalogue/Entorno.h"
 #include "catalogue/MdbConexionesSource.h"
+#include "ftp/RunState.h"
 #include "platform/TextEncoding.h"
 #include "pordane/BuildConfig.h"
 
@@ -16,7 +17,6 @@ namespace pordane::catalogue {
 
 namespace {
 
-constexpr std::uint16_t PuertoConexiones = 21;
 constexpr int LineasConexion = 4;
 
 // The file's lines as Windows reads text: CR LF, LF or a lone CR ends a line.
@@ -40,12 +40,26 @@ std::vector<std::string> lineas(const std::string& bytes)
     return out;
 }
 
-std::string leerArchivo(const std::filesystem::path& path)
+// The file holds four short lines; a server could send gigabytes.
+constexpr std::size_t MaxBytesConexion = 64 * 1024;
+
+// At most MaxBytesConexion bytes of the file; `cortado` tells whether more followed.
+std::string leerArchivo(const std::filesystem::path& path, bool& cortado)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw ConnectionFileError("No se puede abrir el archivo local \"" + path.string() + "\"");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes(MaxBytesConexion + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    cortado = bytes.size() > MaxBytesConexion;
+    if (cortado) {
+        // Only the lines that end within the cap are whole.
+        bytes.resize(MaxBytesConexion);
+        const auto fin = bytes.find_last_of("\r\n");
+        bytes.resize(fin == std::string::npos ? 0 : fin + 1);
+    }
+    return bytes;
 }
 
 void desconectarSinErrores(ftp::FTPClient& client) noexcept
@@ -140,10 +154,15 @@ ResultadoImportacion Importador::ObtenerEnlacesWeb()
         const auto nativa = host->nativePath(baseDatos);
         if (!nativa)
             throw DatabaseError("No se encuentra la base de datos \"" + baseDatos + "\"");
-        const std::vector<ConexionRow> filas = m_opciones.baseDatos->readConexiones(*nativa);
+        const std::unique_ptr<CursorConexiones> tabla = m_opciones.baseDatos->abrirConexiones(*nativa);
 
+        // Reset before any field is read: a row that fails later leaves the
+        // entries filled so far, never those of an earlier import.
         m_servidor.setNumServidores(3);
-        resultado.enlaces = importarFilas(filas, resultado.sinListar);
+        resultado.enlaces = importarFilas(*tabla, resultado.sinListar);
+    } catch (const ftp::RunStopped&) {
+        // The window is closing: nothing more is written, not even the counter.
+        throw;
     } catch (const std::exception& e) {
         fallo = true;
         error = e.what();
@@ -173,12 +192,15 @@ ResultadoImportacion Importador::ObtenerEnlacesWeb()
     return resultado;
 }
 
-int Importador::importarFilas(const std::vector<ConexionRow>& filas, int& sinListar)
+int Importador::importarFilas(CursorConexiones& tabla, int& sinListar)
 {
     int count = 0;
     sinListar = 0;
-    for (const ConexionRow& fila : filas) {
-        if (fila.ftpUserName.empty() && fila.CodigoOperadorConexion == 0)
+    while (tabla.siguiente()) {
+        // Field by field, as a recordset is read: a missing field fails at
+        // its first read, with what came before it already in place.
+        const std::string user = tabla.texto(CampoUser);
+        if (user.empty() && tabla.entero(CampoCodigo) == 0)
             continue;
         // The table has 20 slots: usable rows past the last are only counted.
         if (m_servidor.NumServidores() >= ServerTable::Capacity) {
@@ -188,14 +210,15 @@ int Importador::importarFilas(const std::vector<ConexionRow>& filas, int& sinLis
         m_servidor.setNumServidores(m_servidor.NumServidores() + 1);
         ++count;
         TSERVIDOR& entrada = m_servidor.entry(m_servidor.NumServidores());
-        entrada.Name = fila.NombreConexion;
-        entrada.Host = fila.ftpRemoteAdress;
-        entrada.User = fila.ftpUserName;
-        entrada.Pass = fila.ftpPassword;
-        entrada.Remoto = fila.ftpRemoteDirectory;
+        entrada.Name = tabla.texto(CampoNombre);
+        entrada.Host = tabla.texto(CampoHost);
+        entrada.User = user;
+        entrada.Pass = tabla.texto(CampoPass);
+        entrada.Remoto = tabla.texto(CampoRemoto);
         entrada.IsEnlace = true;
-        if (fila.CodigoOperadorConexion > 0)
-            ObtenerDatosConexion(std::to_string(fila.CodigoOperadorConexion), entrada);
+        const std::int32_t codigo = tabla.entero(CampoCodigo);
+        if (codigo > 0)
+            ObtenerDatosConexion(std::to_string(codigo), entrada);
     }
     return count;
 }
@@ -208,7 +231,7 @@ void Importador::ObtenerDatosConexion(const std::string& nestructura, TSERVIDOR&
     m_client.Username = m_opciones.Usuario;
     m_client.Password = m_opciones.Password;
     m_client.Host = m_opciones.HostConexiones;
-    m_client.Port = PuertoConexiones;
+    m_client.Port = m_opciones.PuertoConexiones;
     // A session left open elsewhere (the connectivity test keeps its last
     // one) would make the connect fail; close it as every test's connect does.
     desconectarSinErrores(m_client);
@@ -217,17 +240,23 @@ void Importador::ObtenerDatosConexion(const std::string& nestructura, TSERVIDOR&
         m_client.ChangeDir(carpeta);
         m_client.Get(ArchivoConexion, local.string());
         m_client.Disconnect();
+    } catch (const ftp::RunStopped&) {
+        // The window is closing: not a word more to the server.
+        throw;
     } catch (...) {
         // Left open, the session would make the next import's connect fail.
         desconectarSinErrores(m_client);
         throw;
     }
 
-    const std::vector<std::string> leidas = lineas(leerArchivo(local));
+    bool cortado = false;
+    const std::vector<std::string> leidas = lineas(leerArchivo(local, cortado));
     std::array<std::string, LineasConexion> valores;
     for (int i = 0; i < LineasConexion; ++i) {
         const std::string donde = "La línea " + std::to_string(i + 1) + " del archivo " + ArchivoConexion +
                                   " de " + carpeta;
+        if (static_cast<std::size_t>(i) >= leidas.size() && cortado)
+            throw ConnectionFileError(donde + " es demasiado larga");
         if (static_cast<std::size_t>(i) >= leidas.size())
             throw ConnectionFileError(donde + " no existe");
         try {

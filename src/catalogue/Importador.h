@@ -61,6 +61,7 @@ public:
     struct Opciones {
         // The maker's main FTP server, where the connection files live.
         std::string HostConexiones;
+        std::uint16_t PuertoConexiones = 21;
         std::string Usuario;
         std::string Password;
         std::int32_t FactorEncriptacion;
@@ -81,7 +82,9 @@ public:
                views::Dialogs& dialogs, views::EnlacesView& view, Opciones opciones = Opciones());
 
     // The whole import, as "Obtener Datos Enlaces" and the start-up run it.
-    // Never throws: every failure ends in a message and the counter "0".
+    // Every failure ends in a message and the counter "0"; only the window's
+    // stop (ftp::RunStopped, thrown by a pump turn) leaves, with nothing
+    // more written or sent.
     ResultadoImportacion ObtenerEnlacesWeb();
     bool enCurso() const { return m_enCurso; }
 
@@ -96,7 +99,7 @@ public:
 
 private:
     std::filesystem::path archivoLocal() const;
-    int importarFilas(const std::vector<ConexionRow>& filas, int& sinListar);
+    int importarFilas(CursorConexiones& tabla, int& sinListar);
 
     ftp::FTPClient& m_client;
     ServerTable& m_servidor;

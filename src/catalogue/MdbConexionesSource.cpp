@@ -14,13 +14,6 @@ namespace pordane::catalogue {
 
 namespace {
 
-constexpr const char* CampoNombre = "NombreConexión";
-constexpr const char* CampoHost = "ftpRemoteAdress";
-constexpr const char* CampoUser = "ftpUserName";
-constexpr const char* CampoPass = "ftpPassword";
-constexpr const char* CampoRemoto = "ftpRemoteDirectory";
-constexpr const char* CampoCodigo = "CódigoOperadorConexión";
-
 // Every bound buffer must hold libmdb's bind size; texts here are short.
 constexpr std::size_t BindSize = 16384;
 
@@ -46,7 +39,7 @@ void useUtf8Output()
 }
 
 // libmdb hands LONG values over as decimal text; NULL and empty come as "".
-std::int32_t codeFrom(const char* text, std::size_t row)
+std::int32_t codeFrom(const char* campo, const char* text, std::size_t row)
 {
     std::string_view value(text);
     while (!value.empty() && value.front() == ' ')
@@ -58,15 +51,62 @@ std::int32_t codeFrom(const char* text, std::size_t row)
     std::int32_t code = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
     if (ec != std::errc() || end != value.data() + value.size())
-        throw DatabaseError("El campo " + quoted(CampoCodigo) + " de la fila " + std::to_string(row) +
+        throw DatabaseError("El campo " + quoted(campo) + " de la fila " + std::to_string(row) +
                             " de la tabla " + quoted(TablaConexiones) + " no es un número entero: " +
                             quoted(std::string(value)));
     return code;
 }
 
+// The fields are bound by name when the table opens (the column order is not
+// relied on); one the table lacks stays unbound and fails when it is read.
+class MdbTabla final : public CursorConexiones {
+public:
+    MdbTabla(std::unique_ptr<MdbHandle, CloseMdb> mdb, std::unique_ptr<MdbTableDef, FreeTable> table)
+        : m_mdb(std::move(mdb)), m_table(std::move(table))
+    {
+        for (std::size_t i = 0; i < Campos.size(); ++i) {
+            m_values[i] = std::make_unique<char[]>(BindSize);
+            std::string field = Campos[i];
+            m_bound[i] = mdb_bind_column_by_name(m_table.get(), field.data(), m_values[i].get(), nullptr) != -1;
+        }
+        mdb_rewind_table(m_table.get());
+    }
+
+    bool siguiente() override
+    {
+        if (!mdb_fetch_row(m_table.get()))
+            return false;
+        ++m_row;
+        return true;
+    }
+
+    std::string texto(const char* campo) override { return valor(campo); }
+
+    std::int32_t entero(const char* campo) override { return codeFrom(campo, valor(campo), m_row); }
+
+private:
+    static constexpr std::array<const char*, 6> Campos{CampoNombre, CampoHost, CampoUser,
+                                                        CampoPass,   CampoRemoto, CampoCodigo};
+
+    const char* valor(const char* campo) const
+    {
+        for (std::size_t i = 0; i < Campos.size(); ++i)
+            if (std::strcmp(Campos[i], campo) == 0 && m_bound[i])
+                return m_values[i].get();
+        throw DatabaseError("No se encuentra el campo " + quoted(campo) + " en la tabla " +
+                            quoted(TablaConexiones));
+    }
+
+    std::unique_ptr<MdbHandle, CloseMdb> m_mdb;
+    std::unique_ptr<MdbTableDef, FreeTable> m_table;
+    std::array<std::unique_ptr<char[]>, Campos.size()> m_values;
+    std::array<bool, Campos.size()> m_bound{};
+    std::size_t m_row = 0;
+};
+
 } // namespace
 
-std::vector<ConexionRow> MdbConexionesSource::readConexiones(const std::filesystem::path& database)
+std::unique_ptr<CursorConexiones> MdbConexionesSource::abrirConexiones(const std::filesystem::path& database)
 {
     const std::string name = database.string();
     std::error_code ec;
@@ -92,31 +132,7 @@ std::vector<ConexionRow> MdbConexionesSource::readConexiones(const std::filesyst
                             quoted(name));
     if (mdb_read_columns(table.get()) == nullptr)
         throw DatabaseError("No se pueden leer los campos de la tabla " + quoted(TablaConexiones));
-
-    // Fields are bound by name: the table's column order is not relied on.
-    const std::array<const char*, 6> fields{CampoNombre, CampoHost, CampoUser, CampoPass, CampoRemoto, CampoCodigo};
-    std::array<std::unique_ptr<char[]>, 6> values;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        values[i] = std::make_unique<char[]>(BindSize);
-        std::string field = fields[i];
-        if (mdb_bind_column_by_name(table.get(), field.data(), values[i].get(), nullptr) == -1)
-            throw DatabaseError("No se encuentra el campo " + quoted(fields[i]) + " en la tabla " +
-                                quoted(TablaConexiones));
-    }
-
-    std::vector<ConexionRow> rows;
-    mdb_rewind_table(table.get());
-    while (mdb_fetch_row(table.get())) {
-        ConexionRow row;
-        row.NombreConexion = values[0].get();
-        row.ftpRemoteAdress = values[1].get();
-        row.ftpUserName = values[2].get();
-        row.ftpPassword = values[3].get();
-        row.ftpRemoteDirectory = values[4].get();
-        row.CodigoOperadorConexion = codeFrom(values[5].get(), rows.size() + 1);
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return std::make_unique<MdbTabla>(std::move(mdb), std::move(table));
 }
 
 } // namespace pordane::catalogue

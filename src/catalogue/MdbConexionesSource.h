@@ -7,7 +7,7 @@ namespace pordane::catalogue {
 
 class MdbConexionesSource : public ConexionesSource {
 public:
-    std::vector<ConexionRow> readConexiones(const std::filesystem::path& database) override;
+    std::unique_ptr<CursorConexiones> abrirConexiones(const std::filesystem::path& database) override;
 };
 
 } // namespace pordane::catalogue

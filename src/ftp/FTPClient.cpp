@@ -1,9 +1,11 @@
 #include "ftp/FTPClient.h"
 
 #include "ftp/PassiveAddress.h"
+#include "ftp/RunState.h"
 #include "ftp/SingleByteText.h"
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
+#include "platform/TextEncoding.h"
 #include "pordane/BuildConfig.h"
 
 #include <algorithm>
@@ -61,11 +63,15 @@ private:
     bool m_previous;
 };
 
-// A short, printable excerpt of untrusted server text for an error message.
+// A short, printable excerpt of decoded (valid UTF-8) server text for an
+// error message, cut at a character boundary.
 std::string excerpt(const std::string& text)
 {
+    size_t cut = std::min<size_t>(text.size(), 80);
+    while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
     std::string out;
-    for (char c : text.substr(0, 80))
+    for (char c : text.substr(0, cut))
         out += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
     return out;
 }
@@ -125,6 +131,12 @@ void FTPClient::status(FtpStatus s, const std::string& text)
         m_observer->OnStatus(s, text);
 }
 
+void FTPClient::notice(const std::string& text)
+{
+    if (m_observer)
+        m_observer->OnNotice(text);
+}
+
 void FTPClient::requireConnected() const
 {
     if (!m_control.valid())
@@ -166,7 +178,9 @@ std::string FTPClient::encode(const std::string& text) const
 
 std::string FTPClient::decode(const std::string& bytes) const
 {
-    return m_utf8 ? bytes : latin1ToUtf8(bytes);
+    // A server announcing UTF-8 may still send anything: what reaches a
+    // dialog must be valid text.
+    return m_utf8 ? platform::validUtf8(bytes) : latin1ToUtf8(bytes);
 }
 
 void FTPClient::writeCommand(const std::string& command)
@@ -199,7 +213,8 @@ std::string FTPClient::readLine(Clock::time_point deadline)
         m_inBuf.erase(0, m_inPos);
         m_inPos = 0;
 
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        // Rounded up: a limit cut short by a fraction of a millisecond would end the wait early.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             failControl(FtpError::Kind::ReadTimeout, "Tiempo de espera agotado esperando la respuesta del servidor");
         char chunk[16 * 1024];
@@ -221,11 +236,13 @@ FtpReply FTPClient::readReply()
 {
     requireConnected();
     // Bounds the whole reply, blank lines included, so a server that never
-    // ends a multi-line reply cannot make us read (or store) forever.
+    // ends a multi-line reply cannot make us read (or store) forever, nor
+    // wait for ever on lines that each come just within ReadTimeout.
     size_t lineCount = 0;
     size_t byteCount = 0;
+    const auto replyDeadline = Clock::now() + ReadTimeout * ReplyTimeoutFactor;
     auto next = [&] {
-        std::string line = readLine(Clock::now() + ReadTimeout);
+        std::string line = readLine(std::min(Clock::now() + ReadTimeout, replyDeadline));
         byteCount += line.size() + 1;
         if (++lineCount > MaxReplyLines || byteCount > MaxReplyBytes)
             failControl(FtpError::Kind::Protocol, "Respuesta del servidor demasiado larga");
@@ -243,7 +260,7 @@ FtpReply FTPClient::readReply()
                         std::isdigit(static_cast<unsigned char>(first[2]));
     const int code = digits ? std::stoi(first.substr(0, 3)) : 0;
     if (!digits || code < 100 || code > 599 || (first.size() > 3 && first[3] != ' ' && first[3] != '-'))
-        failControl(FtpError::Kind::Protocol, "Respuesta no válida del servidor: " + excerpt(first));
+        failControl(FtpError::Kind::Protocol, "Respuesta no válida del servidor: " + excerpt(decode(first)));
 
     FtpReply reply;
     reply.code = code;
@@ -329,7 +346,7 @@ FTPClient::HostStep FTPClient::connectOnce(bool useHost)
     try {
         address = platform::resolveIPv4(Host, HostResolver);
         status(FtpStatus::Connecting, "Conectando a " + address.text());
-        m_control = platform::connectTcp(address, Port, connectLimit());
+        m_control = TcpConnector(address, Port, connectLimit());
         m_peer = platform::peerAddress(m_control);
     } catch (const NetError& e) {
         closeControl();
@@ -373,6 +390,10 @@ FTPClient::HostStep FTPClient::connectOnce(bool useHost)
         const FtpReply syst = sendCommand("SYST");
         m_systemType = syst.code == 500 ? "Unknown" : syst.lines.front();
         expect(sendCommand(typeCommand()), {200});
+    } catch (const RunStopped&) {
+        // The window's stop: no QUIT, just close.
+        closeControl();
+        throw;
     } catch (...) {
         if (greeted && m_control.valid())
             quitQuietly();
@@ -513,6 +534,11 @@ void FTPClient::Disconnect()
         std::rethrow_exception(failure);
 }
 
+void FTPClient::Abandon()
+{
+    closeControl();
+}
+
 bool FTPClient::Connected()
 {
     // A server that hung up is noticed here without sending anything.
@@ -531,13 +557,16 @@ FTPClient::DataTarget FTPClient::preparePassive(const std::string& transferComma
     const auto endpoint = parsePasvReply(pasv.lines.front());
     if (!endpoint)
         throw FtpError(FtpError::Kind::Protocol, "Respuesta PASV no válida: 227 " + excerpt(pasv.lines.front()), 227);
-    return DataTarget{passiveTarget(endpoint->address, m_peer), endpoint->port};
+    const PassiveTarget target = passiveTarget(endpoint->address, m_peer);
+    if (target.differs)
+        notice(passiveNotice(endpoint->address, m_peer));
+    return DataTarget{target.address, endpoint->port};
 }
 
 void FTPClient::openPassive(const DataTarget& target)
 {
     try {
-        m_data = platform::connectTcp(target.address, target.port, connectLimit());
+        m_data = TcpConnector(target.address, target.port, connectLimit());
     } catch (const NetError& e) {
         dataNetError(e);
     }
@@ -565,7 +594,11 @@ void FTPClient::prepareActive()
 void FTPClient::acceptActive()
 {
     try {
-        m_data = platform::acceptTcp(m_listener, ListenTimeout);
+        // Only the server may connect: anyone else reaching the port in the
+        // meantime would otherwise feed (or receive) the file.
+        m_data = platform::acceptTcp(m_listener, ListenTimeout, m_peer, [this](platform::IPv4 from) {
+            notice("Conexión de datos rechazada: viene de " + from.text() + " y no del servidor, " + m_peer.text());
+        });
     } catch (const NetError& e) {
         if (m_abortFlag)
             return;
@@ -596,6 +629,13 @@ void FTPClient::runTransfer(const std::function<void(bool& commandSent)>& body)
     std::exception_ptr failure;
     try {
         body(m_commandSent);
+    } catch (const RunStopped&) {
+        // The window's stop: no final reply is awaited, nothing more is sent,
+        // and a reset keeps a cut-off upload from passing for a whole file.
+        if (m_data.valid())
+            platform::closeWithReset(m_data);
+        releaseData();
+        throw;
     } catch (...) {
         failure = std::current_exception();
     }
@@ -741,11 +781,12 @@ void FTPClient::drainData()
 {
     // The last block is only in the kernel's send buffer, which may hold
     // megabytes: on a slow line the server's final reply comes long after
-    // one reply wait. Wait while the bytes still move.
+    // one reply wait. Wait while the bytes still move, until the server has
+    // them all (it closes the data connection or answers).
     if (!m_data.valid())
         return;
     try {
-        platform::waitSendDrained(m_data, TransferTimeout);
+        platform::finishSending(m_data, m_control, TransferTimeout);
     } catch (const NetError& e) {
         if (m_abortFlag)
             return;

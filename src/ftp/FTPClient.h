@@ -2,7 +2,8 @@
 //
 // Set the public settings, then Connect(); every operation either completes or
 // throws FtpError. While it waits on the network the client calls
-// platform::pump() (at least every 250 ms, and after every data block), so a
+// platform::pump() (every platform::PumpInterval, however the server sends,
+// and after every data block), so a
 // window stays alive; the only call allowed back into the client from such a
 // turn (or from an observer event) is Abort(). Files stream block by block;
 // only listings are held in memory (ListResult). Transfers use TYPE A and move
@@ -51,7 +52,7 @@ public:
     bool Passive = false;
     FtpTransferType TransferType = FtpTransferType::ASCII;
     std::chrono::milliseconds ConnectTimeout{0}; // 0: the default limit of 120,000 ms
-    std::chrono::milliseconds ReadTimeout{5000};  // per reply line
+    std::chrono::milliseconds ReadTimeout{5000};  // per reply line; a whole reply gets ReplyTimeoutFactor times it
     std::chrono::milliseconds TransferTimeout{5000}; // per data block
     std::chrono::milliseconds ListenTimeout{10000};  // active mode: wait for the server's data connection
     bool AutoLogin = true;
@@ -60,10 +61,12 @@ public:
     bool UseMLSD = true;
     std::string ClientName; // sent with CLNT when the server lists it ("Pordane <version>")
     platform::Resolver HostResolver = platform::systemResolve; // tests inject one: no DNS
+    platform::Connector TcpConnector = platform::connectTcp;   // every outgoing connection; tests inject one
 
     // Bounds against hostile or broken servers.
     static constexpr size_t MaxReplyLine = 64 * 1024;
     static constexpr size_t MaxReplyLines = 4096;
+    static constexpr int ReplyTimeoutFactor = 3;
     static constexpr size_t MaxReplyBytes = 1024 * 1024;
     static constexpr size_t MaxListingBytes = 64 * 1024 * 1024;
     static constexpr size_t BlockSize = 256 * 1024;
@@ -88,6 +91,9 @@ public:
     void Abort();
     // QUIT (reply awaited 100 ms at most), then close. Does nothing when closed.
     void Disconnect();
+    // Closes every connection without a word to the server (a run stopped
+    // in the middle of a conversation).
+    void Abandon();
     bool Connected();
 
     // Connection state.
@@ -111,6 +117,7 @@ private:
     void closeControl();
     void requireConnected() const;
     void status(FtpStatus status, const std::string& text);
+    void notice(const std::string& text);
 
     // Control connection.
     void writeCommand(const std::string& command);

@@ -33,6 +33,9 @@ public:
     virtual void OnWork(WorkMode /*AWorkMode*/, int64_t /*AWorkCount*/) {}
     // Once at the end of the transfer, whether it completed or failed.
     virtual void OnWorkEnd(WorkMode /*AWorkMode*/) {}
+    // Something worth a log line that changes no state (a PASV reply naming
+    // another host, a data connection refused for its origin).
+    virtual void OnNotice(const std::string& /*text*/) {}
 };
 
 } // namespace pordane::ftp

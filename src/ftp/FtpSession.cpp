@@ -82,6 +82,9 @@ bool FtpSession::logged(const std::string& startLine, const std::function<void()
     bool ok = true;
     try {
         op();
+    } catch (const RunStopped&) {
+        // The window is closing: the line stays open and the run ends here.
+        throw;
     } catch (...) {
         ok = false;
     }

@@ -70,16 +70,15 @@ bool isPrivateOrLocal(platform::IPv4 address)
     return a == 127 || a == 10 || (a == 169 && b == 254) || (a == 192 && b == 168) || (a == 172 && b >= 16 && b <= 31);
 }
 
-platform::IPv4 passiveTarget(platform::IPv4 announced, platform::IPv4 controlPeer)
+PassiveTarget passiveTarget(platform::IPv4 announced, platform::IPv4 controlPeer)
 {
-    // A server behind NAT announces its inside address; the data connection
-    // must go where the control connection went. 0.0.0.0 (sent by some
-    // misconfigured servers) means the same and must never be connected to.
-    if (announced.value == 0)
-        return controlPeer;
-    if (isPrivateOrLocal(announced) && !isPrivateOrLocal(controlPeer))
-        return controlPeer;
-    return announced;
+    return {controlPeer, announced.value != 0 && announced != controlPeer};
+}
+
+std::string passiveNotice(platform::IPv4 announced, platform::IPv4 controlPeer)
+{
+    return "El servidor anuncia la dirección " + std::string(isPrivateOrLocal(announced) ? "privada " : "") +
+           announced.text() + " para los datos; se usa la del servidor, " + controlPeer.text();
 }
 
 } // namespace pordane::ftp

@@ -1,5 +1,5 @@
 // Pure helpers for the PASV reply: parsing the announced endpoint and the
-// correction applied when a server behind NAT announces its private address.
+// rule for where the data connection goes.
 #pragma once
 
 #include "platform/TcpConnect.h"
@@ -24,9 +24,18 @@ std::optional<PassiveEndpoint> parsePasvReply(const std::string& line);
 // 127/8, 10/8, 169.254/16, 192.168/16 and 172.16/12.
 bool isPrivateOrLocal(platform::IPv4 address);
 
-// The address to connect to for an announced passive endpoint: the control
-// connection's peer instead of a private/local announcement when the peer
-// itself is public, and instead of 0.0.0.0.
-platform::IPv4 passiveTarget(platform::IPv4 announced, platform::IPv4 controlPeer);
+// The data connection always goes to the control connection's peer, with the
+// announced port: a hostile server must not point the client at another host
+// (a PASV bounce), and a server behind NAT announces an address of its LAN.
+// The announced address is only compared: `differs` when it names another
+// host (0.0.0.0, sent by some misconfigured servers, names none).
+struct PassiveTarget {
+    platform::IPv4 address;
+    bool differs = false;
+};
+PassiveTarget passiveTarget(platform::IPv4 announced, platform::IPv4 controlPeer);
+
+// The log line for an announcement that names another host.
+std::string passiveNotice(platform::IPv4 announced, platform::IPv4 controlPeer);
 
 } // namespace pordane::ftp

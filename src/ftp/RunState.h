@@ -18,6 +18,13 @@ inline constexpr std::int32_t Procesos = 12;
 
 inline constexpr std::int32_t UnMegabyte = 1048576;
 
+// The window's stop signal: thrown from a turn of the message pump once the
+// window is closing, it unwinds a run (a test or an import) back to the
+// handler that started it. Deliberately not a std::exception, so the layers
+// that turn failures into results let it pass; a catch-all on its way must
+// rethrow it, and nothing may be sent to a server once it is thrown.
+struct RunStopped {};
+
 struct RunState {
     std::int32_t Tarea = 0;        // line of the permissions task list being run; 6 after a server
     std::int32_t PaginaActiva = pagina::Ninguna;

@@ -3,16 +3,27 @@
 // QCoreApplication::processEvents; tests install nothing or a counter.
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 namespace pordane::platform {
 
 using PumpHook = std::function<void()>;
 
+// How often the window gets a turn while the network keeps a wait busy,
+// whether the peer is silent, trickles or floods.
+inline constexpr std::chrono::milliseconds PumpInterval{50};
+
 // Installs the hook and returns the previous one (empty when none was set).
 PumpHook setPumpHook(PumpHook hook);
 
 // Runs the installed hook once; does nothing when no hook is installed.
 void pump();
+
+// Runs pump() when PumpInterval has passed since the last turn ended.
+void pumpIfDue();
+
+// Time left until the next turn is due (zero when it is due now).
+std::chrono::milliseconds untilPumpDue();
 
 } // namespace pordane::platform

@@ -1,6 +1,7 @@
-// Bounded, pumping socket I/O for protocol clients: every wait is cut into
-// slices with pump() between them, and ends with a NetError at its limit.
-// A Socket closed from inside pump() (an abort) is noticed after the slice.
+// Bounded, pumping socket I/O for protocol clients: the window gets a turn
+// (pump()) every PumpInterval during every wait, whether data flows or not,
+// and every wait ends with a NetError at its limit. A Socket closed from
+// inside pump() (an abort) is noticed right after the turn.
 #pragma once
 
 #include "platform/Socket.h"
@@ -9,11 +10,10 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace pordane::platform {
-
-// Longest wait between two pump() calls while waiting for data.
-inline constexpr std::chrono::milliseconds DataPumpSlice{200};
 
 // Reads what is available, at most `size` bytes, waiting at most `limit` for
 // the first byte. Returns 0 when the peer closed the connection in order.
@@ -37,13 +37,15 @@ bool peerHasClosed(const Socket& sock);
 // Ends our sending direction, so the peer reads end-of-file.
 void shutdownSend(const Socket& sock);
 
-// Waits until the peer has acknowledged every byte written, pumping at least
-// every DataPumpSlice. Only a wait of `stallLimit` without any progress ends
-// it (NetError ReadTimeout), so a slow link is fine and a stuck peer is not.
-// Returns at once on a connection that failed, and where the system cannot
-// tell how much is still queued. NetError Closed when the socket is closed
-// locally during the wait (an abort).
-void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit);
+// Ends an upload: shuts down our sending direction after the last byte, then
+// waits, pumping every PumpInterval, until the peer shows it has everything:
+// it closes or resets the connection, input arrives on `replyChannel` (the
+// server's final reply), or every byte is acknowledged. The send queue is
+// looked at only to tell a slow link from a stuck peer: a wait of
+// `stallLimit` without any progress ends it (NetError ReadTimeout). Returns at
+// once where the system cannot tell how much is still queued. NetError Closed
+// when the socket is closed locally during the wait (an abort).
+void finishSending(Socket& sock, const Socket& replyChannel, std::chrono::milliseconds stallLimit);
 
 // Closes with a reset instead of an orderly end, dropping what is still
 // queued, so the peer cannot take a cut-off stream for a complete one.
@@ -58,9 +60,12 @@ struct TcpListener {
 TcpListener listenTcp(IPv4 address, uint16_t port = 0);
 
 // Accepts one connection, waiting at most `limit` with pump() between slices.
-// Throws NetError ConnectTimeout at the limit, Closed when the listener was
-// closed during the wait.
-Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit);
+// With `onlyFrom`, connections from any other address are closed at once
+// (reported to `refused`) and the wait goes on. Throws NetError
+// ConnectTimeout at the limit, Closed when the listener was closed during
+// the wait.
+Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit, std::optional<IPv4> onlyFrom = std::nullopt,
+                 const std::function<void(IPv4)>& refused = {});
 
 // Addresses of a connected socket. Throw NetError Socket on failure.
 IPv4 localAddress(const Socket& sock);

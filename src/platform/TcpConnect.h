@@ -41,4 +41,8 @@ inline constexpr std::chrono::milliseconds ConnectPumpSlice{125};
 Socket connectTcp(IPv4 address, uint16_t port,
                   std::chrono::milliseconds timeout = DefaultConnectTimeout);
 
+// connectTcp's shape, so protocol clients can be given another one in tests
+// (one that refuses anything off loopback, and records what was asked).
+using Connector = std::function<Socket(IPv4 address, uint16_t port, std::chrono::milliseconds timeout)>;
+
 } // namespace pordane::platform

@@ -111,6 +111,14 @@ char32_t foldCodePoint(char32_t cp)
 
 } // namespace
 
+bool isValidUtf8(std::string_view bytes)
+{
+    for (std::size_t pos = 0; pos < bytes.size();)
+        if (!decodeUtf8(bytes, pos))
+            return false;
+    return true;
+}
+
 std::string windows1252ToUtf8(std::string_view bytes)
 {
     std::string out;
@@ -205,6 +213,16 @@ std::u16string utf8ToUtf16(std::string_view utf8)
     return out;
 }
 
+std::string validUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t pos = 0;
+    while (pos < bytes.size())
+        appendUtf8(out, decodeUtf8(bytes, pos).value_or(Replacement));
+    return out;
+}
+
 std::string foldCase(std::string_view utf8)
 {
     std::string out;
@@ -224,6 +242,17 @@ std::string foldCase(std::string_view utf8)
 bool equalsIgnoreCase(std::string_view a, std::string_view b)
 {
     return foldCase(a) == foldCase(b);
+}
+
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 } // namespace pordane::platform

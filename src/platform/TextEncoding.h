@@ -9,6 +9,9 @@
 
 namespace pordane::platform {
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
+bool isValidUtf8(std::string_view bytes);
+
 // Windows-1252 bytes to UTF-8. The five bytes the code page leaves undefined
 // map to the C1 controls of the same value, as MultiByteToWideChar does.
 std::string windows1252ToUtf8(std::string_view bytes);
@@ -27,11 +30,18 @@ std::string utf16ToUtf8(std::u16string_view units);
 // UTF-8 to UTF-16; invalid bytes become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view utf8);
 
+// The text with every invalid UTF-8 sequence replaced by U+FFFD: bytes from
+// outside (a server's reply) become text any widget can show.
+std::string validUtf8(std::string_view bytes);
+
 // A key for case-insensitive comparison of UTF-8 names: Latin (ASCII,
 // Latin-1, Latin Extended-A), Greek and Cyrillic letters folded to lower case.
 // Invalid bytes are kept as they are.
 std::string foldCase(std::string_view utf8);
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+// The value of a hexadecimal digit in either case; -1 for any other character.
+int hexDigitValue(char c);
 
 } // namespace pordane::platform

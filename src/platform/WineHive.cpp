@@ -1,5 +1,6 @@
 #include "platform/WineHive.h"
 
+#include "platform/PathMatch.h"
 #include "platform/TextEncoding.h"
 
 #include <cstdint>
@@ -31,17 +32,6 @@ struct Value {
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::size_t skipSpaces(std::string_view s, std::size_t pos)
@@ -83,13 +73,13 @@ std::optional<std::size_t> parseEscaped(std::string_view s, std::size_t pos, cha
         case 'v': out += u'\v'; ++pos; break;
         case 'x': {
             ++pos;
-            if (pos >= s.size() || hexDigit(s[pos]) < 0) {
+            if (pos >= s.size() || hexDigitValue(s[pos]) < 0) {
                 out += u'x';
                 break;
             }
             char16_t unit = 0;
-            for (int i = 0; i < 4 && pos < s.size() && hexDigit(s[pos]) >= 0; ++i, ++pos)
-                unit = static_cast<char16_t>(unit * 16 + hexDigit(s[pos]));
+            for (int i = 0; i < 4 && pos < s.size() && hexDigitValue(s[pos]) >= 0; ++i, ++pos)
+                unit = static_cast<char16_t>(unit * 16 + hexDigitValue(s[pos]));
             out += unit;
             break;
         }
@@ -108,27 +98,34 @@ std::optional<std::size_t> parseEscaped(std::string_view s, std::size_t pos, cha
     return std::nullopt;
 }
 
-std::vector<std::string> splitPath(std::string_view path)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t stop = path.find('\\', start);
-        if (stop == std::string_view::npos)
-            stop = path.size();
-        if (stop > start)
-            parts.emplace_back(path.substr(start, stop - start));
-        start = stop + 1;
-    }
-    return parts;
-}
-
 } // namespace
 
 struct WineHive::Node {
     std::string name;
     std::map<std::string, std::unique_ptr<Node>> children; // by folded name
     std::map<std::string, Value> values;                   // by folded name
+
+    Node() = default;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+    // Frees the subtree with an explicit stack: a recursive release of a
+    // hostile, deeply nested tree would overflow the call stack.
+    ~Node()
+    {
+        std::vector<std::unique_ptr<Node>> pending;
+        const auto takeChildren = [&pending](Node& node) {
+            for (auto& entry : node.children)
+                if (entry.second)
+                    pending.push_back(std::move(entry.second));
+            node.children.clear();
+        };
+        takeChildren(*this);
+        while (!pending.empty()) {
+            std::unique_ptr<Node> node = std::move(pending.back());
+            pending.pop_back();
+            takeChildren(*node);
+        }
+    }
 
     Node& child(const std::string& childName)
     {
@@ -190,10 +187,11 @@ struct WineHive::Parser {
     std::size_t index = 0;
     Node* current = nullptr;
     bool seenKey = false;
+    bool tooDeep = false;
 
     void run()
     {
-        for (index = 1; index < lines.size(); ++index) {
+        for (index = 1; index < lines.size() && !tooDeep; ++index) {
             std::string_view line = lines[index];
             const std::size_t start = skipSpaces(line, 0);
             line.remove_prefix(start);
@@ -227,9 +225,13 @@ struct WineHive::Parser {
         std::u16string path;
         if (!parseEscaped(line, 1, ']', path))
             return false;
-        const auto parts = splitPath(utf16ToUtf8(path));
+        const auto parts = splitAt(utf16ToUtf8(path), "\\");
         if (parts.empty())
             return false;
+        if (parts.size() > MaxKeyDepth) {
+            tooDeep = true;
+            return false;
+        }
         Node* node = hive.m_root.get();
         for (const auto& part : parts)
             node = &node->child(part);
@@ -266,8 +268,8 @@ struct WineHive::Parser {
     {
         std::uint32_t n = 0;
         std::size_t digits = 0;
-        while (pos < data.size() && hexDigit(data[pos]) >= 0 && digits < 8) {
-            n = n * 16 + static_cast<std::uint32_t>(hexDigit(data[pos]));
+        while (pos < data.size() && hexDigitValue(data[pos]) >= 0 && digits < 8) {
+            n = n * 16 + static_cast<std::uint32_t>(hexDigitValue(data[pos]));
             ++pos;
             ++digits;
         }
@@ -293,8 +295,8 @@ struct WineHive::Parser {
         if (data.substr(0, 6) == "dword:") {
             std::uint32_t n = 0;
             std::size_t pos = 6, digits = 0;
-            while (pos < data.size() && hexDigit(data[pos]) >= 0 && digits < 8) {
-                n = n * 16 + static_cast<std::uint32_t>(hexDigit(data[pos]));
+            while (pos < data.size() && hexDigitValue(data[pos]) >= 0 && digits < 8) {
+                n = n * 16 + static_cast<std::uint32_t>(hexDigitValue(data[pos]));
                 ++pos;
                 ++digits;
             }
@@ -342,13 +344,13 @@ struct WineHive::Parser {
                 pos = 0;
                 continue;
             }
-            const int high = hexDigit(data[pos]);
+            const int high = hexDigitValue(data[pos]);
             if (high < 0)
                 return false;
             int byte = high;
             ++pos;
-            if (pos < data.size() && hexDigit(data[pos]) >= 0) {
-                byte = byte * 16 + hexDigit(data[pos]);
+            if (pos < data.size() && hexDigitValue(data[pos]) >= 0) {
+                byte = byte * 16 + hexDigitValue(data[pos]);
                 ++pos;
             }
             value.bytes += static_cast<char>(byte);
@@ -386,18 +388,42 @@ WineHive WineHive::parse(std::string_view text)
     hive.m_recognised = true;
     Parser parser{hive, std::move(lines)};
     parser.run();
+    if (parser.tooDeep) {
+        WineHive damaged;
+        damaged.m_damaged = true;
+        return damaged;
+    }
     return hive;
 }
 
-WineHive WineHive::load(const std::filesystem::path& file)
+WineHive WineHive::load(const std::filesystem::path& file, std::uintmax_t maxBytes)
 {
+    WineHive damaged;
+    damaged.m_damaged = true;
     try {
+        // Checked before opening: opening a FIFO would block until a writer
+        // comes, and a device such as /dev/zero never ends.
+        std::error_code ec;
+        const auto status = std::filesystem::status(file, ec);
+        if (ec || !std::filesystem::exists(status))
+            return WineHive{};
+        if (!std::filesystem::is_regular_file(status))
+            return damaged;
         std::ifstream in(file, std::ios::binary);
         if (!in)
             return WineHive{};
-        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        // Read in pieces up to one byte past the cap, so a file that grew
+        // after the check is caught too.
+        std::string text;
+        std::vector<char> piece(64 * 1024);
+        while (in && text.size() <= maxBytes) {
+            in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+            text.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+        }
         if (in.bad())
             return WineHive{};
+        if (text.size() > maxBytes)
+            return damaged;
         return parse(text);
     } catch (...) {
         return WineHive{};
@@ -418,7 +444,7 @@ const WineHive::Node* WineHive::find(const std::vector<std::string>& components)
 
 std::unique_ptr<RegistryKey> WineHive::openKey(RegistryRoot root, std::string_view path) const
 {
-    std::vector<std::string> parts = splitPath(path);
+    std::vector<std::string> parts = splitAt(path, "\\");
     if (root == RegistryRoot::ClassesRoot)
         parts.insert(parts.begin(), {"Software", "Classes"});
     if (m_win64 && parts.size() >= 2 && equalsIgnoreCase(parts[0], "Software")
@@ -436,7 +462,7 @@ std::unique_ptr<RegistryKey> WineHive::openKey(RegistryRoot root, std::string_vi
 
 std::unique_ptr<RegistryKey> WineHive::openMachineKey(std::string_view path) const
 {
-    if (const Node* node = find(splitPath(path)))
+    if (const Node* node = find(splitAt(path, "\\")))
         return std::make_unique<WineKey>(*node);
     return nullptr;
 }

@@ -20,6 +20,7 @@
 #include "platform/Registry.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string_view>
@@ -34,16 +35,28 @@ public:
     WineHive(WineHive&&) noexcept;
     WineHive& operator=(WineHive&&) noexcept;
 
+    // Windows allows keys 512 levels deep; a deeper key path marks the hive
+    // as damaged.
+    static constexpr std::size_t MaxKeyDepth = 512;
+    // Far beyond any real system.reg (a few MB); a larger file is refused.
+    static constexpr std::uintmax_t MaxFileBytes = 256u * 1024 * 1024;
+
     // Parses hive text. Text without Wine's header gives an empty hive; a
     // malformed line is skipped as Wine's loader skips it (a malformed key
     // line also drops the values that follow it, up to the next key line).
+    // A key deeper than MaxKeyDepth gives an empty, damaged hive.
     static WineHive parse(std::string_view text);
 
-    // Reads and parses a hive file; an unreadable file gives an empty hive.
-    static WineHive load(const std::filesystem::path& file);
+    // Reads and parses a hive file. An unreadable file, anything but a
+    // regular file (a FIFO, a device) and a file over maxBytes give an
+    // empty hive, the last two marked damaged.
+    static WineHive load(const std::filesystem::path& file, std::uintmax_t maxBytes = MaxFileBytes);
 
-    // Whether the text carried Wine's header.
+    // Whether the text carried Wine's header (false for a damaged hive).
     bool recognised() const { return m_recognised; }
+
+    // Whether the hive was refused as damaged; it then holds no key.
+    bool damaged() const { return m_damaged; }
 
     // Whether the prefix is 64-bit ("#arch=win64"). Talvane and the Access
     // runtime it needs are 32-bit programs, so their keys live in the 32-bit
@@ -70,6 +83,7 @@ private:
 
     std::unique_ptr<Node> m_root;
     bool m_recognised = false;
+    bool m_damaged = false;
     bool m_win64 = false;
     std::size_t m_skippedLines = 0;
 };

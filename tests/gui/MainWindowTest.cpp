@@ -51,6 +51,8 @@ TEST(MainFormStartup, ApplicationGetsItsStyleAndTitle)
     EXPECT_EQ(QApplication::style()->objectName().toStdString(), "Pordane Clásico");
     EXPECT_EQ(QApplication::font().pointSize(), 8);
     EXPECT_EQ(QApplication::palette().color(QPalette::Highlight), QColor(0x0a, 0x24, 0x6a));
+    EXPECT_FALSE(QApplication::windowIcon().pixmap(32, 32).isNull());
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "com.tessalysis.pordane");
     // Tahoma is found (Wine's copy on Linux); otherwise a similar sans font.
     const QString family = QFontInfo(QApplication::font()).family();
     EXPECT_TRUE(family == "Tahoma" || family == "Verdana" || family == "DejaVu Sans") << family.toStdString();

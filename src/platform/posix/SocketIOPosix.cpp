@@ -37,23 +37,24 @@ using Clock = std::chrono::steady_clock;
     throw NetError(NetError::Kind::Closed, "Conexión cerrada");
 }
 
-// Waits for `events` on the socket until `deadline`, pumping after every
-// slice. Returns false at the deadline.
-bool waitPumping(Socket& sock, short events, Clock::time_point deadline, std::chrono::milliseconds slice)
+// Waits for `events` on the socket until `deadline`. The window gets its turn
+// every PumpInterval whatever happens on the socket: a peer sending one byte
+// at a time must not starve it. Returns false at the deadline.
+bool waitPumping(Socket& sock, short events, Clock::time_point deadline)
 {
     for (;;) {
         if (!sock.valid())
             throwClosedLocally();
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
         pollfd pfd{sock.fd(), events, 0};
-        const int rc = ::poll(&pfd, 1, static_cast<int>(std::min(left, slice).count()));
+        const int rc = ::poll(&pfd, 1, static_cast<int>(std::min(left, untilPumpDue()).count()));
         if (rc < 0 && errno != EINTR)
             throwErrno("poll", errno);
+        pumpIfDue();
         if (rc > 0)
             return true;
-        pump();
     }
 }
 
@@ -67,13 +68,16 @@ size_t receiveSome(Socket& sock, char* buffer, size_t size, std::chrono::millise
             throwClosedLocally();
         // Try first: under load the data is usually there, which saves a poll.
         const ssize_t n = ::recv(sock.fd(), buffer, size, MSG_DONTWAIT);
-        if (n >= 0)
+        if (n >= 0) {
+            // A peer that always has a byte ready never lets the wait below run.
+            pumpIfDue();
             return static_cast<size_t>(n);
+        }
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             throwErrno("recv", errno);
-        if (!waitPumping(sock, POLLIN, deadline, DataPumpSlice))
+        if (!waitPumping(sock, POLLIN, deadline))
             throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado esperando datos");
     }
 }
@@ -87,13 +91,14 @@ void sendAll(Socket& sock, const char* data, size_t size, std::chrono::milliseco
         if (n > 0) {
             data += n;
             size -= static_cast<size_t>(n);
+            pumpIfDue();
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
             throwErrno("send", errno);
-        if (!waitPumping(sock, POLLOUT, Clock::now() + limit, DataPumpSlice))
+        if (!waitPumping(sock, POLLOUT, Clock::now() + limit))
             throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado enviando datos");
     }
 }
@@ -145,41 +150,50 @@ std::optional<int> sendQueued(const Socket& sock)
 
 } // namespace
 
-void waitSendDrained(Socket& sock, std::chrono::milliseconds stallLimit)
+void finishSending(Socket& sock, const Socket& replyChannel, std::chrono::milliseconds stallLimit)
 {
-    // The queue gives no readiness event when it empties: look at it often,
-    // first every millisecond (on a fast line it drains within a few) and then
-    // backing off to every 10 ms, and pump between slices.
-    constexpr std::chrono::milliseconds maxTick{10};
-    std::chrono::milliseconds tick{1};
-    std::optional<int> last;
+    if (!sock.valid())
+        throwClosedLocally();
+    // The peer reads end-of-file after the last byte; it then closes its side
+    // or answers on the reply channel, and either wakes the poll below at once.
+    ::shutdown(sock.fd(), SHUT_WR);
+    std::optional<int> last = sendQueued(sock);
+    if (!last)
+        return; // nothing to watch a stall with: the close and the reply will tell
     auto stallDeadline = Clock::now() + stallLimit;
-    auto nextPump = Clock::now() + DataPumpSlice;
     for (;;) {
         if (!sock.valid())
             throwClosedLocally();
+        pollfd fds[2] = {{sock.fd(), POLLIN | POLLRDHUP, 0}, {replyChannel.fd(), POLLIN, 0}};
+        const nfds_t count = replyChannel.valid() ? 2 : 1;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(stallDeadline - Clock::now());
+        const int rc = ::poll(fds, count, static_cast<int>(std::clamp(std::min(left, untilPumpDue()),
+                                                                        std::chrono::milliseconds{0}, PumpInterval).count()));
+        if (rc < 0 && errno != EINTR)
+            throwErrno("poll", errno);
+        if (count == 2 && fds[1].revents != 0)
+            return;
+        if (fds[0].revents != 0) {
+            // Closed, reset or failed: all the peer will ever take is taken.
+            // Bytes sent back (no FTP server does) are read and dropped.
+            char scrap[512];
+            const ssize_t n = ::recv(sock.fd(), scrap, sizeof scrap, MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+                return;
+        }
+        pumpIfDue();
+        if (!sock.valid())
+            throwClosedLocally();
+        // The queue only tells a slow link (it shrinks) from a stuck peer.
         const std::optional<int> queued = sendQueued(sock);
         if (!queued || *queued <= 0)
             return;
         const auto now = Clock::now();
-        if (last && *queued < *last)
+        if (*queued < *last)
             stallDeadline = now + stallLimit;
         last = queued;
         if (now >= stallDeadline)
             throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado: el otro extremo no recibe los datos");
-        // No events asked for: poll still wakes on an error or hang-up, and a
-        // failed connection has nothing left to deliver.
-        pollfd pfd{sock.fd(), 0, 0};
-        const int rc = ::poll(&pfd, 1, static_cast<int>(tick.count()));
-        tick = std::min(tick * 2, maxTick);
-        if (rc < 0 && errno != EINTR)
-            throwErrno("poll", errno);
-        if (rc > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)))
-            return;
-        if (Clock::now() >= nextPump) {
-            pump();
-            nextPump = Clock::now() + DataPumpSlice;
-        }
     }
 }
 
@@ -213,14 +227,31 @@ TcpListener listenTcp(IPv4 address, uint16_t port)
     return out;
 }
 
-Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit)
+Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit, std::optional<IPv4> onlyFrom,
+                 const std::function<void(IPv4)>& refused)
 {
-    if (!waitPumping(listener, POLLIN, Clock::now() + limit, DataPumpSlice))
-        throw NetError(NetError::Kind::ConnectTimeout, "Tiempo de espera agotado esperando la conexión de datos");
-    Socket conn(::accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!conn.valid())
-        throwErrno("accept", errno);
-    return conn;
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        if (!waitPumping(listener, POLLIN, deadline))
+            throw NetError(NetError::Kind::ConnectTimeout, "Tiempo de espera agotado esperando la conexión de datos");
+        if (!listener.valid())
+            throwClosedLocally();
+        sockaddr_in from{};
+        socklen_t len = sizeof from;
+        Socket conn(::accept4(listener.fd(), reinterpret_cast<sockaddr*>(&from), &len, SOCK_CLOEXEC));
+        if (!conn.valid()) {
+            // The connection went away between the wake-up and the accept.
+            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ECONNABORTED || errno == EINTR)
+                continue;
+            throwErrno("accept", errno);
+        }
+        const IPv4 origin{ntohl(from.sin_addr.s_addr)};
+        if (!onlyFrom || (from.sin_family == AF_INET && origin == *onlyFrom))
+            return conn;
+        conn.close();
+        if (refused)
+            refused(origin);
+    }
 }
 
 namespace {

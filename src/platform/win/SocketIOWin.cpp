@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace pordane::platform {
@@ -24,19 +26,21 @@ using winsock::Readiness;
     throw NetError(NetError::Kind::Closed, "Conexión cerrada");
 }
 
-// Waits for the readiness until `deadline`, pumping after every slice.
-// Returns false at the deadline.
-bool waitPumping(Socket& sock, Readiness what, Clock::time_point deadline, std::chrono::milliseconds slice)
+// Waits for the readiness until `deadline`. The window gets its turn every
+// PumpInterval whatever happens on the socket: a peer sending one byte at a
+// time must not starve it. Returns false at the deadline.
+bool waitPumping(Socket& sock, Readiness what, Clock::time_point deadline)
 {
     for (;;) {
         if (!sock.valid())
             throwClosedLocally();
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
-        if (winsock::waitFor(winsock::handle(sock.fd()), what, std::min(left, slice)))
+        const bool ready = winsock::waitFor(winsock::handle(sock.fd()), what, std::min(left, untilPumpDue()));
+        pumpIfDue();
+        if (ready)
             return true;
-        pump();
     }
 }
 
@@ -54,12 +58,15 @@ size_t receiveSome(Socket& sock, char* buffer, size_t size, std::chrono::millise
         if (!sock.valid())
             throwClosedLocally();
         const int n = ::recv(winsock::handle(sock.fd()), buffer, chunk(size), 0);
-        if (n >= 0)
+        if (n >= 0) {
+            // A peer that always has a byte ready never lets the wait below run.
+            pumpIfDue();
             return static_cast<size_t>(n);
+        }
         const int err = WSAGetLastError();
         if (err != WSAEWOULDBLOCK)
             winsock::throwError("recv", err);
-        if (!waitPumping(sock, Readiness::Read, deadline, DataPumpSlice))
+        if (!waitPumping(sock, Readiness::Read, deadline))
             throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado esperando datos");
     }
 }
@@ -73,12 +80,13 @@ void sendAll(Socket& sock, const char* data, size_t size, std::chrono::milliseco
         if (n > 0) {
             data += n;
             size -= static_cast<size_t>(n);
+            pumpIfDue();
             continue;
         }
         const int err = n < 0 ? WSAGetLastError() : WSAEWOULDBLOCK;
         if (err != WSAEWOULDBLOCK)
             winsock::throwError("send", err);
-        if (!waitPumping(sock, Readiness::Write, Clock::now() + limit, DataPumpSlice))
+        if (!waitPumping(sock, Readiness::Write, Clock::now() + limit))
             throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado enviando datos");
     }
 }
@@ -111,13 +119,60 @@ void shutdownSend(const Socket& sock)
         ::shutdown(winsock::handle(sock.fd()), SD_SEND);
 }
 
-void waitSendDrained(Socket& sock, std::chrono::milliseconds /*stallLimit*/)
+namespace {
+
+// Waits up to `limit` until `a` or `b` (when valid) is readable; tells which.
+struct Readable {
+    bool a = false;
+    bool b = false;
+};
+Readable waitReadable(const Socket& a, const Socket& b, std::chrono::milliseconds limit)
 {
-    // Winsock does not tell how much of what was sent is still unacknowledged
-    // (SIO_TCP_INFO is missing before Windows 10 and under Wine): return at
-    // once, as the interface allows.
+    const long long ms = std::max<long long>(0, limit.count());
+    timeval tv{static_cast<long>(ms / 1000), static_cast<long>((ms % 1000) * 1000)};
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(winsock::handle(a.fd()), &ready);
+    if (b.valid())
+        FD_SET(winsock::handle(b.fd()), &ready);
+    if (::select(0, &ready, nullptr, nullptr, &tv) == SOCKET_ERROR)
+        winsock::throwError("select", WSAGetLastError());
+    return {FD_ISSET(winsock::handle(a.fd()), &ready) != 0, b.valid() && FD_ISSET(winsock::handle(b.fd()), &ready) != 0};
+}
+
+} // namespace
+
+void finishSending(Socket& sock, const Socket& replyChannel, std::chrono::milliseconds stallLimit)
+{
     if (!sock.valid())
         throwClosedLocally();
+    // The peer reads end-of-file after the last byte; it then closes its side
+    // or answers on the reply channel. Winsock does not tell how much is still
+    // unacknowledged (SIO_TCP_INFO is missing before Windows 10 and under
+    // Wine), so a slow link cannot be told from a stuck peer: the whole wait
+    // gets `stallLimit`, which only the send buffer's last bytes need.
+    ::shutdown(winsock::handle(sock.fd()), SD_SEND);
+    const auto deadline = Clock::now() + stallLimit;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        const Readable r = waitReadable(sock, replyChannel, std::clamp(std::min(left, untilPumpDue()),
+                                                                       std::chrono::milliseconds{0}, PumpInterval));
+        if (r.b)
+            return;
+        if (r.a) {
+            // Closed, reset or failed: all the peer will ever take is taken.
+            // Bytes sent back (no FTP server does) are read and dropped.
+            char scrap[512];
+            const int n = ::recv(winsock::handle(sock.fd()), scrap, sizeof scrap, 0);
+            if (n == 0 || (n < 0 && WSAGetLastError() != WSAEWOULDBLOCK))
+                return;
+        }
+        pumpIfDue();
+        if (!sock.valid())
+            throwClosedLocally();
+        if (Clock::now() >= deadline)
+            throw NetError(NetError::Kind::ReadTimeout, "Tiempo de espera agotado: el otro extremo no recibe los datos");
+    }
 }
 
 void closeWithReset(Socket& sock)
@@ -157,17 +212,35 @@ TcpListener listenTcp(IPv4 address, uint16_t port)
     return out;
 }
 
-Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit)
+Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit, std::optional<IPv4> onlyFrom,
+                 const std::function<void(IPv4)>& refused)
 {
-    if (!waitPumping(listener, Readiness::Read, Clock::now() + limit, DataPumpSlice))
-        throw NetError(NetError::Kind::ConnectTimeout, "Tiempo de espera agotado esperando la conexión de datos");
-    const SOCKET s = ::accept(winsock::handle(listener.fd()), nullptr, nullptr);
-    if (s == INVALID_SOCKET)
-        winsock::throwError("accept", WSAGetLastError());
-    Socket conn(static_cast<int>(s));
-    SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
-    winsock::setNonBlocking(s);
-    return conn;
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        if (!waitPumping(listener, Readiness::Read, deadline))
+            throw NetError(NetError::Kind::ConnectTimeout, "Tiempo de espera agotado esperando la conexión de datos");
+        if (!listener.valid())
+            throwClosedLocally();
+        sockaddr_in from{};
+        int len = sizeof from;
+        const SOCKET s = ::accept(winsock::handle(listener.fd()), reinterpret_cast<sockaddr*>(&from), &len);
+        if (s == INVALID_SOCKET) {
+            // The connection went away between the wake-up and the accept.
+            const int err = WSAGetLastError();
+            if (err == WSAEWOULDBLOCK || err == WSAECONNRESET || err == WSAEINTR)
+                continue;
+            winsock::throwError("accept", err);
+        }
+        Socket conn(static_cast<int>(s));
+        SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+        winsock::setNonBlocking(s);
+        const IPv4 origin{ntohl(from.sin_addr.s_addr)};
+        if (!onlyFrom || (from.sin_family == AF_INET && origin == *onlyFrom))
+            return conn;
+        conn.close();
+        if (refused)
+            refused(origin);
+    }
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // The connectivity test against real servers: a healthy server, one that
 // refuses uploads, a refused connection, two servers, active mode.
 #include "FtpHarness.h"
+#include "ScriptedFtpServer.h"
 #include "ftptests/TestConectividad.h"
 #include "platform/Pump.h"
 
@@ -88,6 +89,33 @@ TEST_F(Conectividad, ServerRefusingUploadsCountsNoCorrectCycle)
     EXPECT_EQ(view.list.rows[0].image, image::Passed); // every cycle ran to its end
     EXPECT_EQ(countOf(log.lines, "Subiendo archivo test.txt...FALLO"), 20u);
     EXPECT_FALSE(fs::exists(local("test2.txt")));
+}
+
+TEST_F(Conectividad, AnAccountThatMayWriteButNotReadCountsUploadsOnly)
+{
+    // Asymmetric counts show each counter lands in its own cell.
+    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.22", {{"buzon", "pw", "elwd"}});
+    runTest({addServer("Buzon", "127.0.2.22", "buzon", "pw")});
+    EXPECT_EQ(view.list.rows[0].cells, (std::vector<std::string>{"Finalizado", "0", "20", "1"}));
+    EXPECT_EQ(view.cicloOk, "0");
+    EXPECT_EQ(view.cicloError, "20");
+    EXPECT_EQ(countOf(log.lines, "Subiendo archivo test.txt...OK"), 20u);
+    EXPECT_EQ(countCommands(server, "RETR"), 20u);
+}
+
+TEST_F(Conectividad, ADownloadCutShortButReportedCompleteIsNoCorrectCycle)
+{
+    // The server stores the upload but serves a shorter copy, with 226.
+    testsupport::ScriptedFtpServer server;
+    const std::string R = "22337500000_test.txt";
+    server.setFile(R, readFile(local("test.txt")).substr(0, 150000));
+    client.Port = server.port();
+    runTest({addServer("Recorta", testsupport::ScriptedFtpServer::Address, "todo", "pw")});
+    EXPECT_EQ(view.list.rows[0].cells, (std::vector<std::string>{"Finalizado", "20", "20", "1"}));
+    EXPECT_EQ(view.cicloOk, "0");
+    EXPECT_EQ(view.cicloError, "20");
+    EXPECT_EQ(countOf(log.lines, "Descargando archivo " + R + "...OK"), 20u);
+    EXPECT_EQ(server.stored(R)->size(), 200000u);
 }
 
 TEST_F(Conectividad, RefusedConnectionShowsOneMessageAndKeepsEarlierCounters)

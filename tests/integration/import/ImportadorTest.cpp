@@ -72,6 +72,9 @@ protected:
         g_maker->putConnectionFile("16", lineas(1) + "\r\n" + bueno.substr(lineas(1).size()));
         g_maker->putConnectionFile("17", lineas(2) + "072abc\r\n" + bueno.substr(lineas(3).size()));
         g_maker->putConnectionFile("18", lineas(3));
+        // A huge file: one endless line, or the four good lines and then junk.
+        g_maker->putConnectionFile("20", lineas(1) + std::string(4 * 1024 * 1024, '7') + "\r\n" + bueno);
+        g_maker->putConnectionFile("21", bueno + std::string(4 * 1024 * 1024, 'x'));
         fs::create_directories(fs::path(g_maker->server().homeOf(pordane::config::PortalUser)) / "Estruc19");
     }
 
@@ -363,6 +366,7 @@ struct Fallo {
     std::string expectedText;     // part of the error's own text
     bool localFileStays = false;  // a downloaded 1000.ini is left behind
     int numServidores = 3;        // the entries this import filled stay counted
+    const char* pass = "dbpass";  // of the last entry, as far as it was read
 };
 
 void PrintTo(const Fallo& f, std::ostream* os) { *os << f.name; }
@@ -382,9 +386,10 @@ const std::vector<Fallo> Fallos = {
          t.installWithoutDatabase({{"RUTA", Ruta}});
          auto cols = Talvane::columns();
          cols.erase(cols.begin() + 3);  // ftpPassword
-         t.writeDatabase(cols, {{"N", "h", "u", "r", JetCell(std::int32_t{0})}});
+         t.writeDatabase(cols, {{"Con código", "dbhost", "dbuser", "dbremoto", JetCell(std::int32_t{0})}});
      },
-     "No se encuentra el campo \"ftpPassword\""},
+     // Read field by field: the row is counted and filled up to the password.
+     "No se encuentra el campo \"ftpPassword\"", false, 4, ""},
     {"LoginRefused",
      [](Talvane& t, Importador::Opciones& o) {
          t.install({Buena, conCodigo(15), Buena});
@@ -401,6 +406,8 @@ const std::vector<Fallo> Fallos = {
      "La línea 3 del archivo 1000.ini de Estruc17 no es válida: El grupo \"abc\"", true, 4},
     {"MissingLine", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(18)}); },
      "La línea 4 del archivo 1000.ini de Estruc18 no existe", true, 4},
+    {"EndlessLine", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(20)}); },
+     "La línea 2 del archivo 1000.ini de Estruc20 es demasiado larga", true, 4},
 };
 
 class ImportadorFalloTest : public ImportadorTest, public ::testing::WithParamInterface<Fallo> {};
@@ -431,7 +438,7 @@ TEST_P(ImportadorFalloTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbui
         const TSERVIDOR& last = servidor.entry(f.numServidores);
         EXPECT_EQ(last.Name, "Con código");
         EXPECT_EQ(last.Host, "dbhost");
-        EXPECT_EQ(last.Pass, "dbpass");
+        EXPECT_EQ(last.Pass, f.pass);
     }
     EXPECT_EQ(localFileLeft(), f.localFileStays);
     EXPECT_FALSE(client.Connected());
@@ -439,6 +446,38 @@ TEST_P(ImportadorFalloTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbui
 
 INSTANTIATE_TEST_SUITE_P(Fallos, ImportadorFalloTest, ::testing::ValuesIn(Fallos),
                          [](const ::testing::TestParamInfo<Fallo>& p) { return std::string(p.param.name); });
+
+TEST_F(ImportadorTest, AnEmptyTableWithAMissingFieldCompletesWithNoConnections)
+{
+    talvane.installWithoutDatabase({{"RUTA", Ruta}});
+    auto cols = Talvane::columns();
+    cols.erase(cols.begin() + 3); // ftpPassword
+    talvane.writeDatabase(cols, {});
+    const ResultadoImportacion r = importar();
+    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "0"}));
+    EXPECT_EQ(servidor.NumServidores(), 3);
+}
+
+TEST_F(ImportadorTest, AMissingFieldDropsThePortalsOfAnEarlierImport)
+{
+    talvane.install({Buena, Fila{"Otra", "h2", "u2", "p2", "r2", 0}});
+    ASSERT_EQ(importar().enlaces, 2);
+    ASSERT_EQ(servidor.NumServidores(), 5);
+
+    // The count goes back to 3 before the first row fails on its user name.
+    auto cols = Talvane::columns();
+    cols.erase(cols.begin() + 2); // ftpUserName
+    talvane.writeDatabase(cols, {{"N", "h", "p", "r", JetCell(std::int32_t{0})}});
+    const ResultadoImportacion r = importar();
+    ASSERT_EQ(r.estado, ResultadoImportacion::Estado::Error);
+    EXPECT_NE(r.error.find("\"ftpUserName\""), std::string::npos) << r.error;
+    EXPECT_EQ(servidor.NumServidores(), 3);
+    // "Aplicar" then lists the built-in servers only.
+    servidor.SetServidores({});
+    EXPECT_EQ(servidor.names(), builtinNames());
+}
 
 TEST_F(ImportadorTest, AFailedFetchLeavesTheClientReadyForTheNextImport)
 {
@@ -455,6 +494,15 @@ TEST_F(ImportadorTest, AFailedFetchLeavesTheClientReadyForTheNextImport)
 
     EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
     EXPECT_EQ(view.labels.back(), "3");
+    expectEntry(5, "Con código", Estruc15);
+    EXPECT_FALSE(localFileLeft());
+}
+
+TEST_F(ImportadorTest, JunkAfterTheFourLinesOfAHugeFileIsNeverRead)
+{
+    talvane.install({Buena, conCodigo(21)});
+    const ResultadoImportacion r = importar();
+    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
     expectEntry(5, "Con código", Estruc15);
     EXPECT_FALSE(localFileLeft());
 }

@@ -10,16 +10,9 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../../.." && pwd)"
 world="$repo/scripts/world/run-in-world"
 
-if [ "$(id -u)" -ne 0 ] && ! unshare --net --pid --fork --mount-proc --map-root-user true 2>/dev/null; then
-  echo "SKIP: neither root nor user namespaces"
-  exit 77
-fi
-
 # Worlds are made below a scratch folder of this test, so leftovers are easy
-# to see; vsftpd's guest account must be able to walk through it.
-scratch="$(mktemp -d /tmp/pordane-worldtest.XXXXXX)"
-chmod 755 "$scratch"
-trap 'rm -rf "$scratch"' EXIT
+# to see.
+. "$here/scratch.sh" pordane-worldtest
 failures=0
 ok() { echo "ok - $1"; }
 fail() { echo "FAIL - $1"; failures=$((failures + 1)); }

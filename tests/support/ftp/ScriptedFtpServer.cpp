@@ -109,6 +109,8 @@ ScriptedFtpServer::ScriptedFtpServer(const std::vector<std::string>& script)
             m_closeAfter.push_back(upper(verb));
         } else if (keyword == "PASV") {
             in >> m_pasvAddress;
+        } else if (keyword == "TRICKLE") {
+            in >> m_trickleMs;
         } else if (keyword == "THROTTLE") {
             in >> m_throttleBytes >> m_throttleMs;
         } else if (keyword == "PAUSE") {
@@ -308,8 +310,17 @@ void ScriptedFtpServer::run()
 void ScriptedFtpServer::sendReply(Session& s, const std::string& reply)
 {
     const std::string wire = toWire(reply);
-    if (!sendAllFd(s.control, wire.data(), wire.size(), m_stop))
-        s.closed = true;
+    if (m_trickleMs <= 0) {
+        if (!sendAllFd(s.control, wire.data(), wire.size(), m_stop))
+            s.closed = true;
+        return;
+    }
+    for (char byte : wire) {
+        if (!sendAllFd(s.control, &byte, 1, m_stop) || !sleepFor(std::chrono::milliseconds(m_trickleMs))) {
+            s.closed = true;
+            return;
+        }
+    }
 }
 
 std::optional<std::string> ScriptedFtpServer::scripted(const std::string& verb)

@@ -10,6 +10,7 @@
 //   DELAY <VERB> <ms>       waits before answering
 //   CLOSE-AFTER <VERB>      closes the control connection on receiving VERB, no reply
 //   PASV <a.b.c.d>          address announced in 227 replies (default 127.0.0.1)
+//   TRICKLE <ms>            sends every reply (greetings included) one byte at a time, <ms> apart
 //   THROTTLE <bytes> <ms>   sends download data in chunks of <bytes>, <ms> apart
 //   PAUSE <offset> <ms>     one pause once <offset> bytes of download data are sent
 //   STALL <offset>          stops sending after <offset> bytes until the client drops the data connection;
@@ -84,6 +85,7 @@ private:
     std::string m_pasvAddress = "127.0.0.1";
     size_t m_throttleBytes = 0;
     int m_throttleMs = 0;
+    int m_trickleMs = 0;
     std::optional<size_t> m_pauseAt;
     int m_pauseMs = 0;
     std::optional<size_t> m_stallAt;

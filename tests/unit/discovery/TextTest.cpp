@@ -78,3 +78,11 @@ TEST(Utf16, RoundTripsAndReplacesLoneSurrogates)
     EXPECT_EQ(platform::utf8ToUtf16("𝄞"), (std::u16string{0xD834, 0xDD1E}));
     EXPECT_EQ(platform::utf16ToUtf8(std::u16string{u'a', 0xD800, u'b'}), "a\xEF\xBF\xBD" "b");
 }
+
+TEST(Utf8, InvalidSequencesBecomeReplacementCharacters)
+{
+    const std::string r = "\xEF\xBF\xBD";
+    EXPECT_EQ(platform::validUtf8("Año € 𝄞"), "Año € 𝄞");
+    EXPECT_EQ(platform::validUtf8("A\xF1o"), "A" + r + "o");          // Latin-1 byte
+    EXPECT_EQ(platform::validUtf8("\xC0\xAF|\xED\xA0\x80|\xC3"), r + r + "|" + r + r + r + "|" + r); // overlong, surrogate, cut
+}

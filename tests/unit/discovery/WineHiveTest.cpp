@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <future>
 #include <random>
 
 using pordane::platform::RegistryRoot;
@@ -244,4 +250,58 @@ TEST(WineHive, AnyByteChangedInOneSectionLeavesTheOtherSectionsIntact)
         }
         text[pos] = WineText[pos];
     }
+}
+
+namespace {
+
+// A hive whose one key path is `depth` levels deep, after a healthy key.
+std::string nestedHive(size_t depth)
+{
+    std::string text = "WINE REGISTRY Version 2\n\n[Software\\\\Corvalix] 1700000000\n\"InstallDir\"=\"C:\\\\Corvalix\"\n\n[";
+    for (size_t i = 0; i < depth; ++i)
+        text += i ? "\\\\k" : "k";
+    return text + "] 1700000000\n\"Hondo\"=\"si\"\n";
+}
+
+} // namespace
+
+TEST(WineHive, KeysDeeperThanWindowsAllowsMarkTheHiveDamaged)
+{
+    for (size_t depth : {size_t{2}, WineHive::MaxKeyDepth}) {
+        const WineHive hive = WineHive::parse(nestedHive(depth));
+        EXPECT_FALSE(hive.damaged()) << depth;
+        EXPECT_EQ(read(hive, "Software\\Corvalix", "InstallDir"), "C:\\Corvalix") << depth;
+    }
+    // 400,000 levels used to be built and then freed recursively, which
+    // overflowed the stack at start-up.
+    for (size_t depth : {WineHive::MaxKeyDepth + 1, size_t{400000}}) {
+        const WineHive hive = WineHive::parse(nestedHive(depth));
+        EXPECT_TRUE(hive.damaged()) << depth;
+        EXPECT_FALSE(hive.recognised()) << depth;
+        EXPECT_EQ(hive.openKey(RegistryRoot::LocalMachine, "Software\\Corvalix"), nullptr) << depth;
+    }
+}
+
+TEST(WineHive, OnlyRegularFilesWithinTheCapAreRead)
+{
+    WinePrefixFixture prefix;
+    const auto file = prefix.path() / "system.reg";
+    const auto size = std::filesystem::file_size(file);
+    EXPECT_TRUE(WineHive::load(file, size).recognised());
+    EXPECT_TRUE(WineHive::load(file, size - 1).damaged());
+
+    // A link to an endless device is refused without reading it.
+    const auto zero = prefix.path() / "zero.reg";
+    std::filesystem::create_symlink("/dev/zero", zero);
+    EXPECT_TRUE(WineHive::load(zero).damaged());
+
+    // A FIFO with no writer would block open() for ever.
+    const auto fifo = prefix.path() / "fifo.reg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto loading = std::async(std::launch::async, [&] { return WineHive::load(fifo).damaged(); });
+    if (loading.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+        ADD_FAILURE() << "loading a FIFO blocks";
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK)); // lets the blocked reader go
+    }
+    EXPECT_TRUE(loading.get());
 }

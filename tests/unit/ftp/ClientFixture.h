@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include "PumpGauge.h"
 #include "ScriptedFtpServer.h"
 #include "ftp/FTPClient.h"
+#include "platform/NetError.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,7 @@ using pordane::ftp::FTPClient;
 using pordane::ftp::FtpError;
 using pordane::ftp::FtpStatus;
 using pordane::ftp::WorkMode;
+using pordane::testsupport::PumpGauge;
 using pordane::testsupport::ScriptedFtpServer;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -36,7 +39,9 @@ namespace fs = std::filesystem;
 struct Recorder : pordane::ftp::FTPObserver {
     std::vector<std::string> work;
     std::vector<FtpStatus> statuses;
+    std::vector<std::string> notices;
     std::function<void()> onWork;
+    void OnNotice(const std::string& text) override { notices.push_back(text); }
     void OnStatus(FtpStatus s, const std::string&) override { statuses.push_back(s); }
     void OnWorkBegin(WorkMode m, int64_t max) override { work.push_back(tag(m) + "begin " + std::to_string(max)); }
     void OnWork(WorkMode m, int64_t n) override
@@ -103,6 +108,7 @@ protected:
     FTPClient client;
     Recorder recorder;
     fs::path dir;
+    std::vector<std::string> connectedTo; // every address the client connected to
 
     void SetUp() override
     {
@@ -117,8 +123,15 @@ protected:
         client.Username = "agencia";
         client.Password = "secreto";
         client.ReadTimeout = 3000ms;
-        // Tests never resolve names through DNS.
+        // Tests never resolve names through DNS, and never connect off loopback:
+        // every address asked for is recorded, anything else is refused here.
         client.HostResolver = [](const std::string&) { return std::optional<pordane::platform::IPv4>(); };
+        client.TcpConnector = [this](pordane::platform::IPv4 address, uint16_t port, std::chrono::milliseconds limit) {
+            connectedTo.push_back(address.text());
+            if ((address.value >> 24) != 127)
+                throw pordane::platform::NetError(pordane::platform::NetError::Kind::Socket, "off loopback: refused by the test");
+            return pordane::platform::connectTcp(address, port, limit);
+        };
     }
     void TearDown() override
     {

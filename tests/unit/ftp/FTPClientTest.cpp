@@ -221,6 +221,76 @@ TEST_F(ClientTest, Utf8FeatureSwitchesTheControlEncoding)
     }
 }
 
+TEST_F(ClientTest, AServerSendingByteByByteStillLetsTheWindowTakeTurns)
+{
+    // Every byte comes within a few milliseconds, so no wait ever runs out.
+    ScriptedFtpServer server({"TRICKLE 3", "GREETING 220-Bienvenido al servidor\n220-de pruebas lentas\n220 Listo"});
+    aimAt(server);
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    PumpGauge pump;
+    client.Connect();
+    const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_GE(elapsedMs, 400); // the trickle really happened
+    EXPECT_GE(pump.calls, elapsedMs / 125) << elapsedMs;
+    EXPECT_LE(pump.largestGapMs(), 250 + 150); // the promised turn, with room for a loaded machine
+}
+
+TEST_F(ClientTest, AWholeReplyMustArriveWithinThreeReadTimeOuts)
+{
+    // Forty greeting lines, each within the read time-out, 5 s in all.
+    std::string greeting = "GREETING ";
+    for (int i = 10; i < 50; ++i)
+        greeting += "220-linea " + std::to_string(i) + "\n";
+    ScriptedFtpServer server({"TRICKLE 10", greeting + "220 Listo"});
+    aimAt(server);
+    client.ReadTimeout = 300ms;
+    const auto start = std::chrono::steady_clock::now();
+    const FtpError e = failure([&] { client.Connect(); });
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(e.kind(), FtpError::Kind::ReadTimeout) << e.what();
+    EXPECT_GE(elapsed, 900ms);
+    EXPECT_LT(elapsed, 900ms + 600ms);
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST_F(ClientTest, ABareCodeLineEndsAMultiLineReply)
+{
+    // "220" alone, and "211" alone, close their replies like "ddd text" does.
+    ScriptedFtpServer server({"GREETING 220-Bienvenido\n220-segunda linea\n220",
+                              "REPLY FEAT 211-Features:\n UTF8\n MLSD\n211"});
+    aimAt(server);
+    client.Connect();
+    EXPECT_EQ(client.Greeting(), "Bienvenido");
+    EXPECT_EQ(client.Capabilities(), (std::vector<std::string>{" UTF8", " MLSD"}));
+    EXPECT_TRUE(client.UsesUtf8());
+    EXPECT_EQ(server.commands(), connectTranscript());
+}
+
+TEST_F(ClientTest, ServerBytesReachErrorTextsAsValidUtf8)
+{
+    // Decoded as the control encoding says; what is invalid there becomes U+FFFD.
+    const std::string bad = "\xEF\xBF\xBD";
+    for (bool utf8 : {false, true}) {
+        ScriptedFtpServer server({utf8 ? "REPLY FEAT 211-Features:\n UTF8\n211 End" : "REPLY FEAT 211 none",
+                                  "REPLY CWD 550 Carpeta \xC3\xB1 \xF1\xFF rota"});
+        aimAt(server);
+        client.Connect();
+        const std::string expected = utf8 ? "550 Carpeta \xC3\xB1 " + bad + bad + " rota"
+                                          : "550 Carpeta \xC3\x83\xC2\xB1 \xC3\xB1\xC3\xBF rota";
+        EXPECT_EQ(std::string(failure([&] { client.ChangeDir("x"); }).what()), expected) << utf8;
+        client.Disconnect();
+    }
+    // A malformed greeting is quoted decoded, cut at a character boundary.
+    ScriptedFtpServer server;
+    server.setRawGreeting("X" + std::string(50, '\xF1') + "\r\n");
+    aimAt(server);
+    std::string twoBytes;
+    for (int i = 0; i < 39; ++i)
+        twoBytes += "\xC3\xB1";
+    EXPECT_EQ(std::string(failure([&] { client.Connect(); }).what()), "Respuesta no válida del servidor: X" + twoBytes);
+}
+
 TEST_F(ClientTest, CommandsSendTheirArgumentsAndAcceptTheirCodes)
 {
     ScriptedFtpServer server({"REPLY CWD 250 OK", "REPLY CWD 257 OK", "REPLY CWD 550 No such directory",

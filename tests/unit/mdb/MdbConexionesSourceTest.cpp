@@ -14,6 +14,7 @@ using pordane::catalogue::cadenaConexion;
 using pordane::catalogue::ConexionRow;
 using pordane::catalogue::DatabaseError;
 using pordane::catalogue::MdbConexionesSource;
+using pordane::testsupport::JetCell;
 using pordane::testsupport::JetColumn;
 using pordane::testsupport::JetTable;
 using pordane::testsupport::JetType;
@@ -155,15 +156,24 @@ TEST_F(MdbConexionesSourceTest, MissingTableIsAnError)
 
 class MissingField : public ::testing::TestWithParam<std::size_t> {};
 
-TEST_P(MissingField, IsAnErrorNamingTheField)
+TEST_P(MissingField, IsAnErrorNamingTheFieldWhenARowIsRead)
 {
     TempDir dir;
     std::vector<JetColumn> columns = conexionColumns();
     const std::string missing = columns[GetParam()].name;
     columns.erase(columns.begin() + static_cast<std::ptrdiff_t>(GetParam()));
     columns.push_back({"Otro", JetType::Text});
-    JetTable table("Dat_Conexión", columns);
+    JetTable empty("Dat_Conexión", columns);
     const auto file = dir / "field.mdb";
+    writeJet4(file, empty);
+    // As a recordset: the table opens, and an empty one has nothing to read.
+    EXPECT_EQ(readError(file), "");
+
+    JetTable table("Dat_Conexión", columns);
+    std::vector<JetCell> row;
+    for (const JetColumn& c : columns)
+        row.push_back(c.type == JetType::Long ? JetCell(std::int32_t{7}) : JetCell("x"));
+    table.addRow(row);
     writeJet4(file, table);
     const std::string error = readError(file);
     EXPECT_EQ(error, "No se encuentra el campo \"" + missing + "\" en la tabla \"Dat_Conexión\"");

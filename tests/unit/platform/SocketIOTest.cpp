@@ -1,5 +1,6 @@
 // The pumping socket I/O: bounded reads and writes, the listener of active
 // mode, the peer-closed check, and no descriptor left behind by any failure.
+#include "PumpGauge.h"
 #include "platform/NetError.h"
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
@@ -19,8 +20,10 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <thread>
 
 using namespace pordane::platform;
+using pordane::testsupport::PumpGauge;
 using namespace std::chrono_literals;
 
 namespace {
@@ -45,32 +48,6 @@ int openDescriptors()
     return n;
 #endif
 }
-
-// Installs a pump hook for the life of the object and measures its cadence.
-class CountingPump {
-public:
-    explicit CountingPump(std::function<void()> extra = {})
-        : m_extra(std::move(extra)), m_previous(setPumpHook([this] { tick(); }))
-    {
-    }
-    ~CountingPump() { setPumpHook(m_previous); }
-    int calls = 0;
-    Clock::duration largestGap{};
-
-private:
-    void tick()
-    {
-        const auto now = Clock::now();
-        largestGap = std::max(largestGap, now - m_last);
-        m_last = now;
-        ++calls;
-        if (m_extra)
-            m_extra();
-    }
-    std::function<void()> m_extra;
-    Clock::time_point m_last = Clock::now();
-    PumpHook m_previous;
-};
 
 struct Pair {
     Socket client;
@@ -131,7 +108,7 @@ TEST(ReceiveSome, TakesAtMostTheBufferAndTellsCloseResetAndSilenceApart)
 
         // Silence: the limit holds and the window gets its turns meanwhile.
         {
-            CountingPump pump;
+            PumpGauge pump;
             EXPECT_EQ(errorOf([&] { receiveSome(p.client, buf, sizeof buf, 450ms); }), NetError::Kind::ReadTimeout);
             EXPECT_GE(pump.calls, 2);
             EXPECT_LE(pump.largestGap, 250ms + 150ms); // the promised turn, with room for a loaded machine
@@ -157,7 +134,7 @@ TEST(ReceiveSome, TakesAtMostTheBufferAndTellsCloseResetAndSilenceApart)
         // Closed from inside the pump (an abort): noticed after the slice,
         // never a read on a descriptor number that may be reused meanwhile.
         Pair p = connectedPair();
-        CountingPump pump([&] { p.client.close(); });
+        PumpGauge pump([&] { p.client.close(); });
         char buf[4];
         EXPECT_EQ(errorOf([&] { receiveSome(p.client, buf, sizeof buf, 3000ms); }), NetError::Kind::Closed);
         EXPECT_EQ(pump.calls, 1);
@@ -187,7 +164,7 @@ TEST(SendAll, PeerGoneOrNotReading)
     {
         // A peer that reads nothing: the buffers fill and the wait is bounded.
         Pair p = connectedPair();
-        CountingPump pump;
+        PumpGauge pump;
         EXPECT_EQ(errorOf([&] {
                       for (int i = 0; i < 256; ++i)
                           sendAll(p.client, block.data(), block.size(), 300ms);
@@ -211,20 +188,69 @@ TEST(ListenAccept, ChosenPortAddressesLimitAndLocalClose)
     }
     {
         TcpListener l = listenTcp(loopback);
-        CountingPump pump;
+        PumpGauge pump;
         EXPECT_EQ(errorOf([&] { acceptTcp(l.sock, 450ms); }), NetError::Kind::ConnectTimeout);
         EXPECT_GE(pump.calls, 2);
         EXPECT_LE(pump.largestGap, 250ms + 150ms); // the promised turn, with room for a loaded machine
     }
     {
         TcpListener l = listenTcp(loopback);
-        CountingPump pump([&] { l.sock.close(); });
+        PumpGauge pump([&] { l.sock.close(); });
         EXPECT_EQ(errorOf([&] { acceptTcp(l.sock, 3000ms); }), NetError::Kind::Closed);
     }
     // A port in use cannot be listened on twice.
     {
         TcpListener l = listenTcp(loopback);
         EXPECT_EQ(errorOf([&] { listenTcp(loopback, l.port); }), NetError::Kind::Socket);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST(FinishSending, EndsOnThePeersCloseOrReplyAndOnlyAStallFails)
+{
+    const int before = openDescriptors();
+    const std::string block(4 * 1024 * 1024, 'x');
+    {
+        // A peer that reads to end-of-file and closes: the wait ends with its close.
+        Pair p = connectedPair();
+        Socket none;
+        std::thread reader([&] {
+            char buf[65536];
+            size_t total = 0;
+            while (size_t n = receiveSome(p.server, buf, sizeof buf, 3000ms))
+                total += n;
+            EXPECT_EQ(total, block.size());
+            p.server.close();
+        });
+        sendAll(p.client, block.data(), block.size(), 3000ms);
+        finishSending(p.client, none, 3000ms);
+        reader.join();
+    }
+    {
+        // A peer that reads nothing but answers on the other channel.
+        Pair data = connectedPair();
+        Pair control = connectedPair();
+        sendAll(data.client, block.data(), 64 * 1024, 1000ms);
+        sendAll(control.server, "226 OK\r\n", 8, 1000ms);
+        const auto start = Clock::now();
+        finishSending(data.client, control.client, 3000ms);
+        EXPECT_LT(Clock::now() - start, 1000ms);
+    }
+    {
+        // A peer that takes nothing and says nothing: the stall limit holds,
+        // and the window keeps its turns meanwhile.
+        Pair p = connectedPair();
+        Socket none;
+        EXPECT_EQ(errorOf([&] {
+                      for (int i = 0; i < 64; ++i)
+                          sendAll(p.client, block.data(), block.size(), 200ms);
+                  }),
+                  NetError::Kind::ReadTimeout);
+        PumpGauge pump;
+        const auto start = Clock::now();
+        EXPECT_EQ(errorOf([&] { finishSending(p.client, none, 400ms); }), NetError::Kind::ReadTimeout);
+        EXPECT_GE(Clock::now() - start, 400ms);
+        EXPECT_GE(pump.calls, 4);
     }
     EXPECT_EQ(openDescriptors(), before);
 }

@@ -1,0 +1,36 @@
+// What the orders of pordane-cli share while they run: the error that ends
+// a run with status 2, and the pump hook through which Ctrl-C reaches a run.
+#pragma once
+
+#include "platform/Pump.h"
+
+#include <stdexcept>
+#include <utility>
+
+namespace pordane::cli {
+
+// A server table or an environment the run cannot go on with (exit status 2).
+class ErrorDeConfiguracion : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Thrown from a pump turn to end a run at once: on a second Ctrl-C during the
+// FTP tests, on the first during the port test (which has nothing to clean).
+// Not a std::exception, so the probes and session operations let it through,
+// as the window's own way to end a run when it is closed.
+struct Interrumpida {};
+
+// Installs a pump hook for the length of a run and puts the previous one back.
+class GanchoBomba {
+public:
+    explicit GanchoBomba(platform::PumpHook gancho) : m_anterior(platform::setPumpHook(std::move(gancho))) {}
+    ~GanchoBomba() { platform::setPumpHook(std::move(m_anterior)); }
+    GanchoBomba(const GanchoBomba&) = delete;
+    GanchoBomba& operator=(const GanchoBomba&) = delete;
+
+private:
+    platform::PumpHook m_anterior;
+};
+
+} // namespace pordane::cli
