@@ -11,44 +11,6 @@ namespace pordane::update {
 
 namespace {
 
-bool validUtf8(std::string_view s)
-{
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        int more = 0;
-        char32_t cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            more = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            more = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            more = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + static_cast<std::size_t>(more) >= s.size())
-            return false;
-        for (int k = 1; k <= more; ++k) {
-            const auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        static constexpr char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += static_cast<std::size_t>(more) + 1;
-    }
-    return true;
-}
-
 std::string_view trim(std::string_view s)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
@@ -91,7 +53,7 @@ ControlFile ControlFile::parse(std::string_view bytes)
     std::string text;
     if (bytes.starts_with("\xEF\xBB\xBF"))
         bytes.remove_prefix(3);
-    if (validUtf8(bytes))
+    if (platform::isValidUtf8(bytes))
         text.assign(bytes);
     else
         text = platform::windows1252ToUtf8(bytes);

@@ -1,10 +1,12 @@
 #include "update/TUpdater.h"
 
+#include "platform/Shell.h"
 #include "platform/SpecialFolders.h"
 #include "pordane/BuildConfig.h"
 #include "update/Signature.h"
 #include "update/UpdateFolders.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <system_error>
 
@@ -39,6 +41,12 @@ TUpdaterSystem systemUpdaterSystem(const std::string& tempDirectory)
     s.programFolder = [] {
         return platform::specialFolder(platform::SpecialFolder::Program).value_or(std::filesystem::path("."));
     };
+    s.runProgram = &platform::shellOpen;
+    s.openBrowser = &platform::openInBrowser;
+    s.startRestarter = &platform::startRestarter;
+    s.documentsFolder = [] { return platform::specialFolder(platform::SpecialFolder::Documents); };
+    s.processId = platform::currentProcessId();
+    s.terminateApplication = [] { std::exit(0); };
     return s;
 }
 
@@ -110,11 +118,16 @@ std::filesystem::path TUpdater::localTarget(const std::string& targetDir, const 
 
 FetchResult TUpdater::FetchFile(const std::string& url, const std::string& targetDir, const std::string& sha256)
 {
+    return FetchInto(url, localTarget(targetDir, url), sha256);
+}
+
+FetchResult TUpdater::FetchInto(const std::string& url, const std::filesystem::path& localFile, const std::string& sha256)
+{
     if (!m_connection)
         return FetchResult::OpenFailed;
     FetchRequest request;
     request.url = url;
-    request.localFile = localTarget(targetDir, url);
+    request.localFile = localFile;
     request.tempDirectory = m_system.rules.native(m_settings.TempDirectory);
     request.expectedSha256 = sha256;
     Events events(*this);
