@@ -42,16 +42,16 @@ std::filesystem::path resolveIgnoreCase(std::filesystem::path base, const std::v
     return base;
 }
 
-std::vector<std::string> splitWindowsPath(std::string_view path)
+std::vector<std::string> splitAt(std::string_view text, std::string_view separators)
 {
     std::vector<std::string> parts;
     std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t stop = path.find_first_of("\\/", start);
+    while (start <= text.size()) {
+        std::size_t stop = text.find_first_of(separators, start);
         if (stop == std::string_view::npos)
-            stop = path.size();
+            stop = text.size();
         if (stop > start)
-            parts.emplace_back(path.substr(start, stop - start));
+            parts.emplace_back(text.substr(start, stop - start));
         start = stop + 1;
     }
     return parts;

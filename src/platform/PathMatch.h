@@ -19,8 +19,14 @@ std::optional<std::filesystem::path> findEntryIgnoreCase(const std::filesystem::
 // case; from the first that does not exist on, the parts are appended as given.
 std::filesystem::path resolveIgnoreCase(std::filesystem::path base, const std::vector<std::string>& parts);
 
+// The text split at any of `separators`, empty parts dropped.
+std::vector<std::string> splitAt(std::string_view text, std::string_view separators);
+
 // A path split at "\" and "/", empty parts dropped; ".." and "." kept.
-std::vector<std::string> splitWindowsPath(std::string_view path);
+inline std::vector<std::string> splitWindowsPath(std::string_view path)
+{
+    return splitAt(path, "\\/");
+}
 
 } // namespace pordane::platform
 

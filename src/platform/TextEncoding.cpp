@@ -111,41 +111,11 @@ char32_t foldCodePoint(char32_t cp)
 
 } // namespace
 
-bool isValidUtf8(std::string_view s)
+bool isValidUtf8(std::string_view bytes)
 {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        int more = 0;
-        char32_t cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            more = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            more = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            more = 3;
-            cp = c & 0x07;
-        } else {
+    for (std::size_t pos = 0; pos < bytes.size();)
+        if (!decodeUtf8(bytes, pos))
             return false;
-        }
-        if (i + static_cast<std::size_t>(more) >= s.size())
-            return false;
-        for (int k = 1; k <= more; ++k) {
-            const auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        static constexpr char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += static_cast<std::size_t>(more) + 1;
-    }
     return true;
 }
 

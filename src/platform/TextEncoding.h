@@ -9,7 +9,7 @@
 
 namespace pordane::platform {
 
-// Well-formed UTF-8: no overlong forms, surrogates or values past U+10FFFF.
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
 bool isValidUtf8(std::string_view bytes);
 
 // Windows-1252 bytes to UTF-8. The five bytes the code page leaves undefined

@@ -1,11 +1,10 @@
 #include "update/ControlFile.h"
 
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <unistd.h>
 
 using pordane::update::ControlFile;
 
@@ -100,21 +99,7 @@ TEST(ControlFile, HighestNumberedSectionIgnoresLeadingZerosAndOtherNames)
     EXPECT_EQ(ControlFile::parse("[files]\n").highestNumberedSection("file"), 0);
 }
 
-class HostileFiles : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() / ("pordane-cf-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-    std::filesystem::path write(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(m_dir / name, std::ios::binary) << bytes;
-        return m_dir / name;
-    }
-    std::filesystem::path m_dir;
-};
+using HostileFiles = pordane::testsupport::TempFolderTest;
 
 TEST_F(HostileFiles, ReadAsNoKeys)
 {

@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HostileCounts,
                                            CountCase{"2", "[file1]\n[file2]\n[file3]\n", 2},
                                            // A gap still yields an (empty) entry, as the count says.
                                            CountCase{"3", "[file1]\n[file3]\n", 3},
-                                           CountCase{"2147483647", "[file1]\n[file2000000000]\n", 65536},
+                                           CountCase{"2147483647", "[file1]\n[file2000000000]\n", 4096},
                                            CountCase{"x", "[file1]\n", 0}));
 
 } // namespace

@@ -3,25 +3,16 @@
 #include "pordane/BuildConfig.h"
 #include "update/VersionRules.h"
 
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
-#include <sstream>
-#include <unistd.h>
 
 using namespace pordane;
 using platform::FileVersion;
 
 namespace {
-
-std::string readAll(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 FileVersion packed(const char* text)
 {
@@ -57,30 +48,23 @@ TEST(VersionResource, FilesWithNeitherHaveNoVersion)
     EXPECT_FALSE(platform::readFileVersion("/tmp"));
 }
 
-class HostileBinaries : public ::testing::Test {
+class HostileBinaries : public testsupport::TempFolderTest {
 protected:
-    void SetUp() override
-    {
-        m_file = std::filesystem::temp_directory_path() / ("pordane-hostile-" + std::to_string(::getpid()));
-    }
-    void TearDown() override { std::filesystem::remove(m_file); }
     std::optional<FileVersion> readMutated(const std::string& bytes)
     {
-        std::ofstream(m_file, std::ios::binary | std::ios::trunc) << bytes;
-        return platform::readFileVersion(m_file);
+        return platform::readFileVersion(write("binary", bytes));
     }
     static void put32(std::string& b, std::size_t at, uint32_t v)
     {
         for (int i = 0; i < 4; ++i)
             b[at + i] = static_cast<char>(v >> (8 * i));
     }
-    std::filesystem::path m_file;
 };
 
 TEST_F(HostileBinaries, TruncatedFilesReadWithoutACrash)
 {
     for (const char* path : {TINY_PE_PATH, NOTE_PROBE_PATH}) {
-        const std::string real = readAll(path);
+        const std::string real = testsupport::TempFolderTest::readAll(path);
         ASSERT_GT(real.size(), 512u);
         int versions = 0;
         for (std::size_t length = 0; length < real.size(); length += 1 + length / 16)
@@ -102,7 +86,7 @@ TEST_F(HostileBinaries, RandomlyDamagedFilesReadWithoutACrash)
         std::size_t unusedFrom, unusedTo;
     } files[] = {{TINY_PE_PATH, 0x40, 0x80}, {NOTE_PROBE_PATH, 9, 16}};
     for (const auto& f : files) {
-        const std::string real = readAll(f.path);
+        const std::string real = testsupport::TempFolderTest::readAll(f.path);
         const auto version = readMutated(real);
         ASSERT_TRUE(version.has_value());
         int unchanged = 0;
@@ -121,7 +105,7 @@ TEST_F(HostileBinaries, RandomlyDamagedFilesReadWithoutACrash)
 
 TEST_F(HostileBinaries, HugeOffsetsAndCountsAreRefused)
 {
-    const std::string pe = readAll(TINY_PE_PATH);
+    const std::string pe = testsupport::TempFolderTest::readAll(TINY_PE_PATH);
     const uint32_t peOffset = static_cast<uint32_t>(static_cast<unsigned char>(pe[0x3C]))
         | static_cast<uint32_t>(static_cast<unsigned char>(pe[0x3D])) << 8;
     std::string farHeader = pe;
@@ -132,7 +116,7 @@ TEST_F(HostileBinaries, HugeOffsetsAndCountsAreRefused)
     manySections[peOffset + 7] = '\xFF';
     EXPECT_FALSE(readMutated(manySections));
 
-    const std::string elf = readAll(NOTE_PROBE_PATH);
+    const std::string elf = testsupport::TempFolderTest::readAll(NOTE_PROBE_PATH);
     std::string farPrograms = elf;
     for (int i = 0; i < 8; ++i)
         farPrograms[0x20 + i] = '\xFF';

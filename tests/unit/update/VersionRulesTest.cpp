@@ -1,9 +1,9 @@
 #include "update/VersionRules.h"
 
+#include "TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <unistd.h>
 
 using namespace pordane::update;
 
@@ -66,21 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Table, VersionComparison,
                                            NewerCase{"1.0", "65535.65535", true},
                                            NewerCase{"4.5.32768", "4.5.1", false}));
 
-class FileRules : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_dir = std::filesystem::temp_directory_path() / ("pordane-vr-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-    std::filesystem::path write(const std::string& name, const std::string& bytes)
-    {
-        std::ofstream(m_dir / name, std::ios::binary) << bytes;
-        return m_dir / name;
-    }
-    std::filesystem::path m_dir;
-};
+using FileRules = pordane::testsupport::TempFolderTest;
 
 TEST_F(FileRules, ChecksumIsAByteSumFromMinusOne)
 {
