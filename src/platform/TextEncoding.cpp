@@ -234,4 +234,15 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
     return foldCase(a) == foldCase(b);
 }
 
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 } // namespace pordane::platform

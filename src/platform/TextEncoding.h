@@ -37,4 +37,7 @@ std::string foldCase(std::string_view utf8);
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
+// The value of a hexadecimal digit in either case; -1 for any other character.
+int hexDigitValue(char c);
+
 } // namespace pordane::platform

@@ -34,17 +34,6 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::size_t skipSpaces(std::string_view s, std::size_t pos)
 {
     while (pos < s.size() && isSpace(s[pos]))
@@ -84,13 +73,13 @@ std::optional<std::size_t> parseEscaped(std::string_view s, std::size_t pos, cha
         case 'v': out += u'\v'; ++pos; break;
         case 'x': {
             ++pos;
-            if (pos >= s.size() || hexDigit(s[pos]) < 0) {
+            if (pos >= s.size() || hexDigitValue(s[pos]) < 0) {
                 out += u'x';
                 break;
             }
             char16_t unit = 0;
-            for (int i = 0; i < 4 && pos < s.size() && hexDigit(s[pos]) >= 0; ++i, ++pos)
-                unit = static_cast<char16_t>(unit * 16 + hexDigit(s[pos]));
+            for (int i = 0; i < 4 && pos < s.size() && hexDigitValue(s[pos]) >= 0; ++i, ++pos)
+                unit = static_cast<char16_t>(unit * 16 + hexDigitValue(s[pos]));
             out += unit;
             break;
         }
@@ -252,8 +241,8 @@ struct WineHive::Parser {
     {
         std::uint32_t n = 0;
         std::size_t digits = 0;
-        while (pos < data.size() && hexDigit(data[pos]) >= 0 && digits < 8) {
-            n = n * 16 + static_cast<std::uint32_t>(hexDigit(data[pos]));
+        while (pos < data.size() && hexDigitValue(data[pos]) >= 0 && digits < 8) {
+            n = n * 16 + static_cast<std::uint32_t>(hexDigitValue(data[pos]));
             ++pos;
             ++digits;
         }
@@ -279,8 +268,8 @@ struct WineHive::Parser {
         if (data.substr(0, 6) == "dword:") {
             std::uint32_t n = 0;
             std::size_t pos = 6, digits = 0;
-            while (pos < data.size() && hexDigit(data[pos]) >= 0 && digits < 8) {
-                n = n * 16 + static_cast<std::uint32_t>(hexDigit(data[pos]));
+            while (pos < data.size() && hexDigitValue(data[pos]) >= 0 && digits < 8) {
+                n = n * 16 + static_cast<std::uint32_t>(hexDigitValue(data[pos]));
                 ++pos;
                 ++digits;
             }
@@ -328,13 +317,13 @@ struct WineHive::Parser {
                 pos = 0;
                 continue;
             }
-            const int high = hexDigit(data[pos]);
+            const int high = hexDigitValue(data[pos]);
             if (high < 0)
                 return false;
             int byte = high;
             ++pos;
-            if (pos < data.size() && hexDigit(data[pos]) >= 0) {
-                byte = byte * 16 + hexDigit(data[pos]);
+            if (pos < data.size() && hexDigitValue(data[pos]) >= 0) {
+                byte = byte * 16 + hexDigitValue(data[pos]);
                 ++pos;
             }
             value.bytes += static_cast<char>(byte);

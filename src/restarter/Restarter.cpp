@@ -84,7 +84,11 @@ void addComponent(const std::string& name, const fs::path& source, const fs::pat
         log("not downloaded, left as it is: " + name);
         return;
     }
-    plan.push_back({from, destination / name.substr(0, name.size() - 4)});
+    const fs::path to = destination / name.substr(0, name.size() - 4);
+    for (const auto& r : plan)
+        if (r.target == to)
+            return;  // named twice: replaced once
+    plan.push_back({from, to});
 }
 
 bool stageCopy(const Replacement& r, const fs::path& staged)

@@ -24,17 +24,6 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-int hexValue(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 const std::string& cp1252(unsigned char b)
 {
     static const auto table = [] {
@@ -195,8 +184,8 @@ private:
     {
         switch (c) {
         case '\'': {
-            const int hi = m_pos < m_in.size() ? hexValue(m_in[m_pos]) : -1;
-            const int lo = m_pos + 1 < m_in.size() ? hexValue(m_in[m_pos + 1]) : -1;
+            const int hi = m_pos < m_in.size() ? platform::hexDigitValue(m_in[m_pos]) : -1;
+            const int lo = m_pos + 1 < m_in.size() ? platform::hexDigitValue(m_in[m_pos + 1]) : -1;
             if (hi < 0 || lo < 0)
                 return;
             m_pos += 2;

@@ -4,6 +4,7 @@
 
 #include "platform/CommandLine.h"
 #include "platform/Process.h"
+#include "restarterimage/RestarterImage.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -49,9 +50,9 @@ protected:
     }
 
     // Starts the restarter with `line` (the text after the program name) in the program's folder.
-    platform::ProcessId startRestarter(const std::string& line)
+    platform::ProcessId startRestarter(const std::string& line, const fs::path& restarter = PUSETUP_PATH)
     {
-        const auto pid = platform::startDetached(PUSETUP_PATH, platform::splitCommandLine(line), w.app);
+        const auto pid = platform::startDetached(restarter, platform::splitCommandLine(line), w.app);
         EXPECT_TRUE(pid);
         if (pid)
             m_started.push_back(*pid);
@@ -136,6 +137,20 @@ TEST_F(PusetupEndToEnd, NullStartsNothing)
     EXPECT_EQ(exitStatus(restarter), 0);
     EXPECT_TRUE(w.replaced());
     EXPECT_EQ(w.marker(milliseconds(300)), "");
+}
+
+// The restarter as the program carries it: written out of the program's own
+// bytes into the program's folder, then doing the whole job.
+TEST_F(PusetupEndToEnd, TheEmbeddedRestarterDoesTheSame)
+{
+    const auto written = update::writeRestarter(w.app);
+    ASSERT_TRUE(written);
+    EXPECT_FALSE(fs::exists(w.app / "pusetup.ex_"));
+    const auto restarter = startRestarter(endedProcessId() + " L probe \" \" \".\" probe_new", *written);
+    EXPECT_EQ(exitStatus(restarter), 0);
+    EXPECT_TRUE(w.replaced());
+    EXPECT_EQ(w.marker(), "v2\n0\n");
+    EXPECT_NE(readAll(w.documents / "restarter.log").find("started probe"), std::string::npos);
 }
 
 } // namespace

@@ -29,7 +29,7 @@ TEST(RestarterPlan, ComponentsListsAndRefusals)
     writeAll(w.app / "list.inf", "[FILES]\nCOUNT=4\nFILE1=e_new\nFILE2=list.INF\nFILE3=..\\x_new\nFILE4=missing_new\n");
     writeAll(w.app / "huge.INF", "[FILES]\nCOUNT=2147483647\nFILE1=f_new\n");
     std::vector<std::string> log;
-    const auto plan = planReplacements({"a.dll_new", "gone_new", "plain.exe", "../probe_new", "B.EXE_NEW", "list.inf",
+    const auto plan = planReplacements({"a.dll_new", "a.dll_new", "gone_new", "plain.exe", "../probe_new", "B.EXE_NEW", "list.inf",
                                         "huge.INF", "nolist.INF"},
                                        w.app, w.app, [&](const std::string& l) { log.push_back(l); });
     EXPECT_EQ(targetNames(plan),
