@@ -3,6 +3,7 @@
 #include "platform/Shell.h"
 #include "platform/SpecialFolders.h"
 #include "pordane/BuildConfig.h"
+#include "restarterimage/RestarterImage.h"
 #include "update/Signature.h"
 #include "update/UpdateFolders.h"
 
@@ -43,6 +44,7 @@ TUpdaterSystem systemUpdaterSystem(const std::string& tempDirectory)
     };
     s.runProgram = &platform::shellOpen;
     s.openBrowser = &platform::openInBrowser;
+    s.writeRestarter = [](const std::filesystem::path& folder) { return writeRestarter(folder); };
     s.startRestarter = &platform::startRestarter;
     s.documentsFolder = [] { return platform::specialFolder(platform::SpecialFolder::Documents); };
     s.processId = platform::currentProcessId();

@@ -3,6 +3,8 @@
 // stands in for Pordane, and the real restarter replaces it.
 #include "update/TUpdater.h"
 
+#include "restarterimage/RestarterImage.h"
+
 #include "LighttpdServer.h"
 #include "ProbeWorld.h"
 #include "ScriptedHttpServer.h"
@@ -139,11 +141,8 @@ protected:
             log.lines.push_back("browser " + url);
             return true;
         };
-        s.writeRestarter = [](const fs::path& folder) -> std::optional<fs::path> {
-            std::error_code ec;
-            fs::copy_file(PUSETUP_PATH, folder / "pusetup", fs::copy_options::overwrite_existing, ec);
-            return ec ? std::nullopt : std::optional<fs::path>(folder / "pusetup");
-        };
+        // The restarter this program carries, expanded from its SZDD bytes.
+        s.writeRestarter = [](const fs::path& folder) { return writeRestarter(folder); };
         s.startRestarter = [this](const fs::path& program, const std::string& line, const fs::path& folder) {
             commandLine = line;
             return platform::startRestarter(program, line, folder);
@@ -321,14 +320,19 @@ INSTANTIATE_TEST_SUITE_P(Cases, UpdateRunTexts,
                                            TextsCase{"licence_declined", true, false, false}),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(UpdateRun, ARestarterThatCannotBeWrittenLeavesTheProgramRunning)
+// A damaged embedded stream (cut short) expands to nothing: no restart, and
+// the caller learns that the program must run on.
+TEST_F(UpdateRun, ARestarterThatCannotBeExpandedLeavesTheProgramRunning)
 {
     REQUIRE_WEB();
     startProgram();
     auto u = updater("[update]\nunconditional=1\n[application]\nappupdate=1\nappname=probe\n"
                      "appcomps=probe_new\n[files]\ncount=1\n[file1]\nurl=" + url("probe_new") + "\n");
     TUpdaterSystem s = system();
-    s.writeRestarter = [](const fs::path&) { return std::optional<fs::path>(); };
+    s.writeRestarter = [](const fs::path& folder) {
+        const auto whole = embeddedRestarter();
+        return writeRestarter(folder, whole.first(whole.size() / 2));
+    };
     u = std::make_unique<TUpdater>(u->Settings(), s);
     u->setObserver(&log);
     u->DoUpdate();
@@ -337,6 +341,8 @@ TEST_F(UpdateRun, ARestarterThatCannotBeWrittenLeavesTheProgramRunning)
     EXPECT_FALSE(log.has("close"));
     EXPECT_TRUE(commandLine.empty());
     EXPECT_FALSE(fs::exists(w.documents / "PUPDATE.INI"));
+    EXPECT_FALSE(fs::exists(w.app / "pusetup"));
+    EXPECT_FALSE(fs::exists(w.app / "pusetup.ex_"));
 }
 
 // Cancel during a slow download: the scripted server sends 1000 bytes every 20 ms.
