@@ -1,5 +1,7 @@
 #include "app/QtUpdateDialogs.h"
 
+#include "widgets/PordaneStyle.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QGuiApplication>
@@ -42,11 +44,7 @@ QTextEdit* textView(QDialog& d, const QString& text, bool html)
 void centre(QDialog& d)
 {
     d.resize(TextDialogSize, TextDialogSize);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r(QPoint(0, 0), d.size());
-        r.moveCenter(screen->availableGeometry().center());
-        d.move(r.topLeft());
-    }
+    widgets::centreOnScreen(d);
 }
 
 QPushButton* button(QDialog& d, const std::string& text, const char* name)

@@ -39,11 +39,7 @@ TFormUpdate::TFormUpdate(update::TUpdaterSettings settings, update::TUpdaterSyst
     setFont(widgets::pordaneFont());
     setFixedSize(ClientWidth, ClientHeight);
     // No owner form yet at start-up: centred on the screen.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r(QPoint(0, 0), size());
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    widgets::centreOnScreen(*this);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

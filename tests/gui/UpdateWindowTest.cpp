@@ -5,7 +5,7 @@
 
 #include "ScriptedHttpServer.h"
 #include "TempDir.h"
-#include "platform/PathMatch.h"
+#include "UpdaterSystem.h"
 #include "platform/Pump.h"
 
 #include <QApplication>
@@ -25,14 +25,7 @@ using namespace std::chrono;
 
 update::TUpdaterSystem systemIn(const fs::path& folder)
 {
-    update::TUpdaterSystem s;
-    s.rules.style = update::PathStyle::Posix;
-    s.rules.folders = [folder](const std::string& name) -> std::optional<std::string> {
-        return name == "APP" ? std::optional<std::string>(folder.string()) : std::nullopt;
-    };
-    s.rules.toNative = [](std::string_view p) { return platform::controlPathToNative(p); };
-    s.programFolder = [folder] { return folder; };
-    return s;
+    return testsupport::updaterSystemIn(folder);
 }
 
 struct SeenBox {

@@ -8,7 +8,7 @@
 #include "LighttpdServer.h"
 #include "ProbeWorld.h"
 #include "ScriptedHttpServer.h"
-#include "platform/PathMatch.h"
+#include "UpdaterSystem.h"
 #include "platform/Shell.h"
 #include "views/UpdateDialogs.h"
 
@@ -127,15 +127,7 @@ protected:
 
     TUpdaterSystem system()
     {
-        TUpdaterSystem s;
-        s.rules.folders = [this](const std::string& name) -> std::optional<std::string> {
-            if (name == "APP")
-                return w.app.string();
-            return std::nullopt;
-        };
-        s.rules.style = PathStyle::Posix;
-        s.rules.toNative = [](std::string_view p) { return platform::controlPathToNative(p); };
-        s.programFolder = [this] { return w.app; };
+        TUpdaterSystem s = testsupport::updaterSystemIn(w.app);
         s.runProgram = &platform::shellOpen;
         s.openBrowser = [this](const std::string& url) {
             log.lines.push_back("browser " + url);
