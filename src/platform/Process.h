@@ -28,4 +28,10 @@ std::optional<ProcessId> startDetached(const std::filesystem::path& program, con
 // Without a limit it waits as long as it takes. False when the limit passed.
 bool waitForProcessEnd(ProcessId pid, std::optional<std::chrono::milliseconds> limit = std::nullopt);
 
+#ifndef _WIN32
+// The way of waiting on kernels without pidfd_open (before Linux 5.3): asks
+// every 50 ms whether the process still exists; a zombie still counts.
+bool waitForProcessEndByPolling(ProcessId pid, std::optional<std::chrono::milliseconds> limit);
+#endif
+
 } // namespace pordane::platform

@@ -1,6 +1,6 @@
 // Starting what an update control file names: a program with its parameters
-// or a document (the system's "open"), an address in the browser, and the
-// restarter. Nothing here waits for what it started.
+// or a document (the system's "open") and an address in the browser.
+// Nothing here waits for what it started.
 #pragma once
 
 #include <filesystem>
@@ -35,11 +35,5 @@ bool shellOpen(const std::filesystem::path& file, const std::string& parameters)
 // http and https only. Windows: "iexplore.exe" with "-new " and the address,
 // else the default handler. Linux: the desktop's browser (xdg-open).
 bool openInBrowser(const std::string& address);
-
-// Starts the restarter with its command line in `folder`, detached so it
-// outlives this process. Windows: the shell's "open", shown; Linux: the
-// line split as Windows would split it.
-bool startRestarter(const std::filesystem::path& program, const std::string& commandLine,
-                    const std::filesystem::path& folder);
 
 } // namespace pordane::platform

@@ -2,6 +2,7 @@
 
 #include "platform/CommandLine.h"
 #include "platform/Process.h"
+#include "platform/SpecialFolders.h"
 #include "platform/SyncFile.h"
 #include "restarter/ProfileFile.h"
 
@@ -34,12 +35,14 @@ bool plainName(const std::string& name)
 }
 
 // The log file named by PUPDATE.INI: a bare name lives in the documents
-// folder; a path is taken as it is ("\" read as "/"); a drive-letter path of
-// the Windows side cannot be followed here, so its file name is used.
+// folder, a path is taken as it is. Elsewhere than on Windows "\" is read as
+// "/", and a drive-letter path cannot be followed, so its file name is used.
 fs::path logPath(const fs::path& documents, std::string name)
 {
     if (name.find_first_of("\\/:") == std::string::npos)
         return documents / name;
+    if (platform::WindowsPaths)
+        return fs::path(name);
     for (char& c : name)
         if (c == '\\')
             c = '/';

@@ -2,6 +2,7 @@
 // restarter's command line, and the restarter started.
 #include "update/TUpdater.h"
 
+#include "restart/RestarterCommand.h"
 #include "views/UpdateDialogs.h"
 
 #include <fstream>
@@ -12,11 +13,6 @@ namespace pordane::update {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string quotedWhenBlank(const std::string& text)
-{
-    return text.find(' ') == std::string::npos ? text : "\"" + text + "\"";
-}
 
 // Written beside, then renamed: a reader never sees half a file.
 bool writeProfile(const fs::path& file, const std::string& logFileName)
@@ -36,18 +32,6 @@ bool writeProfile(const fs::path& file, const std::string& logFileName)
 }
 
 } // namespace
-
-std::string restarterCommandLine(const RestarterLine& line)
-{
-    std::string s = std::to_string(line.processId);
-    s += line.logging ? " L " : " X ";
-    s += line.autoRestart ? quotedWhenBlank(line.program) : std::string("null");
-    s += ' ';
-    s += quotedWhenBlank(line.parameters);
-    s += " \"" + line.tempDirectory + "\" ";
-    s += line.components;
-    return s;
-}
 
 std::string restartProgram(const std::string& appName, const RuleContext& rules, const fs::path& currentFolder)
 {
@@ -80,14 +64,15 @@ void TUpdater::DoRestart()
     // Without it the restarter still works (it has a default log name).
     writeProfile(*documents / "PUPDATE.INI", m_settings.LogFileName);
 
-    RestarterLine line;
+    RestarterCommand line;
     line.processId = m_system.processId;
     line.logging = m_settings.Logging;
     line.autoRestart = m_settings.AutoRestart;
-    line.program = restartProgram(m_state.FAppName, m_system.rules, current);
-    line.parameters = m_state.FAppParam;
+    line.appName = restartProgram(m_state.FAppName, m_system.rules, current);
+    line.appParam = m_state.FAppParam;
+    line.currentFolder = current.string();
     line.tempDirectory = m_settings.TempDirectory;
-    line.components = m_state.FAppComps;
+    line.appComps = m_state.FAppComps;
     if (!m_system.startRestarter || !m_system.startRestarter(*restarter, restarterCommandLine(line), current))
         return;
     m_state.Restart = RestartOutcome::Started;

@@ -4,7 +4,8 @@
 #include "platform/Shell.h"
 #include "platform/SpecialFolders.h"
 #include "pordane/BuildConfig.h"
-#include "restarterimage/RestarterImage.h"
+#include "restart/RestarterCommand.h"
+#include "restart/RestarterImage.h"
 #include "update/Signature.h"
 #include "update/UpdateFolders.h"
 
@@ -82,7 +83,10 @@ TUpdaterSystem systemUpdaterSystem(const std::string& tempDirectory)
 #else
     s.writeRestarter = [](const std::filesystem::path& folder) { return writeRestarter(folder); };
 #endif
-    s.startRestarter = &platform::startRestarter;
+    s.startRestarter = [](const std::filesystem::path& program, const std::string& line,
+                          const std::filesystem::path& folder) {
+        return startRestarter(program, line, folder).has_value();
+    };
     s.documentsFolder = [] { return platform::specialFolder(platform::SpecialFolder::Documents); };
     s.processId = platform::currentProcessId();
     s.terminateApplication = [] { std::exit(0); };

@@ -206,21 +206,6 @@ private:
     ControlFile m_control;
 };
 
-// The restarter's command line: process id, " X " (" L " when logging), the
-// program (quoted when it holds a blank; "null" without AutoRestart), its
-// parameters (quoted when they hold a blank, so none is a quoted blank), the
-// temporary folder in quotes, the components.
-struct RestarterLine {
-    platform::ProcessId processId = 0;
-    bool logging = false;
-    bool autoRestart = true;
-    std::string program; // already made absolute
-    std::string parameters;
-    std::string tempDirectory;
-    std::string components;
-};
-std::string restarterCommandLine(const RestarterLine& line);
-
 // The program the restarter starts: `FAppName` as it is when absolute
 // (Windows: holds ":"), else the current folder joined to it.
 std::string restartProgram(const std::string& appName, const RuleContext& rules,

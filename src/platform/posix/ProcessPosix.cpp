@@ -87,40 +87,65 @@ std::optional<ProcessId> startDetached(const std::filesystem::path& program, con
     return pid;
 }
 
-bool waitForProcessEnd(ProcessId id, std::optional<std::chrono::milliseconds> limit)
-{
-    if (id <= 0 || id > INT32_MAX)
-        return true;
-    const auto pid = static_cast<pid_t>(id);
-    const auto deadline = std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0));
-    const auto remainingMs = [&]() -> int {
-        if (!limit)
-            return -1;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), INT32_MAX)) : 0;
-    };
+namespace {
 
-    // A pidfd becomes readable when the process ends, zombie or not.
-    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (fd >= 0) {
-        pollfd p{fd, POLLIN, 0};
-        int r;
-        do {
-            r = ::poll(&p, 1, remainingMs());
-        } while ((r < 0 && errno == EINTR) || (r == 0 && remainingMs() != 0));
-        ::close(fd);
-        return r > 0;
+// Milliseconds left until the deadline, rounded up; -1 without a limit.
+class Deadline {
+public:
+    explicit Deadline(std::optional<std::chrono::milliseconds> limit)
+        : m_limited(limit.has_value()), m_end(std::chrono::steady_clock::now() + limit.value_or(std::chrono::milliseconds(0)))
+    {
     }
-    if (errno == ESRCH)
+    int remainingMs() const
+    {
+        if (!m_limited)
+            return -1;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_end - std::chrono::steady_clock::now());
+        return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), INT32_MAX)) : 0;
+    }
+
+private:
+    bool m_limited;
+    std::chrono::steady_clock::time_point m_end;
+};
+
+bool validPid(ProcessId id)
+{
+    return id > 0 && id <= INT32_MAX;
+}
+
+} // namespace
+
+bool waitForProcessEndByPolling(ProcessId id, std::optional<std::chrono::milliseconds> limit)
+{
+    if (!validPid(id))
         return true;
-    // Kernels without pidfd_open (before 5.3): ask every 50 ms.
-    while (!processGone(pid)) {
-        const int left = remainingMs();
+    const Deadline deadline(limit);
+    while (!processGone(static_cast<pid_t>(id))) {
+        const int left = deadline.remainingMs();
         if (left == 0)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(left < 0 ? 50 : std::min(left, 50)));
     }
     return true;
+}
+
+bool waitForProcessEnd(ProcessId id, std::optional<std::chrono::milliseconds> limit)
+{
+    if (!validPid(id))
+        return true;
+    const Deadline deadline(limit);
+    // A pidfd becomes readable when the process ends, zombie or not.
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(id), 0));
+    if (fd < 0)
+        return errno == ESRCH || waitForProcessEndByPolling(id, limit);
+    pollfd p{fd, POLLIN, 0};
+    int r;
+    do {
+        r = ::poll(&p, 1, deadline.remainingMs());
+    } while ((r < 0 && errno == EINTR) || (r == 0 && deadline.remainingMs() != 0));
+    ::close(fd);
+    return r > 0;
 }
 
 } // namespace pordane::platform

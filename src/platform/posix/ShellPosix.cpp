@@ -72,9 +72,4 @@ bool openInBrowser(const std::string& address)
     return isWebAddress(address) && openWithDesktop(address);
 }
 
-bool startRestarter(const fs::path& program, const std::string& commandLine, const fs::path& folder)
-{
-    return startAndReap(program, splitCommandLine(commandLine), folder);
-}
-
 } // namespace pordane::platform

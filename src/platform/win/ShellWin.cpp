@@ -66,13 +66,6 @@ bool openInBrowser(const std::string& address)
     return opened(ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
-bool startRestarter(const std::filesystem::path& program, const std::string& commandLine,
-                    const std::filesystem::path& folder)
-{
-    const std::wstring params = wide(commandLine);
-    return opened(ShellExecuteW(nullptr, L"open", program.c_str(), params.c_str(), folder.c_str(), SW_SHOW));
-}
-
 } // namespace pordane::platform
 
 #endif

@@ -2,9 +2,9 @@
 // builds, against a probe program in a temporary folder.
 #include "ProbeWorld.h"
 
-#include "platform/CommandLine.h"
 #include "platform/Process.h"
-#include "restarterimage/RestarterImage.h"
+#include "restart/RestarterCommand.h"
+#include "restart/RestarterImage.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -18,12 +18,6 @@ using namespace std::chrono;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Quoted when it holds a blank, as the update run quotes the program and its parameters.
-std::string quoted(const std::string& text)
-{
-    return text.find(' ') == std::string::npos ? text : "\"" + text + "\"";
-}
 
 class PusetupEndToEnd : public ::testing::Test {
 protected:
@@ -52,7 +46,7 @@ protected:
     // Starts the restarter with `line` (the text after the program name) in the program's folder.
     platform::ProcessId startRestarter(const std::string& line, const fs::path& restarter = PUSETUP_PATH)
     {
-        const auto pid = platform::startDetached(restarter, platform::splitCommandLine(line), w.app);
+        const auto pid = update::startRestarter(restarter, line, w.app);
         EXPECT_TRUE(pid);
         if (pid)
             m_started.push_back(*pid);
@@ -85,9 +79,15 @@ TEST_F(PusetupEndToEnd, WaitsForTheProgramReplacesItAndStartsItAgain)
 {
     const auto program = platform::startDetached(w.app / "probe", {"--hold"}, w.app);
     ASSERT_TRUE(program);
-    // Step 4 with an empty parameter list and TempDirectory ".".
-    const std::string line = std::to_string(*program) + " L " + quoted((w.app / "probe").string()) + " " +
-                             quoted(" ") + " \".\" probe_new";
+    // As the restart writes it: an empty parameter list, the temporary folder ".".
+    update::RestarterCommand command;
+    command.processId = *program;
+    command.logging = true;
+    command.appName = "probe";
+    command.currentFolder = w.app.string();
+    command.appComps = "probe_new";
+    const std::string line = update::restarterCommandLine(command);
+    EXPECT_EQ(line, std::to_string(*program) + " L \"" + (w.app / "probe").string() + "\" \" \" \".\" probe_new");
     const auto restarter = startRestarter(line);
 
     // While the program runs the restarter waits and touches nothing.
@@ -115,8 +115,14 @@ TEST_F(PusetupEndToEnd, ParametersAndAnotherSourceFolderWithoutLog)
 {
     fs::create_directories(w.app / "descargas");
     fs::rename(w.app / "probe_new", w.app / "descargas" / "probe_new");
-    const auto restarter =
-        startRestarter(endedProcessId() + " X probe " + quoted("-x 7") + " \"descargas\" probe_new");
+    update::RestarterCommand command;
+    command.processId = std::stoll(endedProcessId());
+    command.appName = (w.app / "probe").string();  // absolute
+    command.appParam = "-x 7";
+    command.currentFolder = "/nowhere";
+    command.tempDirectory = "descargas";
+    command.appComps = "probe_new";
+    const auto restarter = startRestarter(update::restarterCommandLine(command));
     EXPECT_EQ(exitStatus(restarter), 0);
     EXPECT_TRUE(w.replaced());
     EXPECT_EQ(w.marker(), "v2\n2\n-x\n7\n");

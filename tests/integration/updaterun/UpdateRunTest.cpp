@@ -3,7 +3,8 @@
 // stands in for Pordane, and the real restarter replaces it.
 #include "update/TUpdater.h"
 
-#include "restarterimage/RestarterImage.h"
+#include "restart/RestarterCommand.h"
+#include "restart/RestarterImage.h"
 
 #include "LighttpdServer.h"
 #include "ProbeWorld.h"
@@ -137,7 +138,7 @@ protected:
         s.writeRestarter = [](const fs::path& folder) { return writeRestarter(folder); };
         s.startRestarter = [this](const fs::path& program, const std::string& line, const fs::path& folder) {
             commandLine = line;
-            return platform::startRestarter(program, line, folder);
+            return startRestarter(program, line, folder).has_value();
         };
         s.documentsFolder = [this] { return std::optional<fs::path>(w.documents); };
         s.processId = m_program;
@@ -382,21 +383,6 @@ TEST(UpdateRunCancel, CancelDuringASlowDownloadDeletesThePartialFileAndRequestsN
     for (const auto& r : server.requests())
         smallRequests += r.starts_with("GET /small.txt") ? 1 : 0;
     EXPECT_EQ(smallRequests, 0u);
-}
-
-TEST(RestarterCommandLine, PartsAsTheRestarterReadsThem)
-{
-    RestarterLine l;
-    l.processId = 4321;
-    l.program = "C:\\Program Files\\Pordane\\Pordane.exe";
-    l.parameters = " ";
-    l.tempDirectory = ".";
-    l.components = "PORDANE.EXE_new Datos.INF";
-    EXPECT_EQ(restarterCommandLine(l), "4321 X \"C:\\Program Files\\Pordane\\Pordane.exe\" \" \" \".\" PORDANE.EXE_new Datos.INF");
-    l.logging = true;
-    l.autoRestart = false;
-    l.parameters = "-a";
-    EXPECT_EQ(restarterCommandLine(l), "4321 L null -a \".\" PORDANE.EXE_new Datos.INF");
 }
 
 TEST(RestarterCommandLine, TheProgramIsMadeAbsoluteFromTheCurrentFolder)

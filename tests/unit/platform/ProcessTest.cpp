@@ -36,6 +36,21 @@ TEST(Process, WaitHonoursItsLimitThenSeesTheEnd)
     EXPECT_EQ(::waitpid(static_cast<pid_t>(*pid), &status, 0), *pid);
 }
 
+TEST(Process, PollingWaitForKernelsWithoutPidfd)
+{
+    EXPECT_TRUE(waitForProcessEndByPolling(-3, milliseconds(1)));
+    const auto pid = startDetached("/bin/sleep", {"30"});
+    ASSERT_TRUE(pid);
+    const auto start = steady_clock::now();
+    EXPECT_FALSE(waitForProcessEndByPolling(*pid, milliseconds(150)));
+    EXPECT_GE(steady_clock::now() - start, milliseconds(150));
+    ::kill(static_cast<pid_t>(*pid), SIGKILL);
+    ASSERT_EQ(::waitpid(static_cast<pid_t>(*pid), nullptr, 0), *pid);  // polling sees a zombie as alive
+    const auto reaped = steady_clock::now();
+    EXPECT_TRUE(waitForProcessEndByPolling(*pid, seconds(10)));
+    EXPECT_LT(steady_clock::now() - reaped, milliseconds(100));
+}
+
 TEST(Process, StartDetachedRunsInItsOwnSessionAndFolder)
 {
     const pordane::testing::TempDir tmp;

@@ -4,6 +4,7 @@
 #include "restarter/Restarter.h"
 
 #include <csignal>
+#include <sys/wait.h>
 
 using namespace pordane::restarter;
 using pordane::testing::ProbeWorld;
@@ -127,6 +128,49 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"SourceFolderMissing", {"PID", "X", "probe", " ", "nowhere", "probe_new"}, CopyFailed, false, "v1\n0\n"},
         RunCase{"NullProgram", {"PID", "X", "null", " ", ".", "probe_new"}, Restarted, true, ""},
         RunCase{"ProgramMissing", {"PID", "X", "gone", " ", ".", "probe_new"}, StartFailed, true, ""}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+} // namespace
+
+namespace {
+
+struct LogCase {
+    const char* name;
+    std::string ini;      // PUPDATE.INI; "ROOT" stands for the world's folder
+    std::string logFile;  // where the log must be, below the world's folder
+};
+
+class RestarterLog : public ::testing::TestWithParam<LogCase> {};
+
+TEST_P(RestarterLog, WrittenWherePupdateIniSays)
+{
+    ProbeWorld w;
+    std::string ini = GetParam().ini;
+    if (const auto at = ini.find("ROOT"); at != std::string::npos)
+        ini.replace(at, 4, w.root.path().string());
+    writeAll(w.documents / "PUPDATE.INI", ini);
+    pordane::restarter::Setup setup;
+    setup.arguments = {"-5", "X", "null"};  // no process to wait for: nothing logged
+    setup.destination = w.app;
+    setup.documents = w.documents;
+    runRestarter(setup);
+    const auto pid = pordane::platform::startDetached("/bin/true", {});
+    ASSERT_TRUE(pid && pordane::platform::waitForProcessEnd(*pid, std::chrono::seconds(10)));
+    ::waitpid(static_cast<pid_t>(*pid), nullptr, 0);
+    setup.arguments = {std::to_string(*pid), "L", "null", " ", ".", "probe_new"};
+    setup.settle = std::chrono::milliseconds(0);
+    EXPECT_EQ(runRestarter(setup), Restarted);
+    const std::string log = readAll(w.root / GetParam().logFile);
+    EXPECT_NE(log.find("replaced " + (w.app / "probe").string()), std::string::npos) << log;
+    EXPECT_EQ(log.find("arguments incomplete"), std::string::npos) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RestarterLog,
+    testing::Values(LogCase{"Default", "", "docs/PUPDATE.LOG"},
+                    LogCase{"BareName", "[config]\nlogfilename = \"actualiza.txt\"\n", "docs/actualiza.txt"},
+                    LogCase{"DrivePathTakesItsName", "[CONFIG]\nLOGFILENAME=C:\\Logs\\upd.log\n", "docs/upd.log"},
+                    LogCase{"PathWithBackslashes", "[CONFIG]\nLOGFILENAME=ROOT\\my app\\r.log\n", "my app/r.log"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace

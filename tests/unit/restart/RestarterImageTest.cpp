@@ -1,4 +1,4 @@
-#include "restarterimage/RestarterImage.h"
+#include "restart/RestarterImage.h"
 
 #include "TempDir.h"
 #include "lz/Szdd.h"
