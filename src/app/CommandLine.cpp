@@ -1,6 +1,8 @@
 // Option parsing and the texts of --help and --version.
 #include "app/CommandLine.h"
 
+#include "platform/SpecialFolders.h"
+#include "platform/VersionResource.h"
 #include "pordane/BuildConfig.h"
 
 #include <string_view>
@@ -72,9 +74,21 @@ std::string helpText()
            "2 si la línea de órdenes no es válida.\n";
 }
 
+std::string runningVersion()
+{
+    // The number the updater compares: the executable's own stamp, which a
+    // replaced copy carries with it.
+    const auto exe = platform::executablePath();
+    const auto v = exe ? platform::readFileVersion(*exe) : std::nullopt;
+    if (!v)
+        return config::AppVersion;
+    return std::to_string(v->ms >> 16) + "." + std::to_string(v->ms & 0xFFFF) + "." + std::to_string(v->ls >> 16) +
+           "." + std::to_string(v->ls & 0xFFFF);
+}
+
 std::string versionText()
 {
-    return std::string("Pordane ") + config::AppVersion + "\n" + "Dirección de actualización: " +
+    return std::string("Pordane ") + runningVersion() + "\n" + "Dirección de actualización: " +
            config::UpdateControlFileURL + "\n";
 }
 

@@ -20,6 +20,8 @@ struct CommandLine {
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
 std::string helpText();
+// The version stamped into the running executable (the build's when it has none).
+std::string runningVersion();
 // Program, version and the build configuration's update address.
 std::string versionText();
 

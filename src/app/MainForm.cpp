@@ -136,11 +136,7 @@ void TMainForm::buildFrame()
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(widgets::pordaneFont());
     setFixedSize(ClientWidth, ClientHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r(QPoint(0, 0), size());
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    widgets::centreOnScreen(*this);
 
     auto* strip = new QWidget(this);
     strip->setObjectName(QStringLiteral("PanelNavegacion"));

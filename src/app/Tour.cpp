@@ -3,6 +3,7 @@
 #include "app/Tour.h"
 
 #include "app/MainForm.h"
+#include "app/UpdateForm.h"
 #include "app/ViewAdapters.h"
 #include "app/pages/ConnectivityPage.h"
 #include "app/pages/PermissionsPage.h"
@@ -432,6 +433,17 @@ int runTour(TMainForm& form, TourDialogs& dialogs, const QString& dir)
         printLine("tour: FALLO: error inesperado");
         return 1;
     }
+}
+
+void photographUpdateWindow(TFormUpdate& window, const QString& dir)
+{
+    QCoreApplication::processEvents();
+    const QString path = dir + QStringLiteral("/actualizacion.png");
+    const bool saved = window.grab().save(path, "PNG", 0);
+    const std::string line = saved ? "tour: actualización OK " + window.windowTitle().toStdString() + "\n"
+                                   : "tour: actualización FALLO: no se pudo guardar " + path.toStdString() + "\n";
+    std::fputs(line.c_str(), stdout);
+    std::fflush(stdout);
 }
 
 } // namespace pordane::app

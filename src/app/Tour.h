@@ -13,6 +13,7 @@
 namespace pordane::app {
 
 class TMainForm;
+class TFormUpdate;
 
 // Message boxes that wait for nobody: each message is printed to standard
 // output as "mensaje: <text>" and kept; each question is printed and answered no.
@@ -34,5 +35,9 @@ QString tourDirectory();
 // "tour: <step> FALLO: <why>" per step. Returns 0 when every step passed, 1
 // otherwise. Meant to run from the event loop (a zero timer), like a click.
 int runTour(TMainForm& form, TourDialogs& dialogs, const QString& dir);
+
+// The update window as the start-up check shows it, saved as
+// "actualizacion.png"; prints "tour: actualización OK <caption>" or a failure.
+void photographUpdateWindow(TFormUpdate& window, const QString& dir);
 
 } // namespace pordane::app

@@ -5,9 +5,11 @@
 #include "app/MainForm.h"
 #include "app/PordaneApplication.h"
 #include "app/QtDialogs.h"
+#include "app/QtUpdateDialogs.h"
 #include "app/Screenshots.h"
 #include "app/Startup.h"
 #include "app/Tour.h"
+#include "app/UpdateForm.h"
 #include "ftptests/GeneraID.h"
 #include "platform/Pump.h"
 
@@ -42,8 +44,18 @@ int main(int argc, char** argv)
     application.setDialogs(&dialogs);
     platform::setPumpHook([] { QCoreApplication::processEvents(); });
 
-    // The update check plugs in here when it arrives; until then creation skips it.
-    const app::StartupHooks hooks = app::defaultStartupHooks(dialogs);
+    // The update check runs from the window's creation, before it is shown.
+    // Unattended runs accept what the control file asks and photograph the
+    // update window when it appears.
+    app::QtUpdateDialogs updateDialogs;
+    app::AcceptingUpdateDialogs acceptingUpdateDialogs;
+    app::UpdateCheckSetup updateSetup;
+    updateSetup.dialogs = chosen == &interactive ? static_cast<views::UpdateDialogs*>(&updateDialogs)
+                                                 : &acceptingUpdateDialogs;
+    if (!tourDir.isEmpty())
+        updateSetup.onWindowShown = [&tourDir](app::TFormUpdate& window) { app::photographUpdateWindow(window, tourDir); };
+    app::StartupHooks hooks = app::defaultStartupHooks(dialogs);
+    hooks.updateCheck = [&updateSetup] { return app::ComprobarActualizacionAlInicio(updateSetup); };
 
     app::TMainForm form(dialogs, hooks);
     form.AfterCreate();

@@ -19,6 +19,9 @@ enum class SpecialFolder {
 
 std::optional<std::filesystem::path> specialFolder(SpecialFolder which);
 
+// The running program's own executable file.
+std::optional<std::filesystem::path> executablePath();
+
 // Whether paths of this system are Windows paths (drive letters, "\").
 #ifdef _WIN32
 inline constexpr bool WindowsPaths = true;

@@ -1,10 +1,15 @@
 #include "update/TUpdater.h"
 
+#include "platform/LzExpand.h"
+#include "platform/Shell.h"
 #include "platform/SpecialFolders.h"
 #include "pordane/BuildConfig.h"
+#include "restart/RestarterCommand.h"
+#include "restart/RestarterImage.h"
 #include "update/Signature.h"
 #include "update/UpdateFolders.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <system_error>
 
@@ -32,6 +37,38 @@ TUpdaterSettings programUpdaterSettings()
     return s;
 }
 
+#ifdef _WIN32
+namespace {
+
+// The RCDATA resource "UPD" written as "pusetup.ex_" and expanded by the
+// system's LZ functions; a build without the resource uses the linked-in bytes.
+std::optional<std::filesystem::path> writeRestarterWithSystemLz(const std::filesystem::path& folder)
+{
+    const auto resource = platform::programResource(L"UPD");
+    if (resource.empty())
+        return writeRestarter(folder);
+    const std::filesystem::path compressed = folder / "pusetup.ex_";
+    {
+        std::ofstream out(compressed, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(resource.data()), static_cast<std::streamsize>(resource.size()));
+    }
+    auto expanded = platform::systemLzExpand(compressed);
+    std::error_code ec;
+    std::filesystem::remove(compressed, ec);
+    // The system's functions stop quietly at a cut stream: the header's length decides.
+    const auto expected = resource.size() < 14 ? 0u
+                                               : resource[10] | resource[11] << 8 | resource[12] << 16 |
+                                                     static_cast<std::uint32_t>(resource[13]) << 24;
+    if (expanded && (resource.size() < 14 || std::filesystem::file_size(*expanded, ec) != expected || ec)) {
+        std::filesystem::remove(*expanded, ec);
+        return std::nullopt;
+    }
+    return expanded;
+}
+
+} // namespace
+#endif
+
 TUpdaterSystem systemUpdaterSystem(const std::string& tempDirectory)
 {
     TUpdaterSystem s;
@@ -39,6 +76,20 @@ TUpdaterSystem systemUpdaterSystem(const std::string& tempDirectory)
     s.programFolder = [] {
         return platform::specialFolder(platform::SpecialFolder::Program).value_or(std::filesystem::path("."));
     };
+    s.runProgram = &platform::shellOpen;
+    s.openBrowser = &platform::openInBrowser;
+#ifdef _WIN32
+    s.writeRestarter = &writeRestarterWithSystemLz;
+#else
+    s.writeRestarter = [](const std::filesystem::path& folder) { return writeRestarter(folder); };
+#endif
+    s.startRestarter = [](const std::filesystem::path& program, const std::string& line,
+                          const std::filesystem::path& folder) {
+        return startRestarter(program, line, folder).has_value();
+    };
+    s.documentsFolder = [] { return platform::specialFolder(platform::SpecialFolder::Documents); };
+    s.processId = platform::currentProcessId();
+    s.terminateApplication = [] { std::exit(0); };
     return s;
 }
 
@@ -110,11 +161,16 @@ std::filesystem::path TUpdater::localTarget(const std::string& targetDir, const 
 
 FetchResult TUpdater::FetchFile(const std::string& url, const std::string& targetDir, const std::string& sha256)
 {
+    return FetchInto(url, localTarget(targetDir, url), sha256);
+}
+
+FetchResult TUpdater::FetchInto(const std::string& url, const std::filesystem::path& localFile, const std::string& sha256)
+{
     if (!m_connection)
         return FetchResult::OpenFailed;
     FetchRequest request;
     request.url = url;
-    request.localFile = localTarget(targetDir, url);
+    request.localFile = localFile;
     request.tempDirectory = m_system.rules.native(m_settings.TempDirectory);
     request.expectedSha256 = sha256;
     Events events(*this);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/HttpClient.h"
+#include "platform/Process.h"
 #include "update/ControlFile.h"
 #include "update/Fetch.h"
 #include "update/FileList.h"
@@ -12,7 +13,12 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+
+namespace pordane::views {
+class UpdateDialogs;
+}
 
 namespace pordane::update {
 
@@ -68,6 +74,26 @@ public:
     virtual ~TUpdaterObserver() = default;
     // After each block of every fetch: local target, bytes so far, announced length (0: none).
     virtual void OnFileProgress(TUpdater& /*Sender*/, const std::string& /*FileName*/, int64_t /*Pos*/, int64_t /*Size*/) {}
+    // Before each download (FileIdx from 1) and, with FileIdx 0, before the what's-new text.
+    virtual void OnBeforeFileDownload(TUpdater& /*Sender*/, int /*FileIdx*/, const std::string& /*FileDescription*/,
+                                      const std::string& /*URL*/) {}
+    // Every file fetched and the run not cancelled.
+    virtual void OnSuccess(TUpdater& /*Sender*/) {}
+    // Before the restarter is started; `Allow` false cancels the restart.
+    // Returns false when no handler is bound (the updater then asks itself
+    // unless the control file asks for a silent restart).
+    virtual bool OnAppRestart(TUpdater& /*Sender*/, bool& /*Allow*/) { return false; }
+    // After the restarter was started. Returns false when no handler is
+    // bound: the updater then ends the application itself.
+    virtual bool OnAppDoClose(TUpdater& /*Sender*/) { return false; }
+};
+
+// How the last run's restart went.
+enum class RestartOutcome {
+    NotAsked,  // the run did not reach the restart
+    Declined,  // OnAppRestart (or the user) said no
+    Failed,    // the restarter could not be written or started: the program runs on
+    Started,
 };
 
 struct TUpdaterState {
@@ -83,6 +109,7 @@ struct TUpdaterState {
     std::time_t FNewVersionDate = 0;
     std::string FLocalFileDateCheck;
     TFileList FileList;
+    RestartOutcome Restart = RestartOutcome::NotAsked;
 };
 
 // What the updater uses of the system; tests replace parts.
@@ -91,6 +118,19 @@ struct TUpdaterSystem {
     std::function<bool(const std::string& url)> ensureConnection = &platform::ensureInternetConnection;
     RuleContext rules;
     std::function<std::filesystem::path()> programFolder;
+
+    // The control file's actions (see platform/Shell.h); they do not wait.
+    std::function<bool(const std::filesystem::path& file, const std::string& parameters)> runProgram;
+    std::function<bool(const std::string& address)> openBrowser;
+    // The restarter written into a folder and expanded; nullopt on failure.
+    std::function<std::optional<std::filesystem::path>(const std::filesystem::path& folder)> writeRestarter;
+    std::function<bool(const std::filesystem::path& program, const std::string& commandLine,
+                       const std::filesystem::path& folder)>
+        startRestarter;
+    std::function<std::optional<std::filesystem::path>()> documentsFolder;
+    platform::ProcessId processId = 0;
+    // Used when OnAppDoClose has no handler.
+    std::function<void()> terminateApplication;
 };
 
 TUpdaterSystem systemUpdaterSystem(const std::string& tempDirectory);
@@ -104,6 +144,16 @@ public:
     TUpdaterSettings& Settings() { return m_settings; }
     const TUpdaterState& State() const { return m_state; }
     void setObserver(TUpdaterObserver* observer) { m_observer = observer; }
+    // Without dialogs, messages are skipped and every question, what's-new
+    // and licence text counts as declined.
+    void setDialogs(views::UpdateDialogs* dialogs) { m_dialogs = dialogs; }
+
+    // The update run: the control file again, its actions and texts, the
+    // downloads, success and the restart. Leaves the program's folder as
+    // the current folder.
+    void DoUpdate();
+    // Writes and starts the restarter (see restarterCommandLine).
+    void DoRestart();
 
     // The new-version check. With `InitPath` the program's folder becomes
     // the current folder first.
@@ -117,6 +167,8 @@ public:
     bool connected() const { return m_connection != nullptr; }
     // Fetches `url` into `targetDir` (control style; empty: the current folder).
     FetchResult FetchFile(const std::string& url, const std::string& targetDir, const std::string& sha256 = {});
+    // Fetches `url` into exactly `localFile`.
+    FetchResult FetchInto(const std::string& url, const std::filesystem::path& localFile, const std::string& sha256 = {});
     // A listed file into its target folder; in signed mode it must carry a sha256.
     FetchResult FetchListedFile(const TFileDescription& entry);
     // The control file (and, in signed mode, its signature); false: missing.
@@ -129,8 +181,18 @@ public:
     const RuleContext& Rules() const { return m_system.rules; }
     bool signedMode() const { return !m_settings.PublicKey.empty(); }
 
+    // What-new and licence texts, and the HTML page of "htmldlg", are read
+    // up to this many bytes.
+    static constexpr std::size_t MaxTextBytes = 1 << 20;
+
 private:
     class Events;
+    bool BeforeDownloadActions();
+    bool ShowTexts();
+    std::optional<std::string> FetchText(const std::string& url);
+    bool DownloadFiles();
+    void AfterDownloadActions();
+    bool RunAction(const std::string& programKey, const std::string& parametersKey);
     std::filesystem::path localTarget(const std::string& targetDir, const std::string& url) const;
     bool verifiedControlFile(const std::filesystem::path& file, const std::filesystem::path& signature);
     void readApplicationSection();
@@ -139,8 +201,14 @@ private:
     TUpdaterSystem m_system;
     TUpdaterState m_state;
     TUpdaterObserver* m_observer = nullptr;
+    views::UpdateDialogs* m_dialogs = nullptr;
     std::unique_ptr<platform::HttpConnection> m_connection;
     ControlFile m_control;
 };
+
+// The program the restarter starts: `FAppName` as it is when absolute
+// (Windows: holds ":"), else the current folder joined to it.
+std::string restartProgram(const std::string& appName, const RuleContext& rules,
+                           const std::filesystem::path& currentFolder);
 
 } // namespace pordane::update

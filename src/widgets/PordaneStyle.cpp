@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 #include <QStyleFactory>
 
 namespace pordane::widgets {
@@ -82,6 +85,15 @@ int PordaneStyle::styleHint(StyleHint hint, const QStyleOption* option, const QW
         return 0;
     default:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+}
+
+void centreOnScreen(QWidget& window)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r(QPoint(0, 0), window.size());
+        r.moveCenter(screen->availableGeometry().center());
+        window.move(r.topLeft());
     }
 }
 

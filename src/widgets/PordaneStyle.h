@@ -24,6 +24,9 @@ public:
 // Registers the Tahoma files shipped by Wine's font package on first use.
 QFont pordaneFont();
 
+// Moves a window without an owner to the centre of the primary screen.
+void centreOnScreen(QWidget& window);
+
 // Applies the style, its palette and font to the whole application.
 void applyPordaneStyle();
 

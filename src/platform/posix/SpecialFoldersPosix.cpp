@@ -56,15 +56,19 @@ std::optional<std::filesystem::path> xdgDocuments()
 
 } // namespace
 
+std::optional<std::filesystem::path> executablePath()
+{
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::nullopt : std::optional(std::move(exe));
+}
+
 std::optional<std::filesystem::path> specialFolder(SpecialFolder which)
 {
     switch (which) {
     case SpecialFolder::Program: {
-        std::error_code ec;
-        const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-        if (ec)
-            return std::nullopt;
-        return exe.parent_path();
+        const auto exe = executablePath();
+        return exe ? std::optional(exe->parent_path()) : std::nullopt;
     }
     case SpecialFolder::Documents:
         return xdgDocuments();

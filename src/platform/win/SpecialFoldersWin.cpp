@@ -19,15 +19,21 @@ std::optional<std::filesystem::path> shellFolder(int csidl)
 
 } // namespace
 
+std::optional<std::filesystem::path> executablePath()
+{
+    wchar_t buffer[32768] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (n == 0 || n >= std::size(buffer))
+        return std::nullopt;
+    return std::filesystem::path(buffer);
+}
+
 std::optional<std::filesystem::path> specialFolder(SpecialFolder which)
 {
     switch (which) {
     case SpecialFolder::Program: {
-        wchar_t buffer[32768] = {};
-        const DWORD n = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
-        if (n == 0 || n >= std::size(buffer))
-            return std::nullopt;
-        return std::filesystem::path(buffer).parent_path();
+        const auto exe = executablePath();
+        return exe ? std::optional(exe->parent_path()) : std::nullopt;
     }
     case SpecialFolder::Documents:
         return shellFolder(CSIDL_PERSONAL);
