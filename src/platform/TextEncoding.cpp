@@ -111,6 +111,14 @@ char32_t foldCodePoint(char32_t cp)
 
 } // namespace
 
+bool isValidUtf8(std::string_view bytes)
+{
+    for (std::size_t pos = 0; pos < bytes.size();)
+        if (!decodeUtf8(bytes, pos))
+            return false;
+    return true;
+}
+
 std::string windows1252ToUtf8(std::string_view bytes)
 {
     std::string out;

@@ -9,6 +9,9 @@
 
 namespace pordane::platform {
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
+bool isValidUtf8(std::string_view bytes);
+
 // Windows-1252 bytes to UTF-8. The five bytes the code page leaves undefined
 // map to the C1 controls of the same value, as MultiByteToWideChar does.
 std::string windows1252ToUtf8(std::string_view bytes);

@@ -1,5 +1,6 @@
 #include "platform/WineHive.h"
 
+#include "platform/PathMatch.h"
 #include "platform/TextEncoding.h"
 
 #include <cstdint>
@@ -108,21 +109,6 @@ std::optional<std::size_t> parseEscaped(std::string_view s, std::size_t pos, cha
     return std::nullopt;
 }
 
-std::vector<std::string> splitPath(std::string_view path)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t stop = path.find('\\', start);
-        if (stop == std::string_view::npos)
-            stop = path.size();
-        if (stop > start)
-            parts.emplace_back(path.substr(start, stop - start));
-        start = stop + 1;
-    }
-    return parts;
-}
-
 } // namespace
 
 struct WineHive::Node {
@@ -227,7 +213,7 @@ struct WineHive::Parser {
         std::u16string path;
         if (!parseEscaped(line, 1, ']', path))
             return false;
-        const auto parts = splitPath(utf16ToUtf8(path));
+        const auto parts = splitAt(utf16ToUtf8(path), "\\");
         if (parts.empty())
             return false;
         Node* node = hive.m_root.get();
@@ -418,7 +404,7 @@ const WineHive::Node* WineHive::find(const std::vector<std::string>& components)
 
 std::unique_ptr<RegistryKey> WineHive::openKey(RegistryRoot root, std::string_view path) const
 {
-    std::vector<std::string> parts = splitPath(path);
+    std::vector<std::string> parts = splitAt(path, "\\");
     if (root == RegistryRoot::ClassesRoot)
         parts.insert(parts.begin(), {"Software", "Classes"});
     if (m_win64 && parts.size() >= 2 && equalsIgnoreCase(parts[0], "Software")
@@ -436,7 +422,7 @@ std::unique_ptr<RegistryKey> WineHive::openKey(RegistryRoot root, std::string_vi
 
 std::unique_ptr<RegistryKey> WineHive::openMachineKey(std::string_view path) const
 {
-    if (const Node* node = find(splitPath(path)))
+    if (const Node* node = find(splitAt(path, "\\")))
         return std::make_unique<WineKey>(*node);
     return nullptr;
 }

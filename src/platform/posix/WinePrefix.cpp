@@ -1,5 +1,6 @@
 #include "platform/WinePrefix.h"
 
+#include "platform/PathMatch.h"
 #include "platform/TextEncoding.h"
 
 #include <cstdlib>
@@ -20,27 +21,6 @@ char lowerLetter(char letter)
 bool isLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// The entry of `dir` named `name` in any letter case; an exact match first.
-std::optional<std::filesystem::path> findEntry(const std::filesystem::path& dir, const std::string& name)
-{
-    std::error_code ec;
-    const std::filesystem::path exact = dir / name;
-    if (std::filesystem::exists(std::filesystem::symlink_status(exact, ec)))
-        return exact;
-    const std::string wanted = foldCase(name);
-    std::optional<std::filesystem::path> best;
-    std::filesystem::directory_iterator it(dir, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
-        // Several spellings of one name can exist side by side on Linux;
-        // take the first in byte order so the choice does not depend on the
-        // directory's listing order.
-        if (foldCase(entry) == wanted && (!best || entry < best->filename().string()))
-            best = it->path();
-    }
-    return best;
 }
 
 } // namespace
@@ -91,37 +71,20 @@ std::optional<std::filesystem::path> WinePrefix::nativePath(std::string_view win
     if (windowsPath.size() < 2 || !isLetter(windowsPath[0]) || windowsPath[1] != ':')
         return std::nullopt;
     std::vector<std::string> parts;
-    std::size_t start = 2;
-    while (start <= windowsPath.size()) {
-        std::size_t stop = windowsPath.find_first_of("\\/", start);
-        if (stop == std::string_view::npos)
-            stop = windowsPath.size();
-        const std::string_view part = windowsPath.substr(start, stop - start);
+    for (auto& part : splitWindowsPath(windowsPath.substr(2))) {
         if (part == "..") {
             if (!parts.empty())
                 parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.emplace_back(part);
+        } else if (part != ".") {
+            parts.push_back(std::move(part));
         }
-        start = stop + 1;
     }
 
     std::filesystem::path native = driveLink(windowsPath[0]);
     std::error_code ec;
     if (!std::filesystem::is_directory(native, ec))
         return std::nullopt;
-    bool resolving = true;
-    for (const auto& part : parts) {
-        if (resolving) {
-            if (auto entry = findEntry(native, part)) {
-                native = *entry;
-                continue;
-            }
-            resolving = false;
-        }
-        native /= part;
-    }
-    return native;
+    return resolveIgnoreCase(native, parts);
 }
 
 std::optional<std::string> WinePrefix::environmentVariable(std::string_view name) const
