@@ -6,8 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+#include <mdbtools.h>
+
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <functional>
+#include <sstream>
+#include <unistd.h>
 
 using namespace mdbtest;
 using pordane::catalogue::cadenaConexion;
@@ -142,6 +149,78 @@ TEST_F(MdbConexionesSourceTest, MissingOrUnreadableFileIsAnError)
     std::filesystem::resize_file(cut, 4096);
     EXPECT_FALSE(readError(cut).empty());
 }
+
+// What `body` writes to this process's standard error (file descriptor 2).
+std::string capturedStderr(const std::filesystem::path& file, const std::function<void()>& body)
+{
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    const int sink = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(sink, STDERR_FILENO);
+    ::close(sink);
+    body();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// libmdb's own reading of the table, as the reader does it, unprotected.
+void readWithLibmdb(const std::filesystem::path& file)
+{
+    MdbHandle* mdb = mdb_open(file.c_str(), MDB_NOFLAGS);
+    if (!mdb)
+        return;
+    std::string name = "Dat_Conexión";
+    if (mdb_read_catalog(mdb, MDB_ANY))
+        if (MdbTableDef* table = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE)) {
+            mdb_read_columns(table);
+            mdb_rewind_table(table);
+            while (mdb_fetch_row(table)) {
+            }
+            mdb_free_tabledef(table);
+        }
+    mdb_close(mdb);
+}
+
+// A good database cut short: `keep` bytes kept (0: all but the last page of
+// 4096 bytes, which libmdb reads without an error but with a warning).
+struct Damage {
+    std::uintmax_t keep;
+    bool readFails;
+};
+
+class DamagedDatabase : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedDatabase, LeavesTheTerminalQuiet)
+{
+    TempDir dir;
+    const auto cut = dir / "dañada.mdb";
+    writeJet4(cut, conexionTable(sampleRows()));
+    const auto size = std::filesystem::file_size(cut);
+    std::filesystem::resize_file(cut, GetParam().keep ? GetParam().keep : size - 4096);
+
+    // libmdb itself writes to stderr ("Unable to read table", "offset ... is beyond EOF", warnings)...
+    const std::string raw = capturedStderr(dir / "raw.txt", [&] { readWithLibmdb(cut); });
+    EXPECT_NE(raw, "");
+
+    // ...our reader writes nothing; where it fails, it throws its own Spanish message.
+    std::string error;
+    const std::string ours = capturedStderr(dir / "ours.txt", [&] { error = readError(cut); });
+    EXPECT_EQ(ours, "");
+    if (GetParam().readFails) {
+        EXPECT_TRUE(contains(error, "base de datos")) << error;
+        EXPECT_TRUE(contains(error, cut.string())) << error;
+    } else {
+        EXPECT_EQ(error, "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CutShort, DamagedDatabase,
+                         ::testing::Values(Damage{4096, true}, Damage{2 * 4096, true}, Damage{0, false}));
 
 TEST_F(MdbConexionesSourceTest, MissingTableIsAnError)
 {
