@@ -1,7 +1,8 @@
 // The FTP client's reply reading, through a real loopback connection: the
 // input is what a server sends on the control connection (before the first
-// NUL) and on an active-mode data connection (after it). The client logs in,
-// changes folder, lists and deletes; every failure must be an FtpError.
+// NUL) and on each active-mode data connection (after it). The client logs
+// in, changes folder, lists, downloads, deletes; every failure must be an
+// FtpError.
 #include "ftp/FTPClient.h"
 #include "platform/SocketIO.h"
 #include "FuzzInput.h"
@@ -62,6 +63,7 @@ void serve(platform::Socket conn, const std::string& control, const std::string&
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static platform::TcpListener listener = platform::listenTcp(kServer);
+    static fuzz::ScratchFile download("pordane-fuzz-ftp");
     const auto text = fuzz::asText(data, size);
     const size_t nul = text.find('\0');
     const std::string control(text.substr(0, nul));
@@ -91,6 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         client.Connect();
         client.ChangeDir("Estruc1");
         client.List();
+        client.Get("1000.ini", download.write(nullptr, 0).string());
         client.Delete("1000.ini");
         client.Disconnect();
     } catch (const ftp::FtpError&) {

@@ -10,9 +10,15 @@ def put(target, name, data):
         f.write(data if isinstance(data, bytes) else data.encode("latin-1"))
 
 # FTP: control replies, NUL, the listing of the data connection.
-put("ftp_reply", "login", "220 Servidor listo\r\n331 Clave\r\n230 Dentro\r\n211-Features:\r\n MLSD\r\n UTF8\r\n SIZE\r\n211 End\r\n200 UTF8 on\r\n215 UNIX Type: L8\r\n250 OK\r\n200 PORT ok\r\n150 Listing\r\n226 Done\r\n250 Deleted\r\n221 Bye\r\n\0type=file;size=12;modify=20240101000000; 1000.ini\r\ntype=dir; Estruc1\r\n")
-put("ftp_reply", "multiline", "220-Bienvenido\r\n220-segunda\r\n220 fin\r\n331 ok\r\n230-a\r\n230 b\r\n500 FEAT?\r\n215 Windows_NT\r\n550 No\r\n")
-put("ftp_reply", "list", "220 x\n331 x\n230 x\n211 no features\n215 UNIX\n250 x\n200 x\n125 go\n226 ok\n250 x\n\0-rw-r--r-- 1 u g 12 Jan 1 2024 1000.ini\n\ndrwxr-xr-x 2 u g 0 Jan 1 2024 Estruc1\r\n")
+# The client sends HOST, USER, PASS, FEAT, TYPE A, SYST, TYPE A, CWD, PORT,
+# MLSD (LIST without the feature), PORT, RETR, DELE, QUIT.
+login = "220 Servidor listo\r\n220 HOST ok\r\n331 Clave\r\n230 Dentro\r\n"
+put("ftp_reply", "session", login + "211-Features:\r\n MLSD\r\n SIZE\r\n211 End\r\n200 Tipo A\r\n215 UNIX Type: L8\r\n"
+    "200 Tipo A\r\n250 CWD ok\r\n200 PORT ok\r\n150 Listado\r\n226 Hecho\r\n200 PORT ok\r\n150 Archivo\r\n226 Hecho\r\n"
+    "250 Borrado\r\n221 Adios\r\n\0type=file;size=12;modify=20240101000000; 1000.ini\r\ntype=dir; Estruc1\r\n\r\n")
+put("ftp_reply", "multiline", "220-Bienvenido\r\n220-segunda\r\n220 fin\r\n500 HOST?\r\n331-a\r\n331-b\r\n331 ok\r\n230-a\r\n230 b\r\n500 FEAT?\r\n200 x\r\n215 Windows_NT\r\n200 x\r\n550 No\r\n")
+put("ftp_reply", "list", login + "211 no features\n200 x\n215 UNIX\n200 x\n250 x\n200 x\n125 go\n226 ok\n200 x\n150 x\n450 busy\n250 x\n"
+    "\0-rw-r--r-- 1 u g 12 Jan 1 2024 1000.ini\n\ndrwxr-xr-x 2 u g 0 Jan 1 2024 Estruc1\r\n")
 put("ftp_reply", "host", "220 x\r\n504 HOST no\r\n331 x\r\n230 x\r\n")
 
 put("pasv", "private", bytes([127, 0, 0, 1]) + b"227 Entering Passive Mode (192,168,1,5,195,80)")
