@@ -7,7 +7,7 @@ namespace pordane::update {
 namespace {
 
 // Bounds the list of a hostile control file; real ones list a dozen files.
-constexpr long long MaxFileEntries = 65536;
+constexpr long long MaxFileEntries = 4096;
 
 TFileDescription readEntry(const ControlFile& f, const std::string& section, const RuleContext& ctx)
 {
@@ -93,8 +93,11 @@ TFileList readFileList(const ControlFile& f, const RuleContext& ctx)
     TFileList list;
     const long long count = std::min<long long>({f.readInteger("files", "count", 0),
                                                  f.highestNumberedSection("file"), MaxFileEntries});
-    for (long long n = 1; n <= count; ++n)
-        list.push_back(readEntry(f, "file" + std::to_string(n), ctx));
+    for (long long n = 1; n <= count; ++n) {
+        const std::string section = "file" + std::to_string(n);
+        // A missing section reads as every key's default.
+        list.push_back(f.hasSection(section) ? readEntry(f, section, ctx) : TFileDescription{});
+    }
     return list;
 }
 

@@ -61,8 +61,8 @@ struct VersionCheck {
 VersionCheck runVersionCheck(const ControlFile& f, const RuleContext& ctx);
 
 // Reads [file1] ... [fileN] for N up to [files] "count", but never beyond the
-// highest numbered section the file holds: a count of 2^31-1 or a negative
-// count cannot make the list larger than the file.
+// highest numbered section the file holds, nor beyond 4096 entries: a count
+// of 2^31-1 or a negative count cannot make the list larger than the file.
 TFileList readFileList(const ControlFile& f, const RuleContext& ctx);
 
 // Keeps the entries the date rule or the comparison rule calls newer.

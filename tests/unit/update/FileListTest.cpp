@@ -149,6 +149,7 @@ TEST_F(RulesFolder, EntriesReadWithTheirTypes)
 }
 
 struct CountCase {
+    const char* name;
     const char* count;
     const char* sections;
     std::size_t entries;
@@ -166,12 +167,15 @@ TEST_P(HostileCounts, ListBoundedBySectionsThatExist)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HostileCounts,
-                         ::testing::Values(CountCase{"2147483647", "[file1]\n[file2]\n[file3]\n", 3},
-                                           CountCase{"-5", "[file1]\n", 0}, CountCase{"0", "[file1]\n", 0},
-                                           CountCase{"2", "[file1]\n[file2]\n[file3]\n", 2},
+                         ::testing::Values(CountCase{"huge", "2147483647", "[file1]\n[file2]\n[file3]\n", 3},
+                                           CountCase{"negative", "-5", "[file1]\n", 0},
+                                           CountCase{"zero", "0", "[file1]\n", 0},
+                                           CountCase{"fewer_than_sections", "2", "[file1]\n[file2]\n[file3]\n", 2},
                                            // A gap still yields an (empty) entry, as the count says.
-                                           CountCase{"3", "[file1]\n[file3]\n", 3},
-                                           CountCase{"2147483647", "[file1]\n[file2000000000]\n", 65536},
-                                           CountCase{"x", "[file1]\n", 0}));
+                                           CountCase{"gap", "3", "[file1]\n[file3]\n", 3},
+                                           CountCase{"huge_with_far_section", "2147483647",
+                                                     "[file1]\n[file2000000000]\n", 4096},
+                                           CountCase{"not_a_number", "x", "[file1]\n", 0}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace
