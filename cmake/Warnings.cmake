@@ -1,6 +1,12 @@
 # One place for compiler warnings, applied to every target of ours.
 function(pordane_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+  # clang (the fuzz preset) spells GCC's -Wshadow=local differently.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(${target} PRIVATE -Wshadow-uncaptured-local)
+  else()
+    target_compile_options(${target} PRIVATE -Wshadow=local)
+  endif()
   if(PORDANE_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
