@@ -1,4 +1,4 @@
-// The 227 reply parse and the rule choosing the data connection's address.
+// The 227 reply parse and the rule that keeps the data connection on the control peer.
 #include "ftp/PassiveAddress.h"
 #include "FuzzInput.h"
 
@@ -17,13 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     if (endpoint->port == 0)
         std::abort();
-    const platform::IPv4 target = ftp::passiveTarget(endpoint->address, peer);
-    // Never anything but the announced address or the control peer.
-    if (!(target == endpoint->address) && !(target == peer))
+    const ftp::PassiveTarget target = ftp::passiveTarget(endpoint->address, peer);
+    // The data connection never goes anywhere but the control peer.
+    if (!(target.address == peer))
         std::abort();
-    // A public peer is never traded for a private or local announcement.
-    if (!ftp::isPrivateOrLocal(peer) && peer.value != 0 && ftp::isPrivateOrLocal(endpoint->address) &&
-        !(target == peer))
+    // Only another real host is reported as a difference.
+    if (target.differs && (endpoint->address == peer || endpoint->address.value == 0))
         std::abort();
+    (void)ftp::passiveNotice(endpoint->address, peer);
     return 0;
 }
