@@ -90,6 +90,7 @@ private:
     void OnWorkBegin(ftp::WorkMode modo, std::int64_t maximo) override { sesion().OnWorkBegin(modo, maximo); }
     void OnWork(ftp::WorkMode modo, std::int64_t cuenta) override { sesion().OnWork(modo, cuenta); }
     void OnWorkEnd(ftp::WorkMode modo) override { sesion().OnWorkEnd(modo); }
+    void OnNotice(const std::string& texto) override { sesion().OnNotice(texto); }
 
     ftp::FtpSession& m_session;
     ftp::FTPClient& m_client;

@@ -76,19 +76,36 @@ void FtpSession::DisconnectFTPServer()
     m_client.Disconnect();
 }
 
+void FtpSession::OnNotice(const std::string& text)
+{
+    if (!m_noticesLogged.insert(text).second)
+        return;
+    if (m_inStep)
+        m_noticesPending.push_back(text);
+    else
+        m_memoLog.appendLine(text);
+}
+
 bool FtpSession::logged(const std::string& startLine, const std::function<void()>& op)
 {
     m_memoLog.appendLine(startLine);
     bool ok = true;
+    m_inStep = true;
     try {
         op();
     } catch (const RunStopped&) {
         // The window is closing: the line stays open and the run ends here.
+        m_inStep = false;
+        m_noticesPending.clear();
         throw;
     } catch (...) {
         ok = false;
     }
+    m_inStep = false;
     m_memoLog.completeLastLine(ok ? SufijoOK : SufijoFallo);
+    for (const std::string& text : m_noticesPending)
+        m_memoLog.appendLine(text);
+    m_noticesPending.clear();
     return ok;
 }
 

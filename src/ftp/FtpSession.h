@@ -15,7 +15,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace pordane::ftp {
 
@@ -73,6 +75,9 @@ private:
     void OnWorkBegin(WorkMode AWorkMode, std::int64_t AWorkCountMax) override;
     void OnWork(WorkMode AWorkMode, std::int64_t AWorkCount) override;
     void OnWorkEnd(WorkMode AWorkMode) override;
+    // What the client noticed about the server (a data address it did not
+    // follow, an intruder on the data port): one log line per distinct text.
+    void OnNotice(const std::string& text) override;
 
     // Logs start, runs op, completes the line with OK or FALLO.
     bool logged(const std::string& startLine, const std::function<void()>& op);
@@ -85,6 +90,10 @@ private:
     SpeedState& m_speed;
     Context m_context;
     std::filesystem::path m_localDir;
+    std::set<std::string> m_noticesLogged;
+    // A step's own line is completed in place, so notices wait for its end.
+    bool m_inStep = false;
+    std::vector<std::string> m_noticesPending;
 };
 
 } // namespace pordane::ftp
