@@ -1,5 +1,6 @@
 #include "platform/ChildStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -108,12 +109,13 @@ void ChildStream::close()
         return;
     ::kill(m_pid, SIGKILL);
     const auto end = std::chrono::steady_clock::now() + ReapLimit;
-    for (;;) {
+    // A killed child is gone within microseconds: short naps first.
+    for (std::chrono::microseconds nap{20};; nap = std::min(nap * 2, std::chrono::microseconds{10000})) {
         const pid_t r = ::waitpid(m_pid, nullptr, WNOHANG);
         // ECHILD: reaped already (SIGCHLD ignored by the program).
         if (r == m_pid || (r < 0 && errno != EINTR) || std::chrono::steady_clock::now() >= end)
             break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(nap);
     }
     m_pid = 0;
 }
