@@ -174,6 +174,7 @@ void readWithLibmdb(const std::filesystem::path& file)
 // A good database cut short: `keep` bytes kept (0: all but the last page of
 // 4096 bytes, which libmdb reads without an error but with a warning).
 struct Damage {
+    const char* name;
     std::uintmax_t keep;
     const char* error;  // the start of our message; "" when it still reads
 };
@@ -201,8 +202,10 @@ TEST_P(DamagedDatabase, LeavesTheTerminalQuietAndGivesOurMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(CutShort, DamagedDatabase,
-                         ::testing::Values(Damage{4096, "La base de datos \""},
-                                           Damage{2 * 4096, "La base de datos \""}, Damage{0, ""}));
+                         ::testing::Values(Damage{"OnePage", 4096, "La base de datos \""},
+                                           Damage{"TwoPages", 2 * 4096, "La base de datos \""},
+                                           Damage{"AllButTheLastPage", 0, ""}),
+                         [](const ::testing::TestParamInfo<Damage>& p) { return std::string(p.param.name); });
 
 // Enough rows of long texts that the reading process cannot send them all
 // ahead of the cursor: it waits on the stream while the test looks at it.
