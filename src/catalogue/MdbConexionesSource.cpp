@@ -201,7 +201,7 @@ private:
     DatabaseError perdida() const
     {
         return DatabaseError("No se puede leer la tabla " + quoted(TablaConexiones) + " de la base de datos " +
-                             quoted(m_name) + " después de la fila " + std::to_string(m_row));
+                             quoted(m_name) + (m_row ? " después de la fila " + std::to_string(m_row) : ""));
     }
 
     const std::string& valor(const char* campo) const

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <thread>
@@ -42,6 +43,9 @@ void closeOthers()
 #else
     (void)parent;
 #endif
+    // A crash leaves no core file: it would hold a copy of the parent's memory.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
     const int stream = ::fcntl(writeEnd, F_DUPFD, StreamFd);
     const int null = ::open("/dev/null", O_RDWR);
     if (stream < 0 || null < 0)

@@ -10,6 +10,7 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -235,26 +236,42 @@ TEST_F(MdbConexionesSourceTest, DestroyingTheCursorAfterOneRowLeavesNoChildAndNo
     EXPECT_EQ(openDescriptors(), before);
 }
 
-TEST_F(MdbConexionesSourceTest, AReaderThatDiesMidTableIsAnErrorNotAShortTable)
+// What happens to the reading process after the first row: killed, crashed
+// or stopped (a reader stuck in a loop); never a table that looks complete.
+class ReaderLostMidTable : public ::testing::TestWithParam<int> {};
+
+TEST_P(ReaderLostMidTable, IsAnErrorNotAShortTable)
 {
+    TempDir dir;
     const auto file = writeLargeTable(dir, 600);
-    auto cursor = MdbConexionesSource().abrirConexiones(file);
+    const auto limit = std::chrono::milliseconds(400);
+    auto cursor = MdbConexionesSource(limit).abrirConexiones(file);
     ASSERT_TRUE(cursor->siguiente());
     ASSERT_EQ(childProcesses().size(), 1u);
-    ::kill(childProcesses()[0], SIGKILL);
+    ::kill(childProcesses()[0], GetParam());
     int rows = 1;
     std::string error;
+    const auto start = std::chrono::steady_clock::now();
     try {
         while (cursor->siguiente())
             EXPECT_EQ(cursor->entero("CódigoOperadorConexión"), rows++);
     } catch (const DatabaseError& e) {
         error = e.what();
     }
+    const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_LT(rows, 600);
     EXPECT_EQ(error, "No se puede leer la tabla \"Dat_Conexión\" de la base de datos \"" + file.string() +
                          "\" después de la fila " + std::to_string(rows));
+    // A dead reader is noticed at once, a stopped one after the limit.
+    if (GetParam() == SIGSTOP) {
+        EXPECT_GE(waited, limit);
+    }
+    EXPECT_LT(waited, limit + std::chrono::seconds(3));
     EXPECT_TRUE(childProcesses().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Signal, ReaderLostMidTable, ::testing::Values(SIGKILL, SIGSEGV, SIGSTOP),
+                         [](const ::testing::TestParamInfo<int>& p) { return std::string(sigabbrev_np(p.param)); });
 
 TEST_F(MdbConexionesSourceTest, TheProgramsEnvironmentIsLeftAlone)
 {

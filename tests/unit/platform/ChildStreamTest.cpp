@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 
 using pordane::platform::ChildStream;
@@ -61,17 +62,27 @@ TEST(ChildStream, StreamsTheBytesAndKeepsWhatTheChildPrintsOffTheTerminal)
     EXPECT_EQ(printed, "");
 }
 
-TEST(ChildStream, TheChildHasNoneOfOurDescriptorsButItsStream)
+TEST(ChildStream, TheChildHasNoneOfOurDescriptorsButItsStreamAndWritesNoCoreFile)
 {
     const int extra = ::open("/dev/null", O_RDONLY);  // inheritable, as a socket of ours might be
     ASSERT_GE(extra, 0);
-    ChildStream child([](int fd) { send(fd, std::to_string(openDescriptors()) + ";" + std::to_string(fd)); });
+    rlimit saved{};
+    ::getrlimit(RLIMIT_CORE, &saved);
+    rlimit some = saved;
+    some.rlim_cur = std::min<rlim_t>(saved.rlim_max, 1 << 20);
+    ::setrlimit(RLIMIT_CORE, &some);
+    ChildStream child([](int fd) {
+        rlimit core{};
+        ::getrlimit(RLIMIT_CORE, &core);
+        send(fd, std::to_string(openDescriptors()) + ";" + std::to_string(fd) + ";" + std::to_string(core.rlim_cur));
+    });
     char text[16] = {};
     EXPECT_EQ(child.read(text, 1, 10s), Read::Done);
-    child.read(text + 1, 3, 10s);
+    child.read(text + 1, 4, 10s);
+    ::setrlimit(RLIMIT_CORE, &saved);
     ::close(extra);
     // "." and "..", 0, 1, 2, the stream and the directory listing them.
-    EXPECT_STREQ(text, "7;3");
+    EXPECT_STREQ(text, "7;3;0");
 }
 
 TEST(ChildStream, AChildThatDiesMidStreamEndsItAtOnce)
