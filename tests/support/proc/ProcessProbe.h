@@ -1,7 +1,12 @@
-// What a test can see of its own process on Linux: open descriptors, living
-// child processes, and what a piece of code writes to file descriptor 2.
+// What a test can see of its own process: open descriptors (handles on
+// Windows) and, on Linux, living child processes and what a piece of code
+// writes to file descriptor 2.
 #pragma once
 
+#ifdef _WIN32
+#include <winsock2.h> // before windows.h
+#include <windows.h>
+#else
 #include <cstdio>
 #include <dirent.h>
 #include <filesystem>
@@ -10,11 +15,18 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
+#endif
 
 namespace pordane::testsupport {
 
 inline int openDescriptors()
 {
+#ifdef _WIN32
+    // Sockets and files are kernel handles there.
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    return static_cast<int>(handles);
+#else
     int n = 0;
     if (DIR* d = ::opendir("/proc/self/fd")) {
         while (::readdir(d))
@@ -22,7 +34,10 @@ inline int openDescriptors()
         ::closedir(d);
     }
     return n;
+#endif
 }
+
+#ifndef _WIN32
 
 // The children of every thread of this process, zombies included.
 inline std::vector<int> childProcesses()
@@ -67,5 +82,7 @@ inline std::string capturedStderr(const std::function<void()>& body)
     std::fclose(sink);
     return text;
 }
+
+#endif
 
 } // namespace pordane::testsupport
