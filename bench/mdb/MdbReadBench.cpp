@@ -1,6 +1,7 @@
 // Reading "Dat_Conexión" through our reader against libmdb's own loop over
 // the same file in the same run (the peer): what the reader adds per table.
-//   mdb_read [ROWS=2000] [READS=20]
+//   mdb_read [ROWS=2000] [READS=20]     a table written for the run
+//   mdb_read FILE [READS=20]            an existing database (the demo's)
 #include "JetWriter.h"
 #include "catalogue/MdbConexionesSource.h"
 
@@ -59,33 +60,38 @@ double millisecondsPerRead(int reads, Read read)
 
 int main(int argc, char** argv)
 {
-    const int rowCount = argc > 1 ? std::atoi(argv[1]) : 2000;
+    const bool given = argc > 1 && fs::is_regular_file(argv[1]);
+    const int rowCount = argc > 1 && !given ? std::atoi(argv[1]) : 2000;
     const int reads = argc > 2 ? std::atoi(argv[2]) : 20;
     std::string folder = (fs::temp_directory_path() / "pordane-mdbbench-XXXXXX").string();
     if (!::mkdtemp(folder.data()))
         return 1;
-    const fs::path file = fs::path(folder) / "VTES_DAT.MDB";
+    const fs::path file = given ? fs::path(argv[1]) : fs::path(folder) / "VTES_DAT.MDB";
 
-    testsupport::JetTable table(catalogue::TablaConexiones, {{catalogue::CampoNombre, testsupport::JetType::Text, 50},
-                                                             {catalogue::CampoHost, testsupport::JetType::Text},
-                                                             {catalogue::CampoUser, testsupport::JetType::Text},
-                                                             {catalogue::CampoPass, testsupport::JetType::Text},
-                                                             {catalogue::CampoRemoto, testsupport::JetType::Text},
-                                                             {catalogue::CampoCodigo, testsupport::JetType::Long}});
-    for (int i = 0; i < rowCount; ++i) {
-        const std::string n = std::to_string(i);
-        table.addRow({"Conexión " + n, "ftp" + n + ".portal.example", "usuario" + n, std::string(40, 'c'),
-                      "/fotos/" + std::string(120, 'x') + n, std::int32_t{i}});
+    if (!given) {
+        testsupport::JetTable table(catalogue::TablaConexiones,
+                                    {{catalogue::CampoNombre, testsupport::JetType::Text, 50},
+                                     {catalogue::CampoHost, testsupport::JetType::Text},
+                                     {catalogue::CampoUser, testsupport::JetType::Text},
+                                     {catalogue::CampoPass, testsupport::JetType::Text},
+                                     {catalogue::CampoRemoto, testsupport::JetType::Text},
+                                     {catalogue::CampoCodigo, testsupport::JetType::Long}});
+        for (int i = 0; i < rowCount; ++i) {
+            const std::string n = std::to_string(i);
+            table.addRow({"Conexión " + n, "ftp" + n + ".portal.example", "usuario" + n, std::string(40, 'c'),
+                          "/fotos/" + std::string(120, 'x') + n, std::int32_t{i}});
+        }
+        testsupport::writeJet4(file, table);
     }
-    testsupport::writeJet4(file, table);
 
     std::size_t ours = 0, peer = 0;
     const double oursMs = millisecondsPerRead(reads, [&] { ours = catalogue::MdbConexionesSource().readConexiones(file).size(); });
     const double peerMs = millisecondsPerRead(reads, [&] { peer = readWithLibmdb(file); });
-    std::printf("%d rows (%ju bytes), %d reads each\n", rowCount, static_cast<std::uintmax_t>(fs::file_size(file)), reads);
+    std::printf("%s: %zu rows (%ju bytes), %d reads each\n", file.c_str(), ours,
+                static_cast<std::uintmax_t>(fs::file_size(file)), reads);
     std::printf("reader  %8.2f ms per table (%zu rows)\n", oursMs, ours);
     std::printf("libmdb  %8.2f ms per table (%zu rows)\n", peerMs, peer);
     std::printf("ratio   %8.2f\n", oursMs / peerMs);
     fs::remove_all(folder);
-    return ours == static_cast<std::size_t>(rowCount) && peer == ours ? 0 : 1;
+    return (given || ours == static_cast<std::size_t>(rowCount)) && peer == ours ? 0 : 1;
 }
