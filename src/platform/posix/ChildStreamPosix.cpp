@@ -32,6 +32,26 @@ void closeOthers()
         ::close(fd);
 }
 
+// No handler of the program runs in the child. Ctrl-C and the like reach
+// the whole process group: the program decides, and ends the child with its
+// cursor (or the child dies with it, see above).
+void setSignals()
+{
+    struct sigaction fallback{};
+    sigemptyset(&fallback.sa_mask);
+    fallback.sa_handler = SIG_DFL;
+    for (int number = 1; number < NSIG; ++number) {
+        struct sigaction current{};
+        if (::sigaction(number, nullptr, &current) != 0)
+            continue;
+        if ((current.sa_flags & SA_SIGINFO) != 0 || (current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN))
+            ::sigaction(number, &fallback, nullptr);
+    }
+    ::signal(SIGPIPE, SIG_DFL);
+    ::signal(SIGINT, SIG_IGN);
+    ::signal(SIGQUIT, SIG_IGN);
+}
+
 // In the child, right after the fork: only async-signal-safe calls up to body.
 [[noreturn]] void startChild(int writeEnd, pid_t parent, const std::function<void(int)>& body)
 {
@@ -56,7 +76,7 @@ void closeOthers()
     if (stream != StreamFd && ::dup2(stream, StreamFd) < 0)
         ::_exit(1);
     closeOthers();
-    ::signal(SIGPIPE, SIG_DFL);
+    setSignals();
     try {
         body(StreamFd);
     } catch (...) {

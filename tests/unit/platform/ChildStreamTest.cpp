@@ -85,6 +85,28 @@ TEST(ChildStream, TheChildHasNoneOfOurDescriptorsButItsStreamAndWritesNoCoreFile
     EXPECT_STREQ(text, "7;3;0");
 }
 
+extern "C" void countSignal(int) {}
+
+TEST(ChildStream, NoHandlerOfOursRunsInTheChildAndCtrlCIsLeftToUs)
+{
+    struct sigaction handler{}, savedUsr1{}, savedInt{};
+    handler.sa_handler = countSignal;
+    sigemptyset(&handler.sa_mask);
+    ::sigaction(SIGUSR1, &handler, &savedUsr1);
+    ::sigaction(SIGINT, &handler, &savedInt);
+    ChildStream child([](int fd) {
+        struct sigaction usr1{}, interrupt{};
+        ::sigaction(SIGUSR1, nullptr, &usr1);
+        ::sigaction(SIGINT, nullptr, &interrupt);
+        ::raise(SIGINT);  // ignored: still alive to answer
+        send(fd, std::string(usr1.sa_handler == SIG_DFL ? "D" : "?") + (interrupt.sa_handler == SIG_IGN ? "I" : "?"));
+    });
+    const std::string dispositions = take(child, 2);
+    ::sigaction(SIGUSR1, &savedUsr1, nullptr);
+    ::sigaction(SIGINT, &savedInt, nullptr);
+    EXPECT_EQ(dispositions, "DI");
+}
+
 TEST(ChildStream, AChildThatDiesMidStreamEndsItAtOnce)
 {
     ChildStream child([](int fd) {
