@@ -34,7 +34,7 @@ void closeOthers()
 
 // No handler of the program runs in the child. Ctrl-C and the like reach
 // the whole process group: the program decides, and ends the child with its
-// cursor (or the child dies with it, see above).
+// cursor (or the child dies with it: PR_SET_PDEATHSIG below).
 void setSignals()
 {
     struct sigaction fallback{};
@@ -52,11 +52,12 @@ void setSignals()
     ::signal(SIGQUIT, SIG_IGN);
 }
 
-// In the child, right after the fork: only async-signal-safe calls up to body.
+// In the child, right after the fork: only plain system calls up to body.
 [[noreturn]] void startChild(int writeEnd, pid_t parent, const std::function<void(int)>& body)
 {
 #ifdef __linux__
-    // The child must not outlive a parent that crashed or was killed.
+    // The child must not outlive a parent that crashed or was killed (strictly:
+    // the forking thread; the reader's cursor lives within that thread's call).
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != parent)
         ::_exit(1);
