@@ -2,6 +2,7 @@
 // database written by the Jet writer, the maker's server stood in by pyftpdlib
 // on 127.0.4.1:21, the window's FTP client, and recording window stand-ins.
 #include "ImportWorld.h"
+#include "proc/ProcessProbe.h"
 
 #include "catalogue/Importador.h"
 #include "ftp/FTPClient.h"
@@ -390,6 +391,12 @@ const std::vector<Fallo> Fallos = {
      },
      // Read field by field: the row is counted and filled up to the password.
      "No se encuentra el campo \"ftpPassword\"", false, 4, ""},
+    {"DatabaseDamaged",
+     [](Talvane& t, Importador::Opciones&) {
+         t.install({Buena});
+         std::filesystem::resize_file(t.prefix().makeDirectory(CarpetaDatos) / "VTES_DAT.MDB", 4096);
+     },
+     "no es una base de datos de Access válida"},
     {"LoginRefused",
      [](Talvane& t, Importador::Opciones& o) {
          t.install({Buena, conCodigo(15), Buena});
@@ -421,7 +428,9 @@ TEST_P(ImportadorFalloTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbui
     f.prepare(talvane, o);
     const auto before = servidor.names();
 
-    const ResultadoImportacion r = importar(o);
+    ResultadoImportacion r;
+    // The user gets our message only: nothing of the libraries on the terminal.
+    EXPECT_EQ(pordane::testsupport::capturedStderr([&] { r = importar(o); }), "");
 
     EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Error);
     ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "PumpGauge.h"
+#include "proc/ProcessProbe.h"
 #include "ScriptedFtpServer.h"
 #include "ftp/FTPClient.h"
 #include "platform/NetError.h"
@@ -54,23 +55,7 @@ struct Recorder : pordane::ftp::FTPObserver {
     static std::string tag(WorkMode m) { return m == WorkMode::wmRead ? "r " : "w "; }
 };
 
-inline int openDescriptors()
-{
-#ifdef _WIN32
-    // Sockets and files are kernel handles there.
-    DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
-    return static_cast<int>(handles);
-#else
-    int n = 0;
-    if (DIR* d = ::opendir("/proc/self/fd")) {
-        while (::readdir(d))
-            ++n;
-        ::closedir(d);
-    }
-    return n;
-#endif
-}
+using pordane::testsupport::openDescriptors;
 
 inline unsigned long processId()
 {

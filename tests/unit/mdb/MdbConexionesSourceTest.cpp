@@ -3,10 +3,17 @@
 
 #include "JetWriter.h"
 #include "MdbTestSupport.h"
+#include "proc/ProcessProbe.h"
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+#include <mdbtools.h>
+
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 using namespace mdbtest;
@@ -19,6 +26,9 @@ using pordane::testsupport::JetColumn;
 using pordane::testsupport::JetTable;
 using pordane::testsupport::JetType;
 using pordane::testsupport::writeJet4;
+using pordane::testsupport::capturedStderr;
+using pordane::testsupport::childProcesses;
+using pordane::testsupport::openDescriptors;
 
 namespace {
 
@@ -142,6 +152,134 @@ TEST_F(MdbConexionesSourceTest, MissingOrUnreadableFileIsAnError)
     writeJet4(cut, conexionTable(sampleRows()));
     std::filesystem::resize_file(cut, 4096);
     EXPECT_FALSE(readError(cut).empty());
+}
+
+// libmdb's own reading of the table, unprotected, as a peer of the reader.
+void readWithLibmdb(const std::filesystem::path& file)
+{
+    MdbHandle* mdb = mdb_open(file.c_str(), MDB_NOFLAGS);
+    if (!mdb)
+        return;
+    std::string name = "Dat_Conexión";
+    if (mdb_read_catalog(mdb, MDB_ANY))
+        if (MdbTableDef* table = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE)) {
+            mdb_read_columns(table);
+            mdb_rewind_table(table);
+            while (mdb_fetch_row(table)) {
+            }
+            mdb_free_tabledef(table);
+        }
+    mdb_close(mdb);
+}
+
+// A good database cut short: `keep` bytes kept (0: all but the last page of
+// 4096 bytes, which libmdb reads without an error but with a warning).
+struct Damage {
+    const char* name;
+    std::uintmax_t keep;
+    const char* error;  // the start of our message; "" when it still reads
+};
+
+class DamagedDatabase : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedDatabase, LeavesTheTerminalQuietAndGivesOurMessage)
+{
+    TempDir dir;
+    const auto cut = dir / "dañada.mdb";
+    writeJet4(cut, conexionTable(sampleRows()));
+    std::filesystem::resize_file(cut, GetParam().keep ? GetParam().keep : std::filesystem::file_size(cut) - 4096);
+
+    // libmdb itself writes to standard error ("Unable to read table", "offset ... is beyond EOF", warnings)...
+    EXPECT_NE(capturedStderr([&] { readWithLibmdb(cut); }), "");
+
+    // ...our reader writes nothing; where it fails, it throws its own Spanish message.
+    std::string error;
+    EXPECT_EQ(capturedStderr([&] { error = readError(cut); }), "");
+    EXPECT_EQ(error.substr(0, std::strlen(GetParam().error)), GetParam().error) << error;
+    if (*GetParam().error) {
+        EXPECT_TRUE(contains(error, cut.string())) << error;
+    }
+    EXPECT_TRUE(childProcesses().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(CutShort, DamagedDatabase,
+                         ::testing::Values(Damage{"OnePage", 4096, "La base de datos \""},
+                                           Damage{"TwoPages", 2 * 4096, "La base de datos \""},
+                                           Damage{"AllButTheLastPage", 0, ""}),
+                         [](const ::testing::TestParamInfo<Damage>& p) { return std::string(p.param.name); });
+
+// Enough rows of long texts that the reading process cannot send them all
+// ahead of the cursor: it waits on the stream while the test looks at it.
+std::filesystem::path writeLargeTable(const TempDir& dir, int rows)
+{
+    JetTable table("Dat_Conexión", conexionColumns());
+    for (int i = 0; i < rows; ++i)
+        table.addRow({"Portal " + std::to_string(i), std::string(200, 'h'), "u" + std::to_string(i),
+                      std::string(200, 'p'), std::string(200, 'r'), std::int32_t{i}});
+    const auto file = dir / "grande.mdb";
+    writeJet4(file, table);
+    return file;
+}
+
+TEST_F(MdbConexionesSourceTest, DestroyingTheCursorAfterOneRowLeavesNoChildAndNoDescriptor)
+{
+    const auto file = writeLargeTable(dir, 600);
+    const int before = openDescriptors();
+    {
+        auto cursor = MdbConexionesSource().abrirConexiones(file);
+        ASSERT_TRUE(cursor->siguiente());
+        EXPECT_EQ(cursor->texto("NombreConexión"), "Portal 0");
+        EXPECT_EQ(childProcesses().size(), 1u);  // still reading: the rows are not all sent yet
+        EXPECT_EQ(openDescriptors(), before + 1);
+    }
+    EXPECT_TRUE(childProcesses().empty());
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+// What happens to the reading process after the first row: killed, crashed
+// or stopped (a reader stuck in a loop); never a table that looks complete.
+class ReaderLostMidTable : public ::testing::TestWithParam<int> {};
+
+TEST_P(ReaderLostMidTable, IsAnErrorNotAShortTable)
+{
+    TempDir dir;
+    const auto file = writeLargeTable(dir, 600);
+    const auto limit = std::chrono::milliseconds(400);
+    auto cursor = MdbConexionesSource(limit).abrirConexiones(file);
+    ASSERT_TRUE(cursor->siguiente());
+    ASSERT_EQ(childProcesses().size(), 1u);
+    ::kill(childProcesses()[0], GetParam());
+    int rows = 1;
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        while (cursor->siguiente())
+            EXPECT_EQ(cursor->entero("CódigoOperadorConexión"), rows++);
+    } catch (const DatabaseError& e) {
+        error = e.what();
+    }
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(rows, 600);
+    EXPECT_EQ(error, "No se puede leer la tabla \"Dat_Conexión\" de la base de datos \"" + file.string() +
+                         "\" después de la fila " + std::to_string(rows));
+    // A dead reader is noticed at once, a stopped one after the limit.
+    if (GetParam() == SIGSTOP) {
+        EXPECT_GE(waited, limit);
+    }
+    EXPECT_LT(waited, limit + std::chrono::seconds(3));
+    EXPECT_TRUE(childProcesses().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signal, ReaderLostMidTable, ::testing::Values(SIGKILL, SIGSEGV, SIGSTOP),
+                         [](const ::testing::TestParamInfo<int>& p) { return std::string(sigabbrev_np(p.param)); });
+
+TEST_F(MdbConexionesSourceTest, TheProgramsEnvironmentIsLeftAlone)
+{
+    const auto file = dir / "env.mdb";
+    writeJet4(file, conexionTable(sampleRows()));
+    unsetenv("MDBICONV");
+    EXPECT_EQ(MdbConexionesSource().readConexiones(file).size(), sampleRows().size());
+    EXPECT_EQ(std::getenv("MDBICONV"), nullptr);
 }
 
 TEST_F(MdbConexionesSourceTest, MissingTableIsAnError)

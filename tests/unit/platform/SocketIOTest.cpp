@@ -1,6 +1,7 @@
 // The pumping socket I/O: bounded reads and writes, the listener of active
 // mode, the peer-closed check, and no descriptor left behind by any failure.
 #include "PumpGauge.h"
+#include "proc/ProcessProbe.h"
 #include "platform/NetError.h"
 #include "platform/Pump.h"
 #include "platform/SocketIO.h"
@@ -31,23 +32,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const IPv4 loopback{0x7F000001};
 
-int openDescriptors()
-{
-#ifdef _WIN32
-    // Sockets are kernel handles there.
-    DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
-    return static_cast<int>(handles);
-#else
-    int n = 0;
-    if (DIR* d = ::opendir("/proc/self/fd")) {
-        while (::readdir(d))
-            ++n;
-        ::closedir(d);
-    }
-    return n;
-#endif
-}
+using pordane::testsupport::openDescriptors;
 
 struct Pair {
     Socket client;
