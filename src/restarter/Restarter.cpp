@@ -4,7 +4,8 @@
 #include "platform/Process.h"
 #include "platform/SpecialFolders.h"
 #include "platform/SyncFile.h"
-#include "restarter/ProfileFile.h"
+#include "platform/TextEncoding.h"
+#include "profile/ProfileFile.h"
 
 #include <charconv>
 #include <ctime>
@@ -27,6 +28,12 @@ std::optional<platform::ProcessId> parseProcessId(const std::string& text)
     if (text.empty() || ec != std::errc{} || end != text.data() + text.size() || pid <= 0)
         return std::nullopt;
     return pid;
+}
+
+bool endsWithAscii(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size()
+        && platform::foldCase(text.substr(text.size() - suffix.size())) == platform::foldCase(suffix);
 }
 
 bool plainName(const std::string& name)
@@ -121,10 +128,10 @@ std::vector<Replacement> planReplacements(const std::vector<std::string>& compon
             log("refused (not a plain file name): " + name);
             continue;
         }
-        const ProfileFile list = ProfileFile::load(source / name);
-        const long long count = std::min(list.number("FILES", "COUNT", 0), kMaxListed);
+        const profile::ProfileFile list = profile::ProfileFile::load(source / name);
+        const long long count = std::min<long long>(list.readInteger("FILES", "COUNT", 0), kMaxListed);
         for (long long i = 1; i <= count; ++i) {
-            const auto listed = list.value("FILES", "FILE" + std::to_string(i));
+            const auto listed = list.find("FILES", "FILE" + std::to_string(i));
             // A list does not name further lists: no loops.
             if (listed && !endsWithAscii(*listed, ".INF"))
                 addComponent(*listed, source, destination, plan, log);
@@ -175,9 +182,11 @@ ExitStatus runRestarter(const Setup& setup)
     const auto pid = parseProcessId(arg(0));
     if (pid) {
         platform::waitForProcessEnd(*pid);
-        const ProfileFile ini = ProfileFile::load(documents / "PUPDATE.INI");
-        if (arg(1) == "L" || arg(1) == "l")
-            log.open(logPath(documents, ini.value("CONFIG", "LOGFILENAME", "PUPDATE.LOG")));
+        const profile::ProfileFile ini = profile::ProfileFile::load(documents / "PUPDATE.INI");
+        if (arg(1) == "L" || arg(1) == "l") {
+            const std::string name = ini.readString("CONFIG", "LOGFILENAME");
+            log.open(logPath(documents, name.empty() ? "PUPDATE.LOG" : name));
+        }
         log("process " + arg(0) + " ended");
         std::this_thread::sleep_for(setup.settle);
     }

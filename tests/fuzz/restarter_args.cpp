@@ -2,7 +2,7 @@
 // the component names (and a ".INF" list read from the source folder)
 // planned into replacements that never leave the two folders.
 #include "platform/CommandLine.h"
-#include "restarter/ProfileFile.h"
+#include "profile/ProfileFile.h"
 #include "restarter/Restarter.h"
 #include "FuzzInput.h"
 
@@ -43,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string line = parts.size() > 1 ? parts[1] : std::string();
     std::ofstream(folders.source / "LIST.INF", std::ios::binary | std::ios::trunc) << inf;
 
-    const auto profile = restarter::ProfileFile::parse(inf);
-    (void)profile.number("FILES", "COUNT", 0);
-    (void)profile.value("CONFIG", "LOGFILENAME", "PUPDATE.LOG");
+    const auto list = profile::ProfileFile::parse(inf);
+    (void)list.readInteger("FILES", "COUNT", 0);
+    (void)list.find("CONFIG", "LOGFILENAME");
 
     const std::vector<std::string> arguments = platform::splitCommandLine(line);
     (void)platform::joinCommandLine(arguments);

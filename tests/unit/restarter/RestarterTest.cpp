@@ -168,6 +168,7 @@ TEST_P(RestarterLog, WrittenWherePupdateIniSays)
 INSTANTIATE_TEST_SUITE_P(
     Names, RestarterLog,
     testing::Values(LogCase{"Default", "", "docs/PUPDATE.LOG"},
+                    LogCase{"EmptyNameIsTheDefault", "[CONFIG]\nLOGFILENAME=\n", "docs/PUPDATE.LOG"},
                     LogCase{"BareName", "[config]\nlogfilename = \"actualiza.txt\"\n", "docs/actualiza.txt"},
                     LogCase{"DrivePathTakesItsName", "[CONFIG]\nLOGFILENAME=C:\\Logs\\upd.log\n", "docs/upd.log"},
                     LogCase{"PathWithBackslashes", "[CONFIG]\nLOGFILENAME=ROOT\\my app\\r.log\n", "my app/r.log"}),

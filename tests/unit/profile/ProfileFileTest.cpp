@@ -1,4 +1,4 @@
-#include "update/ControlFile.h"
+#include "profile/ProfileFile.h"
 
 #include "TempFolder.h"
 
@@ -6,7 +6,7 @@
 
 #include <random>
 
-using pordane::update::ControlFile;
+using pordane::profile::ProfileFile;
 
 namespace {
 
@@ -25,7 +25,7 @@ class ProfileSemantics : public ::testing::TestWithParam<ProfileCase> {};
 TEST_P(ProfileSemantics, ReadsAsTheProfileFunctions)
 {
     const auto& c = GetParam();
-    const ControlFile f = ControlFile::parse(c.text);
+    const ProfileFile f = ProfileFile::parse(c.text);
     const std::string got = f.readString(c.section, c.key, "<missing>");
     EXPECT_EQ(got, c.expected ? std::string(c.expected) : std::string("<missing>"));
 }
@@ -71,7 +71,7 @@ class IntegerValues : public ::testing::TestWithParam<IntegerCase> {};
 TEST_P(IntegerValues, ReadLikeStrToIntDef)
 {
     const auto& c = GetParam();
-    const ControlFile f = ControlFile::parse(std::string("[a]\nk=") + c.text + "\n");
+    const ProfileFile f = ProfileFile::parse(std::string("[a]\nk=") + c.text + "\n");
     EXPECT_EQ(f.readInteger("a", "k", c.def), c.expected) << c.text;
 }
 
@@ -83,20 +83,29 @@ INSTANTIATE_TEST_SUITE_P(Table, IntegerValues,
                                            IntegerCase{"2147483648", 9, 9}, IntegerCase{"-2147483648", 0, INT32_MIN},
                                            IntegerCase{"1.5", 3, 3}, IntegerCase{"  42 ", 0, 42}));
 
-TEST(ControlFile, MissingKeyGivesTheDefault)
+TEST(ProfileFile, FindTellsAnEmptyValueFromAMissingKey)
 {
-    const ControlFile f = ControlFile::parse("[files]\n");
+    const ProfileFile f = ProfileFile::parse("[FILES]\nCOUNT=3\nEMPTY=\n");
+    EXPECT_EQ(f.find("files", "count"), "3");
+    EXPECT_EQ(f.find("FILES", "EMPTY"), "");
+    EXPECT_EQ(f.find("FILES", "MISSING"), std::nullopt);
+    EXPECT_EQ(f.find("OTHER", "COUNT"), std::nullopt);
+}
+
+TEST(ProfileFile, MissingKeyGivesTheDefault)
+{
+    const ProfileFile f = ProfileFile::parse("[files]\n");
     EXPECT_EQ(f.readInteger("files", "count", 0), 0);
     EXPECT_EQ(f.readInteger("update", "newchecksum", -1), -1);
     EXPECT_EQ(f.readString("whatsnew", "caption", "What's new"), "What's new");
     EXPECT_TRUE(f.hasSection("FILES"));
 }
 
-TEST(ControlFile, HighestNumberedSectionIgnoresLeadingZerosAndOtherNames)
+TEST(ProfileFile, HighestNumberedSectionIgnoresLeadingZerosAndOtherNames)
 {
-    const ControlFile f = ControlFile::parse("[file1]\n[FILE12]\n[file012]\n[file99999999999]\n[files]\n[filex3]\n");
+    const ProfileFile f = ProfileFile::parse("[file1]\n[FILE12]\n[file012]\n[file99999999999]\n[files]\n[filex3]\n");
     EXPECT_EQ(f.highestNumberedSection("file"), 12);
-    EXPECT_EQ(ControlFile::parse("[files]\n").highestNumberedSection("file"), 0);
+    EXPECT_EQ(ProfileFile::parse("[files]\n").highestNumberedSection("file"), 0);
 }
 
 using HostileFiles = pordane::testsupport::TempFolderTest;
@@ -112,21 +121,21 @@ TEST_F(HostileFiles, ReadAsNoKeys)
     std::string binary = "[update]\nnewversion=9\n";
     binary += std::string("\0\x01\x02", 3);
 
-    EXPECT_TRUE(ControlFile::load(m_dir / "missing.inf").empty());
-    EXPECT_TRUE(ControlFile::load(write("empty.inf", "")).empty());
-    EXPECT_TRUE(ControlFile::load(write("garbage.inf", garbage)).empty());
-    EXPECT_TRUE(ControlFile::load(write("binary.inf", binary)).empty());
-    EXPECT_TRUE(ControlFile::load(m_dir).empty()); // a folder
-    EXPECT_FALSE(ControlFile::load(write("good.inf", "[update]\nnewversion=9\n")).empty());
+    EXPECT_TRUE(ProfileFile::load(m_dir / "missing.inf").empty());
+    EXPECT_TRUE(ProfileFile::load(write("empty.inf", "")).empty());
+    EXPECT_TRUE(ProfileFile::load(write("garbage.inf", garbage)).empty());
+    EXPECT_TRUE(ProfileFile::load(write("binary.inf", binary)).empty());
+    EXPECT_TRUE(ProfileFile::load(m_dir).empty()); // a folder
+    EXPECT_FALSE(ProfileFile::load(write("good.inf", "[update]\nnewversion=9\n")).empty());
 }
 
 TEST_F(HostileFiles, LongLinesAndManySectionsStayBounded)
 {
-    std::string text = "[a]\nk=" + std::string(ControlFile::MaxBytes / 2, 'x') + "\n";
-    for (int i = 0; text.size() < ControlFile::MaxBytes - 16; ++i)
+    std::string text = "[a]\nk=" + std::string(ProfileFile::MaxBytes / 2, 'x') + "\n";
+    for (int i = 0; text.size() < ProfileFile::MaxBytes - 16; ++i)
         text += "[s" + std::to_string(i) + "]\n";
-    const ControlFile f = ControlFile::load(write("big.inf", text));
-    EXPECT_EQ(f.readString("a", "k").size(), ControlFile::MaxBytes / 2);
+    const ProfileFile f = ProfileFile::load(write("big.inf", text));
+    EXPECT_EQ(f.readString("a", "k").size(), ProfileFile::MaxBytes / 2);
     EXPECT_TRUE(f.hasSection("s1000"));
 }
 

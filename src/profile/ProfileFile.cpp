@@ -1,4 +1,4 @@
-#include "update/ControlFile.h"
+#include "profile/ProfileFile.h"
 
 #include "platform/TextEncoding.h"
 
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <system_error>
 
-namespace pordane::update {
+namespace pordane::profile {
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string_view unquote(std::string_view s)
 
 } // namespace
 
-ControlFile ControlFile::load(const std::filesystem::path& file)
+ProfileFile ProfileFile::load(const std::filesystem::path& file)
 {
     std::error_code ec;
     const auto size = std::filesystem::file_size(file, ec);
@@ -45,9 +45,9 @@ ControlFile ControlFile::load(const std::filesystem::path& file)
     return parse(bytes);
 }
 
-ControlFile ControlFile::parse(std::string_view bytes)
+ProfileFile ProfileFile::parse(std::string_view bytes)
 {
-    ControlFile result;
+    ProfileFile result;
     if (bytes.size() > MaxBytes || bytes.find('\0') != std::string_view::npos)
         return result;
     std::string text;
@@ -91,12 +91,12 @@ ControlFile ControlFile::parse(std::string_view bytes)
     return result;
 }
 
-bool ControlFile::hasSection(std::string_view section) const
+bool ProfileFile::hasSection(std::string_view section) const
 {
     return m_sections.count(platform::foldCase(trim(section))) != 0;
 }
 
-long long ControlFile::highestNumberedSection(std::string_view prefix) const
+long long ProfileFile::highestNumberedSection(std::string_view prefix) const
 {
     const std::string folded = platform::foldCase(prefix);
     long long highest = 0;
@@ -112,18 +112,24 @@ long long ControlFile::highestNumberedSection(std::string_view prefix) const
     return highest;
 }
 
-std::string ControlFile::readString(std::string_view section, std::string_view key, std::string_view def) const
+std::optional<std::string> ProfileFile::find(std::string_view section, std::string_view key) const
 {
     const auto s = m_sections.find(platform::foldCase(section));
     if (s == m_sections.end())
-        return std::string(def);
+        return std::nullopt;
     const auto k = s->second.find(platform::foldCase(key));
     if (k == s->second.end())
-        return std::string(def);
+        return std::nullopt;
     return k->second;
 }
 
-int ControlFile::readInteger(std::string_view section, std::string_view key, int def) const
+std::string ProfileFile::readString(std::string_view section, std::string_view key, std::string_view def) const
+{
+    auto value = find(section, key);
+    return value ? std::move(*value) : std::string(def);
+}
+
+int ProfileFile::readInteger(std::string_view section, std::string_view key, int def) const
 {
     const std::string text = readString(section, key);
     std::string_view v = trim(text);
@@ -153,4 +159,4 @@ int ControlFile::readInteger(std::string_view section, std::string_view key, int
     return static_cast<int>(value);
 }
 
-} // namespace pordane::update
+} // namespace pordane::profile
