@@ -38,12 +38,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr const char* Python = "/usr/bin/python3";
-constexpr const char* Vsftpd = "/usr/sbin/vsftpd";
-constexpr const char* PyftpdlibModule = "/usr/lib/python3/dist-packages/pyftpdlib/__init__.py";
-using detail::FtpPort;
-constexpr auto StartTimeout = 10s;
-constexpr auto PollInterval = 20ms;
+using namespace detail;
 constexpr auto TermGrace = 3s;
 
 bool fileExists(const char* path)
@@ -97,13 +92,6 @@ void writeWholeFile(const std::string& path, const std::string& bytes, mode_t mo
     ::close(fd);
 }
 
-std::string readWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // The parent's environment minus anything that could point Debian's python
 // at another installation, plus no bytecode files in the source tree.
@@ -203,19 +191,14 @@ bool LocalFtpServer::available(FtpServerKind kind)
         return false;
     if (kind == FtpServerKind::Pyftpdlib)
         return fileExists(PyftpdlibModule);
-    return ::geteuid() == 0 && ::access(Vsftpd, X_OK) == 0 &&
-           (fileExists("/lib/x86_64-linux-gnu/security/pam_pwdfile.so") ||
-            fileExists("/usr/lib/x86_64-linux-gnu/security/pam_pwdfile.so") ||
-            fileExists("/lib/security/pam_pwdfile.so"));
+    return ::geteuid() == 0 && ::access(Vsftpd, X_OK) == 0 && havePamPwdfile(fileExists);
 }
 
 LocalFtpServer::LocalFtpServer(FtpServerKind kind, std::string address, std::vector<FtpAccount> accounts,
                                FtpServerOptions opts)
     : m_kind(kind), m_address(std::move(address))
 {
-    detail::checkRequest(kind, m_address, accounts, opts);
-    if (acceptsConnection(m_address, FtpPort))
-        throw std::runtime_error(m_address + ":21 is already in use by another server");
+    checkRequest(kind, m_address, accounts, opts, acceptsConnection);
 
     char tmpl[] = "/tmp/pordane-ftp-XXXXXX";
     if (!::mkdtemp(tmpl))
@@ -223,8 +206,8 @@ LocalFtpServer::LocalFtpServer(FtpServerKind kind, std::string address, std::vec
     m_workDir = tmpl;
     try {
         ::chmod(m_workDir.c_str(), 0755); // vsftpd's guest account walks through it to the homes
-        writeWholeFile(m_workDir + "/accounts.json", detail::accountsJson(accounts, m_workDir, m_workDir, m_homes), 0600);
-        std::vector<std::string> argv = detail::launcherCommand(kind, m_address, m_workDir, opts);
+        writeWholeFile(m_workDir + "/accounts.json", accountsJson(accounts, m_workDir, m_workDir, m_homes), 0600);
+        std::vector<std::string> argv = launcherCommand(kind, m_address, m_workDir, opts);
         m_pid = spawnInOwnGroup(std::move(argv), m_workDir);
 
         const auto deadline = Clock::now() + StartTimeout;

@@ -1,6 +1,7 @@
 #include "ftpservers/LocalFtpServerShared.h"
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -43,7 +44,7 @@ std::string jsonString(const std::string& s)
 namespace detail {
 
 void checkRequest(FtpServerKind kind, const std::string& address, const std::vector<FtpAccount>& accounts,
-                  const FtpServerOptions& opts)
+                  const FtpServerOptions& opts, bool (*acceptsConnection)(const std::string&, int))
 {
     if (!isLoopbackV4(address))
         throw std::invalid_argument("FTP test servers listen on 127.x.x.x only, not " + address);
@@ -57,6 +58,8 @@ void checkRequest(FtpServerKind kind, const std::string& address, const std::vec
     if (!LocalFtpServer::available(kind))
         throw std::runtime_error(kind == FtpServerKind::Vsftpd ? "vsftpd (or pam_pwdfile, or root) not available"
                                                                : "pyftpdlib not available");
+    if (acceptsConnection(address, FtpPort))
+        throw std::runtime_error(address + ":21 is already in use by another server");
 }
 
 std::string accountsJson(const std::vector<FtpAccount>& accounts, const std::string& workDir,
@@ -79,7 +82,7 @@ std::vector<std::string> launcherCommand(FtpServerKind kind, const std::string& 
 {
     const std::string script = std::string(PORDANE_FTPSERVERS_DIR) +
                                (kind == FtpServerKind::Vsftpd ? "/vsftpd_server.py" : "/pyftpd_server.py");
-    std::vector<std::string> argv{"/usr/bin/python3", script,    "--address",   address,
+    std::vector<std::string> argv{Python,             script,    "--address",   address,
                                   "--root",           workDir,   "--users-json", workDir + "/accounts.json",
                                   "--owned-root"};
     if (opts.throttleDownBytesPerSec)
@@ -87,6 +90,14 @@ std::vector<std::string> launcherCommand(FtpServerKind kind, const std::string& 
     if (opts.throttleUpBytesPerSec)
         argv.insert(argv.end(), {"--throttle-up", std::to_string(opts.throttleUpBytesPerSec)});
     return argv;
+}
+
+std::string readWholeFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
 }
 
 // "127.0.0.1:40000-[user] <- STOR name"

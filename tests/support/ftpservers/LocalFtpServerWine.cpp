@@ -28,11 +28,9 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-using detail::FtpPort;
+using namespace detail;
 
-constexpr auto StartTimeout = 10s;
 constexpr auto StopTimeout = 10s;  // the helper's own grace is 3 s
-constexpr auto PollInterval = 20ms;
 const std::string Helper = std::string(PORDANE_FTPSERVERS_DIR) + "/wine_ftp_helper.sh";
 
 // A Linux path as this process sees it.
@@ -47,13 +45,6 @@ bool nativeFileExists(const std::string& native)
     return fs::exists(fs::path(throughZ(native)), ec);
 }
 
-std::string readWholeFile(const std::string& path)
-{
-    std::ifstream in(fs::path(path), std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 void writeWholeFile(const std::string& path, const std::string& bytes)
 {
@@ -121,31 +112,26 @@ std::string freshNativeFolder()
 
 bool LocalFtpServer::available(FtpServerKind kind)
 {
-    if (!nativeFileExists("/usr/bin/python3") || !nativeFileExists("/bin/bash") || !nativeFileExists("/usr/bin/setsid"))
+    if (!nativeFileExists(Python) || !nativeFileExists("/bin/bash") || !nativeFileExists("/usr/bin/setsid"))
         return false;
     if (kind == FtpServerKind::Pyftpdlib)
-        return nativeFileExists("/usr/lib/python3/dist-packages/pyftpdlib/__init__.py");
+        return nativeFileExists(PyftpdlibModule);
     // Wine's server opens files for us, as the user Wine runs as.
     const bool root = readWholeFile(throughZ("/proc/self/status")).find("\nUid:\t0\t") != std::string::npos;
-    return root && nativeFileExists("/usr/sbin/vsftpd") &&
-           (nativeFileExists("/lib/x86_64-linux-gnu/security/pam_pwdfile.so") ||
-            nativeFileExists("/usr/lib/x86_64-linux-gnu/security/pam_pwdfile.so") ||
-            nativeFileExists("/lib/security/pam_pwdfile.so"));
+    return root && nativeFileExists(Vsftpd) && havePamPwdfile(nativeFileExists);
 }
 
 LocalFtpServer::LocalFtpServer(FtpServerKind kind, std::string address, std::vector<FtpAccount> accounts,
                                FtpServerOptions opts)
     : m_kind(kind), m_address(std::move(address))
 {
-    detail::checkRequest(kind, m_address, accounts, opts);
-    if (acceptsConnection(m_address, FtpPort))
-        throw std::runtime_error(m_address + ":21 is already in use by another server");
+    checkRequest(kind, m_address, accounts, opts, acceptsConnection);
 
     m_nativeWorkDir = freshNativeFolder();
     m_workDir = throughZ(m_nativeWorkDir);
     try {
         writeWholeFile(m_workDir + "/accounts.json",
-                       detail::accountsJson(accounts, m_nativeWorkDir, m_workDir, m_homes));
+                       accountsJson(accounts, m_nativeWorkDir, m_workDir, m_homes));
         // Held open until stop(): when this process dies without it, the
         // helper sees that nothing holds the file any more and cleans up.
         const std::wstring alive = fs::path(m_workDir + "/alive").wstring();
@@ -156,7 +142,7 @@ LocalFtpServer::LocalFtpServer(FtpServerKind kind, std::string address, std::vec
             throw std::runtime_error("cannot create " + m_workDir + "/alive");
         }
         std::vector<std::string> arguments{"serve", m_nativeWorkDir};
-        const auto launcher = detail::launcherCommand(kind, m_address, m_nativeWorkDir, opts);
+        const auto launcher = launcherCommand(kind, m_address, m_nativeWorkDir, opts);
         arguments.insert(arguments.end(), launcher.begin(), launcher.end());
         runHelper(arguments);
 
