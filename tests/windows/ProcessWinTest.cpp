@@ -45,18 +45,18 @@ TEST(ProcessWin, WaitEndsAtOnceForNoProcess)
 TEST(ProcessWin, WaitHonoursItsLimitThenSeesTheEnd)
 {
     const pordane::testing::TempDir dir;
-    const auto pid = startDetached(LINGER_PATH, {"1500", "a b", "C:\\Temp\\"}, dir.path());
+    const auto pid = startDetached(LINGER_PATH, {"2500", "a b", "C:\\Temp\\"}, dir.path());
     ASSERT_TRUE(pid);
     const auto start = steady_clock::now();
     EXPECT_FALSE(waitForProcessEnd(*pid, milliseconds(200)));
     const auto waited = steady_clock::now() - start;
     EXPECT_GE(waited, milliseconds(200));
-    EXPECT_LT(waited, milliseconds(1400));
+    EXPECT_LT(waited, milliseconds(2000));
     EXPECT_FALSE(fs::exists(dir / "marker"));
     EXPECT_TRUE(waitForProcessEnd(*pid, seconds(10)));
     // Its own folder, and the arguments as given: blanks, and a backslash
     // that ends an argument.
-    EXPECT_EQ(readAll(dir / "marker"), fs::path(dir.path()).string() + "\n3\n1500\na b\nC:\\Temp\\\n");
+    EXPECT_EQ(readAll(dir / "marker"), fs::path(dir.path()).string() + "\n3\n2500\na b\nC:\\Temp\\\n");
 }
 
 TEST(ProcessWin, WaitWithoutALimitWaitsForTheEnd)

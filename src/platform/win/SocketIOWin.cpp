@@ -150,8 +150,7 @@ void finishSending(Socket& sock, const Socket& replyChannel, std::chrono::millis
     // or answers on the reply channel. Winsock does not tell how much is still
     // unacknowledged (SIO_TCP_INFO is missing before Windows 10 and under
     // Wine), so a slow link cannot be told from a stuck peer: the whole wait
-    // gets `stallLimit`, which only the send buffer's last bytes need (it is
-    // bounded: winsock::SendBufferBytes).
+    // gets `stallLimit`, which only the send buffer's last bytes need.
     ::shutdown(winsock::handle(sock.fd()), SD_SEND);
     const auto deadline = Clock::now() + stallLimit;
     for (;;) {
@@ -233,7 +232,8 @@ Socket acceptTcp(Socket& listener, std::chrono::milliseconds limit, std::optiona
             winsock::throwError("accept", err);
         }
         Socket conn(static_cast<int>(s));
-        winsock::prepareConnection(s);
+        SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+        winsock::setNonBlocking(s);
         const IPv4 origin{ntohl(from.sin_addr.s_addr)};
         if (!onlyFrom || (from.sin_family == AF_INET && origin == *onlyFrom))
             return conn;

@@ -27,7 +27,8 @@ Socket connectTcp(IPv4 address, uint16_t port, std::chrono::milliseconds timeout
         winsock::throwError("socket", WSAGetLastError());
     // Socket handles are small kernel handles; they fit the descriptor slot.
     Socket sock(static_cast<int>(s));
-    winsock::prepareConnection(s);
+    SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    winsock::setNonBlocking(s);
 
     sockaddr_in sa{};
     sa.sin_family = AF_INET;

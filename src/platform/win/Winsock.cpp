@@ -57,15 +57,6 @@ void setNonBlocking(SOCKET s)
         throwError("ioctlsocket", WSAGetLastError());
 }
 
-void prepareConnection(SOCKET s)
-{
-    SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
-    setNonBlocking(s);
-    const int size = SendBufferBytes;
-    if (::setsockopt(s, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&size), sizeof size) != 0)
-        throwError("setsockopt", WSAGetLastError());
-}
-
 bool waitFor(SOCKET s, Readiness what, std::chrono::milliseconds limit)
 {
     const long long ms = std::max<long long>(0, limit.count());

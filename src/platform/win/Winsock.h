@@ -26,16 +26,6 @@ std::string errorText(int code);
 
 void setNonBlocking(SOCKET s);
 
-// Every connection's send buffer. Winsock cannot tell how much of it is still
-// unacknowledged, so at the end of an upload all of it must drain within the
-// stall limit (finishSending); a system that grows it to megabytes (Linux
-// under Wine does) would need longer than that on a slow uplink.
-inline constexpr int SendBufferBytes = 256 * 1024;
-
-// A new connection: not inherited by child processes, non-blocking, and a
-// send buffer of SendBufferBytes.
-void prepareConnection(SOCKET s);
-
 enum class Readiness { Read, Write, Connect };
 
 // Waits at most `limit` for the readiness; Connect waits for a finished
