@@ -6,6 +6,7 @@
 #include "platform/Process.h"
 
 #include "TempDir.h"
+#include "RunCase.h"
 
 #include <gtest/gtest.h>
 
@@ -49,13 +50,7 @@ std::string endedProcessId()
     return std::to_string(pid.value_or(0));
 }
 
-struct RunCase {
-    const char* name;
-    std::vector<std::string> arguments;  // "PID": a process that has ended
-    ExitStatus status;
-    bool replaced;
-    const char* marker;  // empty: the program must not have been started
-};
+using RunCase = pordane::testing::RestarterRunCase;
 
 class RestarterRunWin : public ::testing::TestWithParam<RunCase> {};
 
