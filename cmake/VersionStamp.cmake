@@ -31,3 +31,29 @@ function(pordane_version_note_library target version)
   add_library(${target} OBJECT ${PROJECT_SOURCE_DIR}/src/platform/posix/VersionNote.cpp)
   target_compile_definitions(${target} PRIVATE PORDANE_VERSION_MS=${ms} PORDANE_VERSION_LS=${ls})
 endfunction()
+
+# pordane_tiny_pe(<target> <out.exe> <file-version> <product-version>): the
+# smallest Windows program (tests/unit/update/TinyPe.c), built with MinGW's
+# windres and C compiler whatever the build's own system, carrying a
+# VERSIONINFO, for the version readers' tests.
+function(pordane_tiny_pe target out file_version product_version)
+  if(WIN32)
+    set(windres ${CMAKE_RC_COMPILER})
+    set(cc ${CMAKE_C_COMPILER})
+  else()
+    find_program(PORDANE_MINGW_WINDRES x86_64-w64-mingw32-windres REQUIRED)
+    find_program(PORDANE_MINGW_CC NAMES x86_64-w64-mingw32-gcc-posix x86_64-w64-mingw32-gcc REQUIRED)
+    set(windres ${PORDANE_MINGW_WINDRES})
+    set(cc ${PORDANE_MINGW_CC})
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  set(res ${CMAKE_CURRENT_BINARY_DIR}/${target}.res)
+  pordane_version_rc(${rc} ${file_version} ${product_version} "Pordane test")
+  add_custom_command(
+    OUTPUT ${out}
+    COMMAND ${windres} ${rc} -O coff -o ${res}
+    COMMAND ${cc} -nostdlib -e entry -s -o ${out} ${PROJECT_SOURCE_DIR}/tests/unit/update/TinyPe.c ${res}
+    DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/update/TinyPe.c ${rc}
+    COMMENT "Building a tiny PE with a VERSIONINFO resource")
+  add_custom_target(${target} DEPENDS ${out})
+endfunction()

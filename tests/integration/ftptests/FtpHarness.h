@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RecordingViews.h"
+#include "TempDir.h"
 #include "catalogue/ServerTable.h"
 #include "ftp/FTPClient.h"
 #include "ftp/FtpSession.h"
@@ -28,27 +29,8 @@ namespace pordane::testharness {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "pordane-ftptests-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data()))
-            throw std::runtime_error("mkdtemp failed");
-        m_path = tmpl;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
+// A fresh folder under the system's temporary folder, removed with its contents.
+using TempDir = pordane::testing::TempDir;
 
 // 17 August 2015 (day count 42233) at 12:00; with r = 0.25 the identifier is
 // 22337500000, with r = 0.5 it is 22340000000, with r = 0.75 22342500000.

@@ -1,6 +1,7 @@
 // Starts pyftpd_server.py or vsftpd_server.py in a process group of its own
 // and tears the whole group down again.
 #include "ftpservers/LocalFtpServer.h"
+#include "ftpservers/LocalFtpServerShared.h"
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -37,26 +38,13 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr const char* Python = "/usr/bin/python3";
-constexpr const char* Vsftpd = "/usr/sbin/vsftpd";
-constexpr const char* PyftpdlibModule = "/usr/lib/python3/dist-packages/pyftpdlib/__init__.py";
-constexpr int FtpPort = 21;
-constexpr auto StartTimeout = 10s;
-constexpr auto PollInterval = 20ms;
+using namespace detail;
 constexpr auto TermGrace = 3s;
 
 bool fileExists(const char* path)
 {
     struct stat st{};
     return ::stat(path, &st) == 0;
-}
-
-bool isLoopbackV4(const std::string& address)
-{
-    in_addr a{};
-    if (inet_pton(AF_INET, address.c_str(), &a) != 1)
-        return false;
-    return (ntohl(a.s_addr) >> 24) == 127;
 }
 
 // True if something accepts TCP connections on address:port right now.
@@ -84,24 +72,6 @@ bool acceptsConnection(const std::string& address, int port)
     return ok;
 }
 
-std::string jsonString(const std::string& s)
-{
-    std::string out = "\"";
-    for (const unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 void writeWholeFile(const std::string& path, const std::string& bytes, mode_t mode)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
@@ -122,13 +92,6 @@ void writeWholeFile(const std::string& path, const std::string& bytes, mode_t mo
     ::close(fd);
 }
 
-std::string readWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // The parent's environment minus anything that could point Debian's python
 // at another installation, plus no bytecode files in the source tree.
@@ -190,31 +153,6 @@ pid_t spawnInOwnGroup(std::vector<std::string> argv, const std::string& workDir)
 }
 
 
-// "127.0.0.1:40000-[user] <- STOR name"
-// "... [pid 12] [user] FTP command: Client "127.0.0.1", "STOR name""
-std::vector<std::string> parseCommands(const std::string& log, FtpServerKind kind)
-{
-    std::vector<std::string> out;
-    std::istringstream in(log);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (kind == FtpServerKind::Pyftpdlib) {
-            const auto at = line.find("] <- ");
-            if (at != std::string::npos)
-                out.push_back(line.substr(at + 5));
-        } else {
-            const auto at = line.find("FTP command: Client \"");
-            if (at == std::string::npos)
-                continue;
-            const auto open = line.find("\", \"", at);
-            if (open == std::string::npos || line.back() != '"')
-                continue;
-            out.push_back(line.substr(open + 4, line.size() - open - 5));
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 // Children, grandchildren, ... of root, from /proc/<pid>/stat ("pid (comm) state ppid ...").
@@ -253,30 +191,14 @@ bool LocalFtpServer::available(FtpServerKind kind)
         return false;
     if (kind == FtpServerKind::Pyftpdlib)
         return fileExists(PyftpdlibModule);
-    return ::geteuid() == 0 && ::access(Vsftpd, X_OK) == 0 &&
-           (fileExists("/lib/x86_64-linux-gnu/security/pam_pwdfile.so") ||
-            fileExists("/usr/lib/x86_64-linux-gnu/security/pam_pwdfile.so") ||
-            fileExists("/lib/security/pam_pwdfile.so"));
+    return ::geteuid() == 0 && ::access(Vsftpd, X_OK) == 0 && havePamPwdfile(fileExists);
 }
 
 LocalFtpServer::LocalFtpServer(FtpServerKind kind, std::string address, std::vector<FtpAccount> accounts,
                                FtpServerOptions opts)
     : m_kind(kind), m_address(std::move(address))
 {
-    if (!isLoopbackV4(m_address))
-        throw std::invalid_argument("FTP test servers listen on 127.x.x.x only, not " + m_address);
-    if (accounts.empty())
-        throw std::invalid_argument("an FTP test server needs at least one account");
-    if (opts.throttleDownBytesPerSec < 0 || opts.throttleUpBytesPerSec < 0)
-        throw std::invalid_argument("negative throttle rate");
-    if (kind == FtpServerKind::Vsftpd && opts.throttleDownBytesPerSec && opts.throttleUpBytesPerSec &&
-        opts.throttleDownBytesPerSec != opts.throttleUpBytesPerSec)
-        throw std::invalid_argument("vsftpd throttles both directions at one rate");
-    if (!available(kind))
-        throw std::runtime_error(kind == FtpServerKind::Vsftpd ? "vsftpd (or pam_pwdfile, or root) not available"
-                                                               : "pyftpdlib not available");
-    if (acceptsConnection(m_address, FtpPort))
-        throw std::runtime_error(m_address + ":21 is already in use by another server");
+    checkRequest(kind, m_address, accounts, opts, acceptsConnection);
 
     char tmpl[] = "/tmp/pordane-ftp-XXXXXX";
     if (!::mkdtemp(tmpl))
@@ -284,27 +206,8 @@ LocalFtpServer::LocalFtpServer(FtpServerKind kind, std::string address, std::vec
     m_workDir = tmpl;
     try {
         ::chmod(m_workDir.c_str(), 0755); // vsftpd's guest account walks through it to the homes
-        std::string json = "[\n";
-        for (size_t i = 0; i < accounts.size(); ++i) {
-            const FtpAccount& a = accounts[i];
-            const std::string home = m_workDir + "/homes/" + a.user;
-            if (!m_homes.emplace(a.user, home).second)
-                throw std::invalid_argument("duplicate FTP account " + a.user);
-            json += "  {\"user\": " + jsonString(a.user) + ", \"password\": " + jsonString(a.password) +
-                    ", \"perms\": " + jsonString(a.perms) + ", \"home\": " + jsonString(home) + "}";
-            json += i + 1 < accounts.size() ? ",\n" : "\n";
-        }
-        json += "]\n";
-        writeWholeFile(m_workDir + "/accounts.json", json, 0600);
-
-        const std::string script = std::string(PORDANE_FTPSERVERS_DIR) +
-                                   (kind == FtpServerKind::Vsftpd ? "/vsftpd_server.py" : "/pyftpd_server.py");
-        std::vector<std::string> argv{Python,   script,    "--address",   m_address,
-                                      "--root", m_workDir, "--users-json", m_workDir + "/accounts.json", "--owned-root"};
-        if (opts.throttleDownBytesPerSec)
-            argv.insert(argv.end(), {"--throttle-down", std::to_string(opts.throttleDownBytesPerSec)});
-        if (opts.throttleUpBytesPerSec)
-            argv.insert(argv.end(), {"--throttle-up", std::to_string(opts.throttleUpBytesPerSec)});
+        writeWholeFile(m_workDir + "/accounts.json", accountsJson(accounts, m_workDir, m_workDir, m_homes), 0600);
+        std::vector<std::string> argv = launcherCommand(kind, m_address, m_workDir, opts);
         m_pid = spawnInOwnGroup(std::move(argv), m_workDir);
 
         const auto deadline = Clock::now() + StartTimeout;
@@ -368,19 +271,6 @@ void LocalFtpServer::stop() noexcept
     m_pid = -1;
 }
 
-const std::string& LocalFtpServer::address() const
-{
-    return m_address;
-}
-
-std::string LocalFtpServer::homeOf(const std::string& user) const
-{
-    const auto it = m_homes.find(user);
-    if (it == m_homes.end())
-        throw std::out_of_range("no FTP account " + user);
-    return it->second;
-}
-
 void LocalFtpServer::putFile(const std::string& user, const std::string& name, const std::string& bytes) const
 {
     const std::string home = homeOf(user);
@@ -394,16 +284,6 @@ void LocalFtpServer::putFile(const std::string& user, const std::string& name, c
 std::string LocalFtpServer::readWorkFile(const std::string& name) const
 {
     return readWholeFile(m_workDir + "/" + name);
-}
-
-std::string LocalFtpServer::commandLog() const
-{
-    return readWorkFile("commands.log");
-}
-
-std::vector<std::string> LocalFtpServer::commands() const
-{
-    return parseCommands(commandLog(), m_kind);
 }
 
 } // namespace pordane::testsupport

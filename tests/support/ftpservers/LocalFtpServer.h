@@ -53,7 +53,7 @@ public:
     // Just the commands clients sent, in order, e.g. "USER u", "PASV", "STOR f"
     // (the password shows as the server logs it, masked).
     std::vector<std::string> commands() const;
-    pid_t pid() const { return m_pid; } // the process group leader
+    pid_t pid() const { return m_pid; } // the process group leader (a Linux process id under Wine too)
 
     static bool available(FtpServerKind kind); // binaries present (and root for vsftpd)
 
@@ -66,9 +66,17 @@ private:
     std::string m_workDir;
     std::map<std::string, std::string> m_homes;
     pid_t m_pid = -1;
+#ifdef _WIN32
+    // Under Wine: the work folder as the native servers see it (the test sees
+    // it through drive Z:), and a file held open while this object lives.
+    std::string m_nativeWorkDir;
+    void* m_alive = nullptr;
+#endif
 };
 
+#ifndef _WIN32
 // Children, grandchildren, ... of a process (zombies included), read from /proc.
 std::vector<pid_t> descendantsOf(pid_t root);
+#endif
 
 } // namespace pordane::testsupport

@@ -19,6 +19,27 @@ protected:
         std::ofstream(m_dir / "Programa" / "Vtes.exe") << "x";
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    // Elsewhere each existing part takes its name on disk; Windows itself
+    // matches names in any case, so there the text is kept as it is.
+    static void expectSameFile(const std::filesystem::path& native, const std::string& control,
+                               const std::filesystem::path& onDisk)
+    {
+#ifdef _WIN32
+        EXPECT_EQ(native, std::filesystem::path(control));
+        if (std::filesystem::is_directory(onDisk)) {
+            // equivalent() cannot open folders there: a file made through
+            // one name must be seen through the other.
+            std::ofstream(native / "probe") << "x";
+            EXPECT_TRUE(std::filesystem::exists(onDisk / "probe")) << control;
+            std::filesystem::remove(onDisk / "probe");
+        } else if (std::filesystem::exists(onDisk)) {
+            EXPECT_TRUE(std::filesystem::equivalent(native, onDisk)) << control;
+        }
+#else
+        EXPECT_EQ(native, onDisk) << control;
+#endif
+    }
     std::filesystem::path m_dir;
 };
 
@@ -37,7 +58,7 @@ TEST_F(ControlPaths, MatchExistingPartsInAnyCase)
         {"", {}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(controlPathToNative(c.control), c.expected) << c.control;
+        expectSameFile(controlPathToNative(c.control), c.control, c.expected);
 }
 
 TEST_F(ControlPaths, RelativePathsStartAtTheCurrentFolder)
@@ -46,9 +67,9 @@ TEST_F(ControlPaths, RelativePathsStartAtTheCurrentFolder)
     std::filesystem::current_path(m_dir / "Programa");
     const auto name = controlPathToNative("DATOS\\lista.txt");
     const auto dot = controlPathToNative(".\\.\\vtes.EXE");
+    expectSameFile(name, "DATOS\\lista.txt", std::filesystem::path("Datos") / "Lista.TXT");
+    expectSameFile(dot, ".\\.\\vtes.EXE", std::filesystem::path(".") / "." / "Vtes.exe");
     std::filesystem::current_path(before);
-    EXPECT_EQ(name, std::filesystem::path("Datos") / "Lista.TXT");
-    EXPECT_EQ(dot, std::filesystem::path(".") / "." / "Vtes.exe");
 }
 
 TEST(SplitAt, DropsEmptyParts)

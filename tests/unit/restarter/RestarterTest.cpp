@@ -1,4 +1,5 @@
 #include "ProbeWorld.h"
+#include "RunCase.h"
 
 #include "platform/Process.h"
 #include "restarter/Restarter.h"
@@ -75,13 +76,7 @@ TEST(RestarterReplace, AFailedCopyTouchesNoTarget)
 
 // The restarter's steps in this process, with every input that must not
 // stop the program from starting again.
-struct RunCase {
-    const char* name;
-    std::vector<std::string> arguments;  // "PID": a process that has ended
-    ExitStatus status;
-    bool replaced;
-    const char* marker;  // empty: the program must not have been started
-};
+using RunCase = pordane::testing::RestarterRunCase;
 
 class RestarterRun : public ::testing::TestWithParam<RunCase> {
 protected:
