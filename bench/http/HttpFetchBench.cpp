@@ -9,7 +9,7 @@
 // (port 80). Exit status: 0 targets met, 1 missed, 2 could not run.
 #include "LighttpdServer.h"
 #include "ScriptedHttpServer.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "update/Fetch.h"
 #include "update/TUpdater.h"
 

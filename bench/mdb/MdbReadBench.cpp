@@ -3,7 +3,7 @@
 //   mdb_read [ROWS=2000] [READS=20]     a table written for the run
 //   mdb_read FILE [READS=20]            an existing database (the demo's)
 #include "JetWriter.h"
-#include "catalogue/MdbConexionesSource.h"
+#include "catalogue/MdbConnectionSource.h"
 
 #include <glib.h>
 #include <mdbtools.h>
@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     }
 
     std::size_t ours = 0, peer = 0;
-    const double oursMs = millisecondsPerRead(reads, [&] { ours = catalogue::MdbConexionesSource().readConexiones(file).size(); });
+    const double oursMs = millisecondsPerRead(reads, [&] { ours = catalogue::MdbConnectionSource().readConexiones(file).size(); });
     const double peerMs = millisecondsPerRead(reads, [&] { peer = readWithLibmdb(file); });
     std::printf("%s: %zu rows (%ju bytes), %d reads each\n", file.c_str(), ours,
                 static_cast<std::uintmax_t>(fs::file_size(file)), reads);

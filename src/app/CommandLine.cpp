@@ -2,7 +2,7 @@
 #include "app/CommandLine.h"
 
 #include "platform/SpecialFolders.h"
-#include "platform/VersionResource.h"
+#include "platform/base/VersionResource.h"
 #include "pordane/BuildConfig.h"
 
 #include <string_view>

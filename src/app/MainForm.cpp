@@ -113,7 +113,7 @@ void TMainForm::buildModules()
     m_enlacesView = std::make_unique<EnlacesAdapter>(
         *m_configPersonal.LabelNumEnlaces, [this](const std::vector<std::string>& names) { rebuildCheckList(names); });
     if (m_hooks.importador)
-        m_importador = std::make_unique<catalogue::Importador>(
+        m_importador = std::make_unique<catalogue::PortalImport>(
             m_FTPClient, m_Servidor, [this] { return personalFields(); }, m_dialogs, *m_enlacesView,
             *m_hooks.importador);
 

@@ -9,7 +9,7 @@
 #include "app/pages/ProcessesPage.h"
 #include "app/pages/SpeedPage.h"
 #include "app/pages/StartPage.h"
-#include "catalogue/Importador.h"
+#include "catalogue/PortalImport.h"
 #include "ftptests/FtpTestContext.h"
 #include "catalogue/ServerTable.h"
 #include "ftp/FTPClient.h"
@@ -17,7 +17,7 @@
 #include "ftp/RunState.h"
 #include "ftp/SpeedState.h"
 #include "netdiag/PortTester.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "widgets/ImageList.h"
 
 #include <QWidget>
@@ -55,7 +55,7 @@ struct StartupHooks {
     std::function<void()> portalImport;
     // The window's own importer and where it looks; without it (and without
     // portalImport) the import step does nothing.
-    std::optional<catalogue::Importador::Opciones> importador;
+    std::optional<catalogue::PortalImport::Options> importador;
 };
 
 class ConectividadAdapter;
@@ -193,7 +193,7 @@ private:
     std::unique_ptr<VelocidadAdapter> m_velocidadView;
     std::unique_ptr<ConectividadAdapter> m_conectividadView;
     std::unique_ptr<EnlacesAdapter> m_enlacesView;
-    std::unique_ptr<catalogue::Importador> m_importador;
+    std::unique_ptr<catalogue::PortalImport> m_importador;
     std::unique_ptr<TaskListAdapter> m_tareasPuertos;
     netdiag::PortTestOptions m_portTestOptions;
     std::unique_ptr<netdiag::PortTester> m_TCPClient1; // the port test and its client

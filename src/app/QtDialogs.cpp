@@ -48,15 +48,4 @@ bool QtDialogs::askYesNo(const std::string& text)
     return box.exec() == QMessageBox::Yes;
 }
 
-void UnattendedDialogs::showMessage(const std::string& text)
-{
-    std::fprintf(stderr, "pordane: %s\n", text.c_str());
-}
-
-bool UnattendedDialogs::askYesNo(const std::string& text)
-{
-    std::fprintf(stderr, "pordane: %s [no]\n", text.c_str());
-    return false;
-}
-
 } // namespace pordane::app

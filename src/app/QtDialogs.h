@@ -20,12 +20,4 @@ public:
     bool askYesNo(const std::string& text) override;
 };
 
-// For a run nobody watches (the screenshot run): messages go to standard
-// error instead of modal boxes that would wait for ever; questions are answered no.
-class UnattendedDialogs final : public views::Dialogs {
-public:
-    void showMessage(const std::string& text) override;
-    bool askYesNo(const std::string& text) override;
-};
-
 } // namespace pordane::app

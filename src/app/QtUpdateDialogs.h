@@ -1,5 +1,4 @@
-// The update run's dialogs as Qt boxes (QtUpdateDialogs), and for runs
-// nobody watches a variant that accepts everything and says so on stderr.
+// The update run's dialogs as Qt boxes.
 #pragma once
 
 #include "views/UpdateDialogs.h"
@@ -9,16 +8,6 @@ class QDialog;
 namespace pordane::app {
 
 class QtUpdateDialogs final : public views::UpdateDialogs {
-public:
-    void showMessage(const std::string& text) override;
-    bool askYesNo(const std::string& text) override;
-    void showHtmlPage(const std::string& address, const std::string& html) override;
-    bool showWhatsNew(const views::WhatsNewDialog& dialog) override;
-    bool showLicence(const views::LicenceDialog& dialog) override;
-};
-
-// The tour's: every question answered yes, every text accepted, logged.
-class AcceptingUpdateDialogs final : public views::UpdateDialogs {
 public:
     void showMessage(const std::string& text) override;
     bool askYesNo(const std::string& text) override;

@@ -2,15 +2,15 @@
 // core module (netdiag, ftp, ftptests, catalogue) into changes of real widgets.
 #pragma once
 
-#include "views/ConectividadView.h"
-#include "views/EnlacesView.h"
+#include "views/ConnectivityView.h"
+#include "views/LinksView.h"
 #include "views/LogView.h"
-#include "views/PermisosView.h"
+#include "views/PermissionsView.h"
 #include "views/PrepareView.h"
 #include "views/ResultListView.h"
 #include "views/TaskListView.h"
 #include "views/TransferProgressView.h"
-#include "views/VelocidadView.h"
+#include "views/SpeedView.h"
 
 #include <functional>
 #include <string>
@@ -128,7 +128,7 @@ private:
     const pages::SpeedPage& m_velocidad;
 };
 
-class PermisosAdapter final : public views::PermisosView {
+class PermisosAdapter final : public views::PermissionsView {
 public:
     PermisosAdapter(const pages::PermissionsPage& page, const widgets::ImageList& images,
                     std::function<void()> showPage);
@@ -142,7 +142,7 @@ private:
     std::function<void()> m_showPage;
 };
 
-class VelocidadAdapter final : public views::VelocidadView {
+class VelocidadAdapter final : public views::SpeedView {
 public:
     VelocidadAdapter(const pages::SpeedPage& page, const widgets::ImageList& images, QTimer& timer1,
                      std::function<void()> showPage);
@@ -164,7 +164,7 @@ private:
     std::function<void()> m_showPage;
 };
 
-class ConectividadAdapter final : public views::ConectividadView {
+class ConectividadAdapter final : public views::ConnectivityView {
 public:
     ConectividadAdapter(const pages::ConnectivityPage& page, const widgets::ImageList& images,
                         std::function<void()> showPage);
@@ -183,7 +183,7 @@ private:
 };
 
 // LabelNumEnlaces and the rebuild of CheckListServidores.
-class EnlacesAdapter final : public views::EnlacesView {
+class EnlacesAdapter final : public views::LinksView {
 public:
     EnlacesAdapter(QLabel& numEnlaces, std::function<void(const std::vector<std::string>&)> rebuild)
         : m_numEnlaces(numEnlaces), m_rebuild(std::move(rebuild))

@@ -1,6 +1,6 @@
 #include "catalogue/Desencriptar.h"
 
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,5 +1,5 @@
 // pordane-cli: the tests of the window from the command line.
-#include "cli/Programa.h"
+#include "cli/Program.h"
 #include "ftptests/GeneraID.h"
 #include "platform/Terminal.h"
 

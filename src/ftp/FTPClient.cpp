@@ -3,9 +3,9 @@
 #include "ftp/PassiveAddress.h"
 #include "ftp/RunState.h"
 #include "ftp/SingleByteText.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/SocketIO.h"
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 #include "pordane/BuildConfig.h"
 
 #include <algorithm>

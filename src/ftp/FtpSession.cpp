@@ -1,7 +1,7 @@
 #include "ftp/FtpSession.h"
 
 #include "ftp/RunState.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <exception>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "ftp/SpeedState.h"
 
-#include "platform/NumberFormat.h"
+#include "platform/base/NumberFormat.h"
 
 #include <cmath>
 

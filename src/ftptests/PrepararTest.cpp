@@ -1,7 +1,7 @@
 #include "ftptests/PrepararTest.h"
 
 #include "ftptests/TestFiles.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <algorithm>
 #include <thread>

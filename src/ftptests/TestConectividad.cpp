@@ -1,7 +1,7 @@
 #include "ftptests/TestConectividad.h"
 
 #include "ftptests/TestFiles.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "views/TaskListView.h"
 
 #include <exception>
@@ -31,7 +31,7 @@ bool copiaCompleta(const ftp::FtpSession& session, bool descargado)
 
 } // namespace
 
-void DoTestConectividad(FtpTestContext& ctx, views::ConectividadView& view,
+void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view,
                         const std::vector<LineaMarcada>& marcadas)
 {
     view.showPage();
@@ -49,7 +49,7 @@ void DoTestConectividad(FtpTestContext& ctx, views::ConectividadView& view,
     ctx.dialogs.showMessage("Test de Conectividad Realizado");
 }
 
-bool TestFTPConectividad(FtpTestContext& ctx, views::ConectividadView& view, int numserv,
+bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int numserv,
                          std::uint8_t modo, const std::string& host, const std::string& remoto,
                          const std::string& username, const std::string& password)
 {

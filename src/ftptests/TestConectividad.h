@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ftptests/FtpTestContext.h"
-#include "views/ConectividadView.h"
+#include "views/ConnectivityView.h"
 
 #include <cstdint>
 #include <string>
@@ -19,11 +19,11 @@ inline constexpr int CeldaNum = 3; // no column
 inline constexpr int Ciclos = 20;
 } // namespace conectividad
 
-void DoTestConectividad(FtpTestContext& ctx, views::ConectividadView& view,
+void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view,
                         const std::vector<LineaMarcada>& marcadas);
 
 // Fills row numserv; true when at least one cycle ran to its end.
-bool TestFTPConectividad(FtpTestContext& ctx, views::ConectividadView& view, int numserv,
+bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int numserv,
                          std::uint8_t modo, const std::string& host, const std::string& remoto,
                          const std::string& username, const std::string& password);
 

@@ -21,7 +21,7 @@ void marcarEnCurso(views::TaskListView& tareas, int linea)
 }
 
 // Passed: tick on the line and the cell; failed: warning on the line, cross on the cell.
-void marcarResultado(views::PermisosView& view, int numserv, int linea, int celda, bool ok)
+void marcarResultado(views::PermissionsView& view, int numserv, int linea, int celda, bool ok)
 {
     view.Tareas().mark(linea, ok ? image::Passed : image::Warning, true);
     view.ListaServidores().setCellImage(numserv, celda, ok ? image::Passed : image::Failed);
@@ -29,7 +29,7 @@ void marcarResultado(views::PermisosView& view, int numserv, int linea, int celd
 
 } // namespace
 
-void DoTestPermisos(FtpTestContext& ctx, views::PermisosView& view,
+void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view,
                     const std::vector<LineaMarcada>& marcadas)
 {
     view.showPage();
@@ -47,7 +47,7 @@ void DoTestPermisos(FtpTestContext& ctx, views::PermisosView& view,
     ctx.dialogs.showMessage("Test de Permisos Realizado");
 }
 
-bool TestFTPPermisos(FtpTestContext& ctx, views::PermisosView& view, int numserv,
+bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int numserv,
                      std::uint8_t modo, const std::string& host, const std::string& remoto,
                      const std::string& username, const std::string& password)
 {

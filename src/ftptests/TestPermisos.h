@@ -5,7 +5,7 @@
 #pragma once
 
 #include "ftptests/FtpTestContext.h"
-#include "views/PermisosView.h"
+#include "views/PermissionsView.h"
 
 #include <cstdint>
 #include <string>
@@ -34,11 +34,11 @@ inline constexpr int TareaFin = 6;
 inline constexpr int NumTareas = 6;
 } // namespace permisos
 
-void DoTestPermisos(FtpTestContext& ctx, views::PermisosView& view,
+void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view,
                     const std::vector<LineaMarcada>& marcadas);
 
 // Fills row numserv; true when upload, download, rename, listing and delete all passed.
-bool TestFTPPermisos(FtpTestContext& ctx, views::PermisosView& view, int numserv,
+bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int numserv,
                      std::uint8_t modo, const std::string& host, const std::string& remoto,
                      const std::string& username, const std::string& password);
 

@@ -17,7 +17,7 @@ namespace {
 
 class ScopeAndTimerOn {
 public:
-    explicit ScopeAndTimerOn(views::VelocidadView& view) : m_view(view)
+    explicit ScopeAndTimerOn(views::SpeedView& view) : m_view(view)
     {
         m_view.setScopeActive(true);
         m_view.setTimer1Enabled(true);
@@ -31,7 +31,7 @@ public:
     ScopeAndTimerOn& operator=(const ScopeAndTimerOn&) = delete;
 
 private:
-    views::VelocidadView& m_view;
+    views::SpeedView& m_view;
 };
 
 // Times one finished transfer and works out its speed from the test size.
@@ -44,7 +44,7 @@ void medir(ftp::SpeedState& speed, std::int32_t SizeTest)
 
 } // namespace
 
-void DoTestVelocidad(FtpTestContext& ctx, views::VelocidadView& view,
+void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view,
                      const std::vector<LineaMarcada>& marcadas)
 {
     const ScopeAndTimerOn running(view);
@@ -65,7 +65,7 @@ void DoTestVelocidad(FtpTestContext& ctx, views::VelocidadView& view,
     ctx.dialogs.showMessage("Test de Velocidad Realizado");
 }
 
-bool TestFTPVelocidad(FtpTestContext& ctx, views::VelocidadView& view, int numserv,
+bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv,
                       const std::string& host, const std::string& remoto,
                       const std::string& username, const std::string& password)
 {

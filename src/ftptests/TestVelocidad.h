@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ftptests/FtpTestContext.h"
-#include "views/VelocidadView.h"
+#include "views/SpeedView.h"
 
 #include <cstdint>
 #include <string>
@@ -21,12 +21,12 @@ inline constexpr std::uint8_t ModoPasivo = 2;
 } // namespace velocidad
 
 // The chart and Timer1 run for the whole call and are stopped on every way out.
-void DoTestVelocidad(FtpTestContext& ctx, views::VelocidadView& view,
+void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view,
                      const std::vector<LineaMarcada>& marcadas);
 
 // Fills row numserv; true when connected, both transfers worked and the
 // remote file was removed and the session closed.
-bool TestFTPVelocidad(FtpTestContext& ctx, views::VelocidadView& view, int numserv,
+bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv,
                       const std::string& host, const std::string& remoto,
                       const std::string& username, const std::string& password);
 

@@ -2,7 +2,7 @@
 
 #include "platform/NetError.h"
 #include "platform/PeerCheck.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 // The pumping wait of the peer check, built on readableWithin() of each
 // platform's socket backend.
 #include "platform/PeerCheck.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/SocketIO.h"
 #include "platform/TcpConnect.h"
 

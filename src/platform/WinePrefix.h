@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/HostEnvironment.h"
-#include "platform/WineHive.h"
+#include "platform/posix/WineHive.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 #include "update/Fetch.h"
 
 #include "platform/FileOps.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "update/Signature.h"
 
 #include <fstream>

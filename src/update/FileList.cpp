@@ -9,7 +9,7 @@ namespace {
 // Bounds the list of a hostile control file; real ones list a dozen files.
 constexpr long long MaxFileEntries = 4096;
 
-TFileDescription readEntry(const ControlFile& f, const std::string& section, const RuleContext& ctx)
+TFileDescription readEntry(const profile::ProfileFile& f, const std::string& section, const RuleContext& ctx)
 {
     TFileDescription d;
     d.URL = ctx.path(f, section, "url");
@@ -35,7 +35,7 @@ TFileDescription readEntry(const ControlFile& f, const std::string& section, con
 
 } // namespace
 
-std::string RuleContext::path(const ControlFile& f, std::string_view section, std::string_view key) const
+std::string RuleContext::path(const profile::ProfileFile& f, std::string_view section, std::string_view key) const
 {
     return substitutePath(f.readString(section, key), folders, style);
 }
@@ -47,7 +47,7 @@ std::filesystem::path RuleContext::native(std::string_view substituted) const
     return toNative ? toNative(substituted) : std::filesystem::path(std::string(substituted));
 }
 
-VersionCheck runVersionCheck(const ControlFile& f, const RuleContext& ctx)
+VersionCheck runVersionCheck(const profile::ProfileFile& f, const RuleContext& ctx)
 {
     VersionCheck c;
     c.description = substituteText(f.readString("update", "descr"));
@@ -88,7 +88,7 @@ VersionCheck runVersionCheck(const ControlFile& f, const RuleContext& ctx)
     return c;
 }
 
-TFileList readFileList(const ControlFile& f, const RuleContext& ctx)
+TFileList readFileList(const profile::ProfileFile& f, const RuleContext& ctx)
 {
     TFileList list;
     const long long count = std::min<long long>({f.readInteger("files", "count", 0),

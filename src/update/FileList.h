@@ -3,7 +3,7 @@
 // six results and the filter of the list.
 #pragma once
 
-#include "update/ControlFile.h"
+#include "update/profile/ProfileFile.h"
 #include "update/Substitution.h"
 #include "update/VersionRules.h"
 
@@ -43,7 +43,7 @@ struct RuleContext {
     std::function<std::filesystem::path(std::string_view)> toNative;
     VersionReader readVersion = nullptr;
 
-    std::string path(const ControlFile& f, std::string_view section, std::string_view key) const;
+    std::string path(const profile::ProfileFile& f, std::string_view section, std::string_view key) const;
     std::filesystem::path native(std::string_view substituted) const;
 };
 
@@ -58,12 +58,12 @@ struct VersionCheck {
     std::string localFileDateCheck;  // FLocalFileDateCheck
 };
 
-VersionCheck runVersionCheck(const ControlFile& f, const RuleContext& ctx);
+VersionCheck runVersionCheck(const profile::ProfileFile& f, const RuleContext& ctx);
 
 // Reads [file1] ... [fileN] for N up to [files] "count", but never beyond the
 // highest numbered section the file holds, nor beyond 4096 entries: a count
 // of 2^31-1 or a negative count cannot make the list larger than the file.
-TFileList readFileList(const ControlFile& f, const RuleContext& ctx);
+TFileList readFileList(const profile::ProfileFile& f, const RuleContext& ctx);
 
 // Keeps the entries the date rule or the comparison rule calls newer.
 TFileList filterFileList(TFileList list, const RuleContext& ctx);

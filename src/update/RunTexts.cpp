@@ -1,7 +1,7 @@
 #include "update/RunTexts.h"
 
-#include "platform/TextEncoding.h"
-#include "updatetext/RtfText.h"
+#include "platform/base/TextEncoding.h"
+#include "update/RtfText.h"
 
 namespace pordane::update {
 

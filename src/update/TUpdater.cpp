@@ -4,8 +4,8 @@
 #include "platform/Shell.h"
 #include "platform/SpecialFolders.h"
 #include "pordane/BuildConfig.h"
-#include "restart/RestarterCommand.h"
-#include "restart/RestarterImage.h"
+#include "update/RestarterCommand.h"
+#include "update/RestarterImage.h"
 #include "update/Signature.h"
 #include "update/UpdateFolders.h"
 
@@ -37,38 +37,6 @@ TUpdaterSettings programUpdaterSettings()
     return s;
 }
 
-#ifdef _WIN32
-namespace {
-
-// The RCDATA resource "UPD" written as "pusetup.ex_" and expanded by the
-// system's LZ functions; a build without the resource uses the linked-in bytes.
-std::optional<std::filesystem::path> writeRestarterWithSystemLz(const std::filesystem::path& folder)
-{
-    const auto resource = platform::programResource(L"UPD");
-    if (resource.empty())
-        return writeRestarter(folder);
-    const std::filesystem::path compressed = folder / "pusetup.ex_";
-    {
-        std::ofstream out(compressed, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(resource.data()), static_cast<std::streamsize>(resource.size()));
-    }
-    auto expanded = platform::systemLzExpand(compressed);
-    std::error_code ec;
-    std::filesystem::remove(compressed, ec);
-    // The system's functions stop quietly at a cut stream: the header's length decides.
-    const auto expected = resource.size() < 14 ? 0u
-                                               : resource[10] | resource[11] << 8 | resource[12] << 16 |
-                                                     static_cast<std::uint32_t>(resource[13]) << 24;
-    if (expanded && (resource.size() < 14 || std::filesystem::file_size(*expanded, ec) != expected || ec)) {
-        std::filesystem::remove(*expanded, ec);
-        return std::nullopt;
-    }
-    return expanded;
-}
-
-} // namespace
-#endif
-
 TUpdaterSystem systemUpdaterSystem(const std::string& tempDirectory)
 {
     TUpdaterSystem s;
@@ -78,11 +46,12 @@ TUpdaterSystem systemUpdaterSystem(const std::string& tempDirectory)
     };
     s.runProgram = &platform::shellOpen;
     s.openBrowser = &platform::openInBrowser;
-#ifdef _WIN32
-    s.writeRestarter = &writeRestarterWithSystemLz;
-#else
-    s.writeRestarter = [](const std::filesystem::path& folder) { return writeRestarter(folder); };
-#endif
+    // A Windows program carries the restarter as its resource "UPD", expanded
+    // by the system; elsewhere the linked-in bytes are written.
+    s.writeRestarter = [](const std::filesystem::path& folder) {
+        auto system = platform::expandProgramResource(L"UPD", folder / "pusetup.ex_");
+        return system.carried ? system.file : writeRestarter(folder);
+    };
     s.startRestarter = [](const std::filesystem::path& program, const std::string& line,
                           const std::filesystem::path& folder) {
         return startRestarter(program, line, folder).has_value();
@@ -147,7 +116,7 @@ void TUpdater::StopConnection()
         std::filesystem::remove(m_system.rules.native(m_state.FControlFileName), ec);
         m_state.FControlFileName.clear();
     }
-    m_control = ControlFile();
+    m_control = profile::ProfileFile();
 }
 
 std::filesystem::path TUpdater::localTarget(const std::string& targetDir, const std::string& url) const
@@ -188,7 +157,7 @@ FetchResult TUpdater::FetchListedFile(const TFileDescription& entry)
 bool TUpdater::FetchControlFile()
 {
     const std::string url = substitutePath(m_settings.URL, m_system.rules.folders, m_system.rules.style);
-    m_control = ControlFile();
+    m_control = profile::ProfileFile();
     const std::string folder = m_settings.TempDirectory;
     if (FetchFile(url, folder) != FetchResult::Ok)
         return false;
@@ -204,11 +173,11 @@ bool TUpdater::FetchControlFile()
         if (!good) {
             std::filesystem::remove(local, ec);
             m_state.FControlFileName.clear();
-            m_control = ControlFile();
+            m_control = profile::ProfileFile();
             return false;
         }
     } else {
-        m_control = ControlFile::load(local);
+        m_control = profile::ProfileFile::load(local);
     }
     readApplicationSection();
     return true;
@@ -227,13 +196,13 @@ bool TUpdater::verifiedControlFile(const std::filesystem::path& file, const std:
             return std::nullopt;
         return bytes;
     };
-    const auto bytes = readAll(file, ControlFile::MaxBytes);
+    const auto bytes = readAll(file, profile::ProfileFile::MaxBytes);
     const auto sig = readAll(signature, 4096);
     if (!bytes || !sig || !verifySignature(*bytes, *sig, m_settings.PublicKey))
         return false;
     // The bytes that were verified are the ones read: a file swapped on
     // disk after the check changes nothing.
-    m_control = ControlFile::parse(*bytes);
+    m_control = profile::ProfileFile::parse(*bytes);
     return true;
 }
 

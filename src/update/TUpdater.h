@@ -5,7 +5,7 @@
 
 #include "platform/HttpClient.h"
 #include "platform/Process.h"
-#include "update/ControlFile.h"
+#include "update/profile/ProfileFile.h"
 #include "update/Fetch.h"
 #include "update/FileList.h"
 
@@ -173,7 +173,7 @@ public:
     FetchResult FetchListedFile(const TFileDescription& entry);
     // The control file (and, in signed mode, its signature); false: missing.
     bool FetchControlFile();
-    const ControlFile& Control() const { return m_control; }
+    const profile::ProfileFile& Control() const { return m_control; }
     VersionCheck RunVersionCheck();
     // Reads the list into the state and filters it; returns the entries left.
     std::size_t ReadFileList();
@@ -203,7 +203,7 @@ private:
     TUpdaterObserver* m_observer = nullptr;
     views::UpdateDialogs* m_dialogs = nullptr;
     std::unique_ptr<platform::HttpConnection> m_connection;
-    ControlFile m_control;
+    profile::ProfileFile m_control;
 };
 
 // The program the restarter starts: `FAppName` as it is when absolute

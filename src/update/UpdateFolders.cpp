@@ -1,9 +1,9 @@
 #include "update/UpdateFolders.h"
 
 #include "platform/HostEnvironment.h"
-#include "platform/PathMatch.h"
+#include "platform/base/PathMatch.h"
 #include "platform/SpecialFolders.h"
-#include "platform/VersionResource.h"
+#include "platform/base/VersionResource.h"
 
 #include <cstdlib>
 #include <system_error>

@@ -1,6 +1,6 @@
 // The update control file and the substitutions applied to its values. The
 // key names follow the control file's own ([FILES] COUNT, FILEn, ...).
-#include "update/ControlFile.h"
+#include "update/profile/ProfileFile.h"
 #include "update/Substitution.h"
 #include "FuzzInput.h"
 
@@ -10,7 +10,7 @@ using namespace pordane;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const update::ControlFile file = update::ControlFile::parse(fuzz::asText(data, size));
+    const profile::ProfileFile file = profile::ProfileFile::parse(fuzz::asText(data, size));
     const update::FolderLookup folders = [](const std::string& name) -> std::optional<std::string> {
         if (name == "APP")
             return std::string("C:\\Corvalix\\Talvane\\");

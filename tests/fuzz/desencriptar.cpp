@@ -1,7 +1,7 @@
 // The lines of a "1000.ini" connection file: each read as Windows-1252 text
 // and descrambled with the factor (first byte of the input, signed).
 #include "catalogue/Desencriptar.h"
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 #include "FuzzInput.h"
 
 using namespace pordane;

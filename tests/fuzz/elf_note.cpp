@@ -1,6 +1,6 @@
 // The version note reader of our ELF executables on a hostile file, and the
 // combined reader that tries PE first.
-#include "platform/VersionResource.h"
+#include "platform/base/VersionResource.h"
 #include "FuzzInput.h"
 
 using namespace pordane;

@@ -1,5 +1,5 @@
 // The PE VERSIONINFO reader on a hostile file (it reads from a path).
-#include "platform/VersionResource.h"
+#include "platform/base/VersionResource.h"
 #include "FuzzInput.h"
 
 using namespace pordane;

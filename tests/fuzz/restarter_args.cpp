@@ -1,9 +1,9 @@
 // The restarter's arguments: its parameter line split as Windows splits it,
 // the component names (and a ".INF" list read from the source folder)
 // planned into replacements that never leave the two folders.
-#include "platform/CommandLine.h"
-#include "profile/ProfileFile.h"
-#include "restarter/Restarter.h"
+#include "platform/base/WindowsCommandLine.h"
+#include "update/profile/ProfileFile.h"
+#include "update/pusetup/Restarter.h"
 #include "FuzzInput.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The RTF reader of the what's-new and licence texts: output stays within a
 // few bytes per input byte.
-#include "updatetext/RtfText.h"
+#include "update/RtfText.h"
 #include "FuzzInput.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The SZDD expander on any stream: it either fails or yields exactly the
 // length its header announces.
-#include "lz/Szdd.h"
+#include "update/lz/Szdd.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 // Compress then expand gives the input back, with its name character.
-#include "lz/Szdd.h"
+#include "update/lz/Szdd.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // The system.reg reader: the hive is parsed, then walked through the
 // registry interface (both views, both roots) and the discovery's TEasyReg.
 #include "catalogue/TEasyReg.h"
-#include "platform/WineHive.h"
+#include "platform/posix/WineHive.h"
 #include "FuzzInput.h"
 
 using namespace pordane;

@@ -5,7 +5,7 @@
 // folder change) and records every command.
 #include "ImportWorld.h"
 #include "ScriptedFtpServer.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/WinePrefix.h"
 #include "support/WorkDirFixture.h"
 
@@ -132,7 +132,7 @@ protected:
         // stop the import would wait for it and then fetch the second row.
         server.emplace(std::vector<std::string>{"DELAY CWD 2500"});
         app::StartupHooks hooks;
-        catalogue::Importador::Opciones o;
+        catalogue::PortalImport::Options o;
         o.HostConexiones = ScriptedFtpServer::Address;
         o.PuertoConexiones = server->port();
         o.abrirEntorno = [this] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };

@@ -100,7 +100,7 @@ TEST_F(ImportFailureMessage, ShowsTheTextAndTheErrorOnTwoLines)
 
     app::QtDialogs boxes;
     app::StartupHooks hooks;
-    catalogue::Importador::Opciones o;
+    catalogue::PortalImport::Options o;
     o.abrirEntorno = [&] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
     hooks.importador = o;
     form = std::make_unique<app::TMainForm>(boxes, hooks);

@@ -4,7 +4,7 @@
 #include "ImportWorld.h"
 #include "support/FtpRunFixture.h"
 
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/WinePrefix.h"
 #include "pordane/BuildConfig.h"
 #include "widgets/TaskList.h"
@@ -30,7 +30,7 @@ protected:
         FtpRunFixture::SetUp();
         maker.emplace();
         app::StartupHooks hooks;
-        catalogue::Importador::Opciones o;
+        catalogue::PortalImport::Options o;
         o.HostConexiones = importtest::MakerAddress;
         o.abrirEntorno = [this] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
         hooks.importador = o;

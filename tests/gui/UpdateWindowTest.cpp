@@ -6,7 +6,7 @@
 #include "ScriptedHttpServer.h"
 #include "TempDir.h"
 #include "UpdaterSystem.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The registry reader and the discovery against Wine's real registry: the
 // test writes a Talvane-like installation with the registry API (in the
 // 32-bit view, where the 32-bit Talvane keeps it), then reads it back.
-#include "catalogue/Entorno.h"
+#include "catalogue/HostDiscovery.h"
 #include "catalogue/TEasyReg.h"
 #include "platform/win/WindowsHost.h"
 

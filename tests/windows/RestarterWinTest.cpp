@@ -1,7 +1,7 @@
 // The restarter's run on Windows: it waits for the program's process, puts
 // "probe.exe_new" over "probe.exe" (which Windows refuses while the program
 // runs) and starts the program again with its parameters.
-#include "restarter/Restarter.h"
+#include "update/pusetup/Restarter.h"
 
 #include "platform/Process.h"
 

@@ -1,6 +1,6 @@
 // Our SZDD compressor against the system's LZ expansion (lz32): what we
 // compress, LZCopy (through systemLzExpand) and LZRead give back unchanged.
-#include "lz/Szdd.h"
+#include "update/lz/Szdd.h"
 #include "platform/LzExpand.h"
 
 #include "TempDir.h"

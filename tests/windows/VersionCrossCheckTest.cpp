@@ -1,7 +1,7 @@
 // Our PE version reader against the system's own (GetFileVersionInfoW,
 // VerQueryValueW) on the same files: two PE files whose versions we set,
 // and the system's programs and libraries.
-#include "platform/VersionResource.h"
+#include "platform/base/VersionResource.h"
 
 #include "pordane/BuildConfig.h"
 

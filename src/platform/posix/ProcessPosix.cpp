@@ -1,4 +1,4 @@
-#include "platform/CommandLine.h"
+#include "platform/base/WindowsCommandLine.h"
 #include "platform/Process.h"
 
 #include <cerrno>

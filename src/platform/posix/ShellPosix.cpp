@@ -1,6 +1,6 @@
 #include "platform/Shell.h"
 
-#include "platform/CommandLine.h"
+#include "platform/base/WindowsCommandLine.h"
 #include "platform/Process.h"
 
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "platform/NetError.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/TcpConnect.h"
 
 #include <arpa/inet.h>

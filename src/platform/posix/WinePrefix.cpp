@@ -1,7 +1,7 @@
 #include "platform/WinePrefix.h"
 
-#include "platform/PathMatch.h"
-#include "platform/TextEncoding.h"
+#include "platform/base/PathMatch.h"
+#include "platform/base/TextEncoding.h"
 
 #include <cstdlib>
 #include <system_error>

@@ -5,7 +5,7 @@
 // pragma) and the system's proxy settings.
 #include "platform/HttpClient.h"
 
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 
 #include <windows.h>
 #include <wininet.h>

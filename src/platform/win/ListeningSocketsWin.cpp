@@ -4,7 +4,7 @@
 #ifdef _WIN32
 
 #include "platform/ListeningSockets.h"
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>

@@ -6,6 +6,9 @@
 
 #include <lzexpand.h>
 
+#include <fstream>
+#include <system_error>
+
 namespace pordane::platform {
 
 std::span<const std::uint8_t> programResource(const wchar_t* name)
@@ -44,6 +47,29 @@ std::optional<std::filesystem::path> systemLzExpand(const std::filesystem::path&
         return std::nullopt;
     }
     return std::filesystem::path(expanded);
+}
+
+ResourceExpansion expandProgramResource(const wchar_t* name, const std::filesystem::path& compressed)
+{
+    const auto resource = programResource(name);
+    if (resource.empty())
+        return {};
+    {
+        std::ofstream out(compressed, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(resource.data()), static_cast<std::streamsize>(resource.size()));
+    }
+    auto expanded = systemLzExpand(compressed);
+    std::error_code ec;
+    std::filesystem::remove(compressed, ec);
+    // The system's functions stop quietly at a cut stream: the header's length decides.
+    const auto expected = resource.size() < 14 ? 0u
+                                               : resource[10] | resource[11] << 8 | resource[12] << 16 |
+                                                     static_cast<std::uint32_t>(resource[13]) << 24;
+    if (expanded && (resource.size() < 14 || std::filesystem::file_size(*expanded, ec) != expected || ec)) {
+        std::filesystem::remove(*expanded, ec);
+        expanded.reset();
+    }
+    return {true, expanded};
 }
 
 } // namespace pordane::platform

@@ -1,8 +1,8 @@
 #ifdef _WIN32
 
-#include "platform/CommandLine.h"
+#include "platform/base/WindowsCommandLine.h"
 #include "platform/Process.h"
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 
 #include <windows.h>
 

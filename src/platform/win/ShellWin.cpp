@@ -2,7 +2,7 @@
 
 #include "platform/Shell.h"
 
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 
 #include <windows.h>
 

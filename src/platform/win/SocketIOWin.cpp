@@ -1,7 +1,7 @@
 #ifdef _WIN32
 
 #include "platform/NetError.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/SocketIO.h"
 #include "platform/win/Winsock.h"
 

@@ -3,7 +3,7 @@
 #include "platform/win/Winsock.h"
 
 #include "platform/NetError.h"
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // Ctrl-C in the middle of a slow transfer.
 #include "FtpHarness.h"
 #include "ProcesoCli.h"
-#include "cli/Programa.h"
+#include "cli/Program.h"
 #include "ftpservers/LocalFtpServer.h"
 
 #include <gtest/gtest.h>
@@ -120,7 +120,7 @@ TEST_F(Cli, PermisosSobreDosServidoresUnoQueNoPuedeBorrar)
     e.leerContrasena = [](const std::string&) { return std::nullopt; };
     int importaciones = 0;
     e.importarEnlaces = [&](ftp::FTPClient&, catalogue::ServerTable& t, const catalogue::PersonalFields& p,
-                            views::Dialogs&, views::EnlacesView&) {
+                            views::Dialogs&, views::LinksView&) {
         ++importaciones;
         t.setNumServidores(3);
         t.append({"Todo", Todo, "", "todo", Clave, true, false});

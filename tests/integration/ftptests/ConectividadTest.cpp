@@ -3,7 +3,7 @@
 #include "FtpHarness.h"
 #include "ScriptedFtpServer.h"
 #include "ftptests/TestConectividad.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 using namespace pordane;
 using namespace pordane::testharness;

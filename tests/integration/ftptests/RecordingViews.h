@@ -2,14 +2,14 @@
 // the session and FTP-test suites.
 #pragma once
 
-#include "views/ConectividadView.h"
+#include "views/ConnectivityView.h"
 #include "views/Dialogs.h"
 #include "views/LogView.h"
-#include "views/PermisosView.h"
+#include "views/PermissionsView.h"
 #include "views/ResultListView.h"
 #include "views/TaskListView.h"
 #include "views/TransferProgressView.h"
-#include "views/VelocidadView.h"
+#include "views/SpeedView.h"
 
 #include <array>
 #include <cstdint>
@@ -151,7 +151,7 @@ public:
     int repaints = 0;
 };
 
-class RecordingPermisos : public views::PermisosView {
+class RecordingPermisos : public views::PermissionsView {
 public:
     void showPage() override { ++shows; }
     views::ResultListView& ListaServidores() override { return list; }
@@ -161,7 +161,7 @@ public:
     int shows = 0;
 };
 
-class RecordingConectividad : public views::ConectividadView {
+class RecordingConectividad : public views::ConnectivityView {
 public:
     void showPage() override { ++shows; }
     views::ResultListView& ListaServidoresConectividad() override { return list; }
@@ -178,7 +178,7 @@ public:
     std::vector<bool> busyVisible;
 };
 
-class RecordingVelocidad : public views::VelocidadView {
+class RecordingVelocidad : public views::SpeedView {
 public:
     void showPage() override { ++shows; }
     views::ResultListView& ListaServidoresSpeed() override { return list; }

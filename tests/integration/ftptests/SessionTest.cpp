@@ -1,7 +1,7 @@
 // The session operations against a real pyftpdlib server: log lines, results,
 // the data-connection mode, the remote folder, Cancel and the gauges.
 #include "FtpHarness.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 using namespace pordane;
 using namespace pordane::testharness;

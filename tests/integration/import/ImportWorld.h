@@ -5,7 +5,7 @@
 #pragma once
 
 #include "JetWriter.h"
-#include "catalogue/Importador.h"
+#include "catalogue/PortalImport.h"
 #include "ftpservers/LocalFtpServer.h"
 #include "prefix/WinePrefixFixture.h"
 
@@ -30,7 +30,7 @@ public:
     std::vector<std::string> messages;
 };
 
-class RecordingView : public pordane::views::EnlacesView {
+class RecordingView : public pordane::views::LinksView {
 public:
     void setNumEnlaces(const std::string& text) override { labels.push_back(text); }
     void rebuildCheckList(const std::vector<std::string>& names) override { lists.push_back(names); }

@@ -4,9 +4,9 @@
 #include "ImportWorld.h"
 #include "proc/ProcessProbe.h"
 
-#include "catalogue/Importador.h"
+#include "catalogue/PortalImport.h"
 #include "ftp/FTPClient.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/WinePrefix.h"
 #include "pordane/BuildConfig.h"
 
@@ -100,9 +100,9 @@ protected:
         commandsBefore = g_maker->commandCount();
     }
 
-    Importador::Opciones opciones()
+    PortalImport::Options opciones()
     {
-        Importador::Opciones o;
+        PortalImport::Options o;
         o.HostConexiones = MakerAddress;
         o.CarpetaTrabajo = work.path();
         o.abrirEntorno = [this] { return std::make_unique<pordane::platform::WinePrefix>(talvane.prefix().path()); };
@@ -110,9 +110,9 @@ protected:
     }
 
     ResultadoImportacion importar() { return importar(opciones()); }
-    ResultadoImportacion importar(Importador::Opciones o)
+    ResultadoImportacion importar(PortalImport::Options o)
     {
-        Importador importador(client, servidor, [this] { return personal; }, dialogs, view, std::move(o));
+        PortalImport importador(client, servidor, [this] { return personal; }, dialogs, view, std::move(o));
         return importador.ObtenerEnlacesWeb();
     }
 
@@ -258,7 +258,7 @@ TEST_F(ImportadorTest, AplicarThenImportListsBuiltinPortalAndPersonalOnce)
 TEST_F(ImportadorTest, AnImportAskedForWhileOneRunsDoesNothing)
 {
     talvane.install(FilasMezcladas);
-    Importador importador(client, servidor, [this] { return personal; }, dialogs, view, opciones());
+    PortalImport importador(client, servidor, [this] { return personal; }, dialogs, view, opciones());
     // The button pressed again while the first import waits on the maker.
     std::optional<ResultadoImportacion> anidada;
     const auto previous = pordane::platform::setPumpHook([&] {
@@ -347,7 +347,7 @@ TEST_F(ImportadorTest, WithoutAnInstallationTheTableAndListStayAsTheyWere)
 
     // A prefix with neither registry keys nor a Corvalix folder on any drive.
     pordane::testsupport::WinePrefixFixture vacio;
-    Importador::Opciones o = opciones();
+    PortalImport::Options o = opciones();
     o.abrirEntorno = [&] { return std::make_unique<pordane::platform::WinePrefix>(vacio.path()); };
     const ResultadoImportacion r = importar(o);
 
@@ -363,7 +363,7 @@ namespace {
 
 struct Fallo {
     const char* name;
-    std::function<void(Talvane&, Importador::Opciones&)> prepare;
+    std::function<void(Talvane&, PortalImport::Options&)> prepare;
     std::string expectedText;     // part of the error's own text
     bool localFileStays = false;  // a downloaded 1000.ini is left behind
     int numServidores = 3;        // the entries this import filled stay counted
@@ -377,13 +377,13 @@ Fila conCodigo(int codigo) { return {"Con código", "dbhost", "dbuser", "dbpass"
 
 const std::vector<Fallo> Fallos = {
     {"ConfigWithoutRuta",
-     [](Talvane& t, Importador::Opciones&) { t.installWithoutDatabase({{"EMPRESA", "01"}}); },
+     [](Talvane& t, PortalImport::Options&) { t.installWithoutDatabase({{"EMPRESA", "01"}}); },
      "Error\\Empresas\\Empre01\\VTES_DAT.MDB"},
     {"DatabaseMissing",
-     [](Talvane& t, Importador::Opciones&) { t.installWithoutDatabase({{"RUTA", Ruta}}); },
+     [](Talvane& t, PortalImport::Options&) { t.installWithoutDatabase({{"RUTA", Ruta}}); },
      "No se encuentra la base de datos"},
     {"FieldMissing",
-     [](Talvane& t, Importador::Opciones&) {
+     [](Talvane& t, PortalImport::Options&) {
          t.installWithoutDatabase({{"RUTA", Ruta}});
          auto cols = Talvane::columns();
          cols.erase(cols.begin() + 3);  // ftpPassword
@@ -392,28 +392,28 @@ const std::vector<Fallo> Fallos = {
      // Read field by field: the row is counted and filled up to the password.
      "No se encuentra el campo \"ftpPassword\"", false, 4, ""},
     {"DatabaseDamaged",
-     [](Talvane& t, Importador::Opciones&) {
+     [](Talvane& t, PortalImport::Options&) {
          t.install({Buena});
          std::filesystem::resize_file(t.prefix().makeDirectory(CarpetaDatos) / "VTES_DAT.MDB", 4096);
      },
      "no es una base de datos de Access válida"},
     {"LoginRefused",
-     [](Talvane& t, Importador::Opciones& o) {
+     [](Talvane& t, PortalImport::Options& o) {
          t.install({Buena, conCodigo(15), Buena});
          o.Password = "no es la clave";
      },
      "530", false, 5},
-    {"EstrucFolderMissing", [](Talvane& t, Importador::Opciones&) { t.install({Buena, conCodigo(99)}); },
+    {"EstrucFolderMissing", [](Talvane& t, PortalImport::Options&) { t.install({Buena, conCodigo(99)}); },
      "550", false, 5},
-    {"ConnectionFileMissing", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(19)}); }, "550",
+    {"ConnectionFileMissing", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(19)}); }, "550",
      true, 4},
-    {"EmptyLine", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(16)}); },
+    {"EmptyLine", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(16)}); },
      "La línea 2 del archivo 1000.ini de Estruc16 no es válida: ", true, 4},
-    {"NonNumericLine", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(17)}); },
+    {"NonNumericLine", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(17)}); },
      "La línea 3 del archivo 1000.ini de Estruc17 no es válida: El grupo \"abc\"", true, 4},
-    {"MissingLine", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(18)}); },
+    {"MissingLine", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(18)}); },
      "La línea 4 del archivo 1000.ini de Estruc18 no existe", true, 4},
-    {"EndlessLine", [](Talvane& t, Importador::Opciones&) { t.install({conCodigo(20)}); },
+    {"EndlessLine", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(20)}); },
      "La línea 2 del archivo 1000.ini de Estruc20 es demasiado larga", true, 4},
 };
 
@@ -424,7 +424,7 @@ class ImportadorFalloTest : public ImportadorTest, public ::testing::WithParamIn
 TEST_P(ImportadorFalloTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbuilt)
 {
     const Fallo& f = GetParam();
-    Importador::Opciones o = opciones();
+    PortalImport::Options o = opciones();
     f.prepare(talvane, o);
     const auto before = servidor.names();
 
@@ -545,9 +545,9 @@ TEST_F(ImportadorTest, EachImportReadsThePrefixNamedByWineprefixAtThatMoment)
     pordane::testsupport::WinePrefixFixture vacio;
     const char* old = getenv("WINEPREFIX");
     const std::string saved = old ? old : "";
-    Importador::Opciones o = opciones();
+    PortalImport::Options o = opciones();
     o.abrirEntorno = nullptr;  // the program's own: openHostEnvironment()
-    Importador importador(client, servidor, [this] { return personal; }, dialogs, view, o);
+    PortalImport importador(client, servidor, [this] { return personal; }, dialogs, view, o);
 
     setenv("WINEPREFIX", vacio.path().c_str(), 1);
     const auto sinInstalacion = importador.ObtenerEnlacesWeb();
@@ -566,7 +566,7 @@ TEST_F(ImportadorTest, EachImportReadsThePrefixNamedByWineprefixAtThatMoment)
 TEST_F(ImportadorTest, WithoutAFolderGivenTheFileGoesToTheWorkingDirectory)
 {
     talvane.install({conCodigo(16)});
-    Importador::Opciones o = opciones();
+    PortalImport::Options o = opciones();
     o.CarpetaTrabajo.clear();
     const fs::path previous = fs::current_path();
     fs::current_path(work.path());

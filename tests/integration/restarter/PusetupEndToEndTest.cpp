@@ -3,8 +3,8 @@
 #include "ProbeWorld.h"
 
 #include "platform/Process.h"
-#include "restart/RestarterCommand.h"
-#include "restart/RestarterImage.h"
+#include "update/RestarterCommand.h"
+#include "update/RestarterImage.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 #include "LighttpdServer.h"
 #include "ScriptedHttpServer.h"
 #include "Signing.h"
-#include "platform/PathMatch.h"
-#include "platform/VersionResource.h"
+#include "platform/base/PathMatch.h"
+#include "platform/base/VersionResource.h"
 #include "update/Signature.h"
 
 #include <gtest/gtest.h>

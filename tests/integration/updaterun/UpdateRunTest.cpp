@@ -3,8 +3,8 @@
 // stands in for Pordane, and the real restarter replaces it.
 #include "update/TUpdater.h"
 
-#include "restart/RestarterCommand.h"
-#include "restart/RestarterImage.h"
+#include "update/RestarterCommand.h"
+#include "update/RestarterImage.h"
 
 #include "LighttpdServer.h"
 #include "ProbeWorld.h"

@@ -5,10 +5,10 @@
 //   datos <CarpetaDatos>
 //   fila <name>|<host>|<user>|<pass>|<folder>|<code>   one per table row
 // or, with "desencriptar FILE", the four descrambled lines of a 1000.ini.
-#include "catalogue/ConexionesSource.h"
+#include "catalogue/ConnectionSource.h"
 #include "catalogue/Desencriptar.h"
-#include "catalogue/Entorno.h"
-#include "catalogue/MdbConexionesSource.h"
+#include "catalogue/HostDiscovery.h"
+#include "catalogue/MdbConnectionSource.h"
 #include "pordane/BuildConfig.h"
 
 #include <fstream>
@@ -48,7 +48,7 @@ int probeCatalogue()
         std::cerr << "cannot map " << entorno.CarpetaDatos << '\n';
         return 1;
     }
-    catalogue::MdbConexionesSource source;
+    catalogue::MdbConnectionSource source;
     for (const auto& row : source.readConexiones(*database))
         std::cout << "fila " << row.NombreConexion << '|' << row.ftpRemoteAdress << '|' << row.ftpUserName << '|'
                   << row.ftpPassword << '|' << row.ftpRemoteDirectory << '|' << row.CodigoOperadorConexion << '\n';

@@ -3,7 +3,7 @@
 // them, and may run an extra action on each turn (an abort, for instance).
 #pragma once
 
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <algorithm>
 #include <chrono>

@@ -6,10 +6,10 @@
 #include "ftpservers/LocalFtpServer.h"
 #include "ftpservers/LocalFtpServerShared.h"
 
-#include "platform/CommandLine.h"
+#include "platform/base/WindowsCommandLine.h"
 #include "platform/NetError.h"
 #include "platform/TcpConnect.h"
-#include "platform/TextEncoding.h"
+#include "platform/base/TextEncoding.h"
 
 #include <windows.h>
 

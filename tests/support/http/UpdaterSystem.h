@@ -3,7 +3,7 @@
 // actions and the restarter they need.
 #pragma once
 
-#include "platform/PathMatch.h"
+#include "platform/base/PathMatch.h"
 #include "update/TUpdater.h"
 
 namespace pordane::testsupport {

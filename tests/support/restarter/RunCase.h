@@ -1,7 +1,7 @@
 // One case of the restarter's run, shared by its Linux and Windows tests.
 #pragma once
 
-#include "restarter/Restarter.h"
+#include "update/pusetup/Restarter.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 // The report's two forms and the live progress line.
-#include "cli/Informe.h"
-#include "cli/VistasTerminal.h"
+#include "cli/Report.h"
+#include "cli/TerminalViews.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@ using namespace pordane::cli;
 
 namespace {
 
-Informe permisos()
+Report permisos()
 {
-    Informe i;
+    Report i;
     i.orden = "permisos";
     i.version = "4.5.0.0";
     i.fecha = "2026-01-02T03:04:05Z";
@@ -30,7 +30,7 @@ Informe permisos()
     return i;
 }
 
-TEST(Informe, TablaConMarcasYColumnasAlineadasPorCaracteres)
+TEST(Report, TablaConMarcasYColumnasAlineadasPorCaracteres)
 {
     std::ostringstream out;
     escribirTabla(out, permisos(), false);
@@ -38,10 +38,10 @@ TEST(Informe, TablaConMarcasYColumnasAlineadasPorCaracteres)
                          "Señor \"A\"  ✓         ✗       -       ⚠ con fallos\n");
 }
 
-TEST(Informe, TablaAsciiConLeyenda)
+TEST(Report, TablaAsciiConLeyenda)
 {
     std::ostringstream out;
-    Informe i = permisos();
+    Report i = permisos();
     i.interrumpido = true;
     i.servidores[0].resultado = Resultado::Interrumpido;
     escribirTabla(out, i, true);
@@ -51,7 +51,7 @@ TEST(Informe, TablaAsciiConLeyenda)
                          "OK correcto, NO fallo, AV aviso, - no realizado\n");
 }
 
-TEST(Informe, JsonConCadenasEscapadas)
+TEST(Report, JsonConCadenasEscapadas)
 {
     std::ostringstream out;
     escribirJson(out, permisos());

@@ -1,5 +1,5 @@
 // The command line of pordane-cli: what each sub-command accepts and refuses.
-#include "cli/Opciones.h"
+#include "cli/Options.h"
 
 #include <gtest/gtest.h>
 
@@ -43,9 +43,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Rechazo{{"puertos", "--json=si"}, "no lleva valor"},
                       Rechazo{{"puertos", "--rapido"}, "opción desconocida"}));
 
-TEST(Opciones, ServidoresRepetidosEnOrdenYValoresConIgual)
+TEST(Options, ServidoresRepetidosEnOrdenYValoresConIgual)
 {
-    const Opciones o = leerOpciones({"conectividad", "--servidor", "B", "--servidor=A b", "--activo", "--json"});
+    const Options o = leerOpciones({"conectividad", "--servidor", "B", "--servidor=A b", "--activo", "--json"});
     EXPECT_EQ(o.orden, Orden::Conectividad);
     EXPECT_EQ(o.servidores, (std::vector<std::string>{"B", "A b"}));
     EXPECT_TRUE(o.activo);
@@ -54,9 +54,9 @@ TEST(Opciones, ServidoresRepetidosEnOrdenYValoresConIgual)
     EXPECT_EQ(o.tamanoMB, 3);
 }
 
-TEST(Opciones, HostConSuCuenta)
+TEST(Options, HostConSuCuenta)
 {
-    const Opciones o = leerOpciones({"velocidad", "--host", "127.0.0.5", "--usuario", "u", "--remoto", "/in",
+    const Options o = leerOpciones({"velocidad", "--host", "127.0.0.5", "--usuario", "u", "--remoto", "/in",
                                      "--tamano", "20", "--ascii"});
     EXPECT_EQ(o.host, "127.0.0.5");
     EXPECT_EQ(o.usuario, "u");
@@ -65,9 +65,9 @@ TEST(Opciones, HostConSuCuenta)
     EXPECT_EQ(o.tamanoMB, 20);
 }
 
-TEST(Opciones, AyudaPorOrdenSinComprobarLoDemas)
+TEST(Options, AyudaPorOrdenSinComprobarLoDemas)
 {
-    const Opciones o = leerOpciones({"permisos", "--help"});
+    const Options o = leerOpciones({"permisos", "--help"});
     EXPECT_TRUE(o.ayuda);
     EXPECT_EQ(o.orden, Orden::Permisos);
     EXPECT_NE(ayuda(Orden::Permisos).find("--activo"), std::string::npos);

@@ -1,6 +1,6 @@
 // Orders of pordane-cli that need no server: the process list as the
 // window's page writes it, read back into the report.
-#include "cli/Programa.h"
+#include "cli/Program.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "catalogue/Entorno.h"
+#include "catalogue/HostDiscovery.h"
 
 #include "platform/WinePrefix.h"
 #include "prefix/WinePrefixFixture.h"

@@ -1,5 +1,5 @@
-#include "catalogue/Entorno.h"
-#include "platform/TextEncoding.h"
+#include "catalogue/HostDiscovery.h"
+#include "platform/base/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/WineHive.h"
+#include "platform/posix/WineHive.h"
 
 #include "prefix/WinePrefixFixture.h"
 

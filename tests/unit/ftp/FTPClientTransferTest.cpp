@@ -4,7 +4,7 @@
 // stalls after the last block, and oversized listings.
 #include "ClientFixture.h"
 
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/SocketIO.h"
 
 #include "net/SocketCompat.h"

@@ -4,7 +4,7 @@
 #include "Unprivileged.h"
 
 #include "ftptests/PrepararTest.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <gtest/gtest.h>
 

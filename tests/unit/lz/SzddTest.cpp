@@ -1,4 +1,4 @@
-#include "lz/Szdd.h"
+#include "update/lz/Szdd.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Reading "Dat_Conexión" with libmdb from databases written by the fixture writer.
-#include "catalogue/MdbConexionesSource.h"
+#include "catalogue/MdbConnectionSource.h"
 
 #include "JetWriter.h"
 #include "MdbTestSupport.h"
@@ -20,7 +20,7 @@ using namespace mdbtest;
 using pordane::catalogue::cadenaConexion;
 using pordane::catalogue::ConexionRow;
 using pordane::catalogue::DatabaseError;
-using pordane::catalogue::MdbConexionesSource;
+using pordane::catalogue::MdbConnectionSource;
 using pordane::testsupport::JetCell;
 using pordane::testsupport::JetColumn;
 using pordane::testsupport::JetTable;
@@ -36,7 +36,7 @@ namespace {
 std::string readError(const std::filesystem::path& file)
 {
     try {
-        MdbConexionesSource().readConexiones(file);
+        MdbConnectionSource().readConexiones(file);
     } catch (const DatabaseError& e) {
         return e.what();
     }
@@ -72,7 +72,7 @@ TEST_F(MdbConexionesSourceTest, ReadsEveryRowInTableOrder)
     const auto rows = sampleRows();
     const auto file = dir / "VTES_DAT.MDB";
     writeJet4(file, conexionTable(rows));
-    const auto got = MdbConexionesSource().readConexiones(file);
+    const auto got = MdbConnectionSource().readConexiones(file);
     expectRowsMatch(got, rows);
 
     // Spot checks of what the import depends on most.
@@ -83,7 +83,7 @@ TEST_F(MdbConexionesSourceTest, ReadsEveryRowInTableOrder)
     EXPECT_EQ(got[4].CodigoOperadorConexion, 15);
 
     // Reading twice gives the same rows (no state kept between reads).
-    expectRowsMatch(MdbConexionesSource().readConexiones(file), rows);
+    expectRowsMatch(MdbConnectionSource().readConexiones(file), rows);
 }
 
 TEST_F(MdbConexionesSourceTest, FieldsAreFoundByNameWhateverTheColumnOrder)
@@ -99,7 +99,7 @@ TEST_F(MdbConexionesSourceTest, FieldsAreFoundByNameWhateverTheColumnOrder)
     table.addRow({std::int32_t{1}, std::int32_t{123}, "/sube", "nota", "secreto", "agencia", "127.0.4.9", "Pisos.com"});
     const auto file = dir / "order.mdb";
     writeJet4(file, table);
-    const auto got = MdbConexionesSource().readConexiones(file);
+    const auto got = MdbConnectionSource().readConexiones(file);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].NombreConexion, "Pisos.com");
     EXPECT_EQ(got[0].ftpRemoteAdress, "127.0.4.9");
@@ -113,7 +113,7 @@ TEST_F(MdbConexionesSourceTest, EmptyTableGivesNoRows)
 {
     const auto file = dir / "empty.mdb";
     writeJet4(file, conexionTable({}));
-    EXPECT_TRUE(MdbConexionesSource().readConexiones(file).empty());
+    EXPECT_TRUE(MdbConnectionSource().readConexiones(file).empty());
 }
 
 TEST_F(MdbConexionesSourceTest, UserCharsetSettingDoesNotChangeTheText)
@@ -123,7 +123,7 @@ TEST_F(MdbConexionesSourceTest, UserCharsetSettingDoesNotChangeTheText)
     const char* previous = std::getenv("MDBICONV");
     const std::string saved = previous ? previous : "";
     setenv("MDBICONV", "ISO-8859-1", 1);
-    const auto got = MdbConexionesSource().readConexiones(file);
+    const auto got = MdbConnectionSource().readConexiones(file);
     if (previous)
         setenv("MDBICONV", saved.c_str(), 1);
     else
@@ -226,7 +226,7 @@ TEST_F(MdbConexionesSourceTest, DestroyingTheCursorAfterOneRowLeavesNoChildAndNo
     const auto file = writeLargeTable(dir, 600);
     const int before = openDescriptors();
     {
-        auto cursor = MdbConexionesSource().abrirConexiones(file);
+        auto cursor = MdbConnectionSource().abrirConexiones(file);
         ASSERT_TRUE(cursor->siguiente());
         EXPECT_EQ(cursor->texto("NombreConexión"), "Portal 0");
         EXPECT_EQ(childProcesses().size(), 1u);  // still reading: the rows are not all sent yet
@@ -245,7 +245,7 @@ TEST_P(ReaderLostMidTable, IsAnErrorNotAShortTable)
     TempDir dir;
     const auto file = writeLargeTable(dir, 600);
     const auto limit = std::chrono::milliseconds(400);
-    auto cursor = MdbConexionesSource(limit).abrirConexiones(file);
+    auto cursor = MdbConnectionSource(limit).abrirConexiones(file);
     ASSERT_TRUE(cursor->siguiente());
     ASSERT_EQ(childProcesses().size(), 1u);
     ::kill(childProcesses()[0], GetParam());
@@ -278,7 +278,7 @@ TEST_F(MdbConexionesSourceTest, TheProgramsEnvironmentIsLeftAlone)
     const auto file = dir / "env.mdb";
     writeJet4(file, conexionTable(sampleRows()));
     unsetenv("MDBICONV");
-    EXPECT_EQ(MdbConexionesSource().readConexiones(file).size(), sampleRows().size());
+    EXPECT_EQ(MdbConnectionSource().readConexiones(file).size(), sampleRows().size());
     EXPECT_EQ(std::getenv("MDBICONV"), nullptr);
 }
 
@@ -336,7 +336,7 @@ TEST_F(MdbConexionesSourceTest, CodeStoredAsTextIsReadAsANumber)
     table.addRow({"C", "h", "u", "p", "r", std::nullopt});
     const auto file = dir / "textcode.mdb";
     writeJet4(file, table);
-    const auto got = MdbConexionesSource().readConexiones(file);
+    const auto got = MdbConnectionSource().readConexiones(file);
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0].CodigoOperadorConexion, 42);
     EXPECT_EQ(got[1].CodigoOperadorConexion, 0);

@@ -1,7 +1,7 @@
 #include "LoopbackEndpoint.h"
 
 #include "netdiag/PortTester.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "pordane/BuildConfig.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/PathMatch.h"
+#include "platform/base/PathMatch.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "PumpGauge.h"
 #include "proc/ProcessProbe.h"
 #include "platform/NetError.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 #include "platform/SocketIO.h"
 #include "platform/TcpConnect.h"
 #include "wine/UnderWine.h"

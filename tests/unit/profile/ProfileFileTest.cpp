@@ -1,4 +1,4 @@
-#include "profile/ProfileFile.h"
+#include "update/profile/ProfileFile.h"
 
 #include "TempFolder.h"
 

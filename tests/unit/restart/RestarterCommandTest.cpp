@@ -1,6 +1,6 @@
-#include "restart/RestarterCommand.h"
+#include "update/RestarterCommand.h"
 
-#include "platform/CommandLine.h"
+#include "platform/base/WindowsCommandLine.h"
 
 #include <gtest/gtest.h>
 

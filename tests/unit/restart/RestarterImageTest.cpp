@@ -1,7 +1,7 @@
-#include "restart/RestarterImage.h"
+#include "update/RestarterImage.h"
 
 #include "TempDir.h"
-#include "lz/Szdd.h"
+#include "update/lz/Szdd.h"
 
 #include <gtest/gtest.h>
 

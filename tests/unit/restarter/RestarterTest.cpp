@@ -2,7 +2,7 @@
 #include "RunCase.h"
 
 #include "platform/Process.h"
-#include "restarter/Restarter.h"
+#include "update/pusetup/Restarter.h"
 
 #include <csignal>
 #include <sys/wait.h>

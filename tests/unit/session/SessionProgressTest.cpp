@@ -4,7 +4,7 @@
 #include "RecordingViews.h"
 #include "ftp/FtpSession.h"
 #include "ftp/RunState.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <gtest/gtest.h>
 

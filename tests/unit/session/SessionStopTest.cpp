@@ -6,7 +6,7 @@
 #include "TempDir.h"
 #include "ftp/FtpSession.h"
 #include "ftp/RunState.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "update/Fetch.h"
 
 #include "ScriptedHttpServer.h"
-#include "platform/Pump.h"
+#include "platform/base/Pump.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "update/FileList.h"
 
-#include "platform/PathMatch.h"
+#include "platform/base/PathMatch.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +63,7 @@ class VersionCheckTable : public RulesFolder, public ::testing::WithParamInterfa
 TEST_P(VersionCheckTable, GivesOneOfSixResults)
 {
     const auto& c = GetParam();
-    const ControlFile f = ControlFile::parse(std::string("[update]\n") + c.update);
+    const pordane::profile::ProfileFile f = pordane::profile::ProfileFile::parse(std::string("[update]\n") + c.update);
     const VersionCheck v = runVersionCheck(f, m_ctx);
     EXPECT_EQ(v.result, c.result);
     EXPECT_EQ(v.newVersionInfo, c.info);
@@ -105,7 +105,7 @@ class FilterTable : public RulesFolder, public ::testing::WithParamInterface<Fil
 TEST_P(FilterTable, KeepsWhatIsNewer)
 {
     const auto& c = GetParam();
-    const ControlFile f = ControlFile::parse(std::string("[files]\ncount=1\n[file1]\nurl=http://h/x.exe\n") + c.entry);
+    const pordane::profile::ProfileFile f = pordane::profile::ProfileFile::parse(std::string("[files]\ncount=1\n[file1]\nurl=http://h/x.exe\n") + c.entry);
     const TFileList list = readFileList(f, m_ctx);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(filterFileList(list, m_ctx).size(), c.stays ? 1u : 0u);
@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FilterTable, ::testing::ValuesIn(filterCases),
 
 TEST_F(RulesFolder, EntriesReadWithTheirTypes)
 {
-    const ControlFile f = ControlFile::parse("[files]\ncount=2\n"
+    const pordane::profile::ProfileFile f = pordane::profile::ProfileFile::parse("[files]\ncount=2\n"
                                              "[file1]\nurl={APP}\\a.exe\ntargetdir={app}\\sub\ndescr=Uno\\nDos\n"
                                              "newchecksum=12\nnewsize=40\npreselect=0\nsha256=ab12\n"
                                              "[file2]\nurl=http://h/b.dll\ntargetdir=C:\\x\\\ncustomversion=a\\nb\n");
@@ -160,7 +160,7 @@ class HostileCounts : public RulesFolder, public ::testing::WithParamInterface<C
 TEST_P(HostileCounts, ListBoundedBySectionsThatExist)
 {
     const auto& c = GetParam();
-    const ControlFile f = ControlFile::parse(std::string("[files]\ncount=") + c.count + "\n" + c.sections);
+    const pordane::profile::ProfileFile f = pordane::profile::ProfileFile::parse(std::string("[files]\ncount=") + c.count + "\n" + c.sections);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(readFileList(f, m_ctx).size(), c.entries);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));

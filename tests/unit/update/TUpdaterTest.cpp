@@ -1,6 +1,6 @@
 #include "update/TUpdater.h"
 
-#include "platform/PathMatch.h"
+#include "platform/base/PathMatch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/VersionResource.h"
+#include "platform/base/VersionResource.h"
 
 #include "pordane/BuildConfig.h"
 #include "update/VersionRules.h"

@@ -1,4 +1,4 @@
-#include "updatetext/RtfText.h"
+#include "update/RtfText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,74 @@
+// The portal connections kept in a Talvane company database, read through a
+// small interface: libmdb here, ADO with the OLE DB provider on Windows.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pordane::catalogue {
+
+inline constexpr const char* NombreBaseDatos = "VTES_DAT.MDB";
+inline constexpr const char* TablaConexiones = "Dat_Conexión";
+inline constexpr const char* ProveedorOleDb = "Microsoft.ACE.OLEDB.12.0";
+
+// The identity of the database as Talvane's own tools open it: the OLE DB
+// connection string for the company folder (a Windows path).
+std::string cadenaConexion(const std::string& CarpetaDatos);
+
+// The fields of "Dat_Conexión" that the import reads.
+inline constexpr const char* CampoNombre = "NombreConexión";
+inline constexpr const char* CampoHost = "ftpRemoteAdress";
+inline constexpr const char* CampoUser = "ftpUserName";
+inline constexpr const char* CampoPass = "ftpPassword";
+inline constexpr const char* CampoRemoto = "ftpRemoteDirectory";
+inline constexpr const char* CampoCodigo = "CódigoOperadorConexión";
+
+// One row of "Dat_Conexión"; empty or NULL texts read as "", an empty or NULL
+// code as 0.
+struct ConexionRow {
+    std::string NombreConexion;      // "NombreConexión"
+    std::string ftpRemoteAdress;
+    std::string ftpUserName;
+    std::string ftpPassword;
+    std::string ftpRemoteDirectory;
+    std::int32_t CodigoOperadorConexion = 0;  // "CódigoOperadorConexión"
+};
+
+// A database that cannot be read; what() is a Spanish text for the user.
+class DatabaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The open table "Dat_Conexión", read row by row and field by field as a
+// recordset is: a field the table lacks fails only when it is read.
+class CursorConexiones {
+public:
+    virtual ~CursorConexiones() = default;
+    // Moves to the next row (the first one on the first call); false past the last.
+    virtual bool siguiente() = 0;
+    // A text field of the current row; empty or NULL reads as "". Throws
+    // DatabaseError naming a field the table does not have.
+    virtual std::string texto(const char* campo) = 0;
+    // A whole-number field; empty or NULL reads as 0. Throws DatabaseError for
+    // a missing field or a value that is not a 32-bit whole number.
+    virtual std::int32_t entero(const char* campo) = 0;
+};
+
+class ConnectionSource {
+public:
+    virtual ~ConnectionSource() = default;
+
+    // Opens the database and its table "Dat_Conexión". Throws DatabaseError
+    // naming the missing or unreadable file or table.
+    virtual std::unique_ptr<CursorConexiones> abrirConexiones(const std::filesystem::path& database) = 0;
+
+    // The whole table in the table's own order, every field of every row.
+    std::vector<ConexionRow> readConexiones(const std::filesystem::path& database);
+};
+
+} // namespace pordane::catalogue

@@ -1,0 +1,244 @@
+#include "catalogue/MdbConnectionSource.h"
+
+#include "platform/ChildStream.h"
+
+// mdbtools.h includes glib inside extern "C"; glib must come first for C++.
+#include <glib.h>
+#include <mdbtools.h>
+
+#include <array>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <system_error>
+
+namespace pordane::catalogue {
+
+namespace {
+
+// Every bound buffer must hold libmdb's bind size; texts here are short.
+constexpr std::size_t BindSize = 16384;
+// The longest error message the reading process sends.
+constexpr std::size_t MensajeMaximo = 4096;
+
+struct CloseMdb {
+    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
+};
+struct FreeTable {
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+
+std::string quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+// libmdb picks its output charset from MDBICONV when a file is opened; a
+// user's setting must not turn the names into another encoding. Set in the
+// reading process only: the program's own environment stays as it was.
+void useUtf8Output()
+{
+    const char* current = std::getenv("MDBICONV");
+    if (current == nullptr || std::strcmp(current, "UTF-8") != 0)
+        setenv("MDBICONV", "UTF-8", 1);
+}
+
+// libmdb hands LONG values over as decimal text; NULL and empty come as "".
+std::int32_t codeFrom(const char* campo, const char* text, std::size_t row)
+{
+    std::string_view value(text);
+    while (!value.empty() && value.front() == ' ')
+        value.remove_prefix(1);
+    while (!value.empty() && value.back() == ' ')
+        value.remove_suffix(1);
+    if (value.empty())
+        return 0;
+    std::int32_t code = 0;
+    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
+    if (ec != std::errc() || end != value.data() + value.size())
+        throw DatabaseError("El campo " + quoted(campo) + " de la fila " + std::to_string(row) +
+                            " de la tabla " + quoted(TablaConexiones) + " no es un número entero: " +
+                            quoted(std::string(value)));
+    return code;
+}
+
+constexpr std::array<const char*, 6> Campos{CampoNombre, CampoHost, CampoUser, CampoPass, CampoRemoto, CampoCodigo};
+
+// What the reading process sends: 'E' and a message when the table cannot
+// be opened; else 'C' and one byte per field (1: the table has it), then per
+// row 'R' and each present field as a 32-bit length and its bytes, then 'F'
+// after the last row. A stream that ends without 'F' lost the child.
+constexpr char Fallo = 'E', Abierta = 'C', Fila = 'R', Fin = 'F';
+
+using platform::ChildStream;
+
+void putText(std::string& out, const char* text, std::size_t size)
+{
+    const auto length = static_cast<std::uint32_t>(size);
+    out.append(reinterpret_cast<const char*>(&length), sizeof length);
+    out.append(text, size);
+}
+
+bool sendFailure(int fd, const std::string& message)
+{
+    std::string out(1, Fallo);
+    putText(out, message.data(), message.size());
+    return ChildStream::writeAll(fd, out.data(), out.size());
+}
+
+// The child's side: libmdb opens the table and reads it row by row; the pipe
+// holds only so much, so the child reads ahead of the cursor by a few rows
+// at most. No exceptions are thrown here (see ChildStream on the fork).
+void leerTabla(const std::string& name, int fd)
+{
+    useUtf8Output();
+    std::unique_ptr<MdbHandle, CloseMdb> mdb(mdb_open(name.c_str(), MDB_NOFLAGS));
+    if (!mdb) {
+        sendFailure(fd, "No se puede abrir la base de datos " + quoted(name));
+        return;
+    }
+    mdb_set_bind_size(mdb.get(), BindSize);
+    if (mdb_read_catalog(mdb.get(), MDB_ANY) == nullptr) {
+        sendFailure(fd, "La base de datos " + quoted(name) + " no es una base de datos de Access válida");
+        return;
+    }
+    std::string tableName = TablaConexiones;
+    std::unique_ptr<MdbTableDef, FreeTable> table(mdb_read_table_by_name(mdb.get(), tableName.data(), MDB_TABLE));
+    if (!table) {
+        sendFailure(fd, "No se encuentra la tabla " + quoted(TablaConexiones) + " en la base de datos " + quoted(name));
+        return;
+    }
+    if (mdb_read_columns(table.get()) == nullptr) {
+        sendFailure(fd, "No se pueden leer los campos de la tabla " + quoted(TablaConexiones));
+        return;
+    }
+
+    // The fields are bound by name (the column order is not relied on).
+    std::array<std::unique_ptr<char[]>, Campos.size()> values;
+    std::array<char, Campos.size()> bound{};
+    for (std::size_t i = 0; i < Campos.size(); ++i) {
+        values[i] = std::make_unique<char[]>(BindSize);
+        std::string field = Campos[i];
+        bound[i] = mdb_bind_column_by_name(table.get(), field.data(), values[i].get(), nullptr) != -1;
+    }
+    if (!ChildStream::writeAll(fd, &Abierta, 1) || !ChildStream::writeAll(fd, bound.data(), bound.size()))
+        return;
+    mdb_rewind_table(table.get());
+    // One write per row: the stream costs little beside libmdb's own work.
+    std::string row;
+    while (mdb_fetch_row(table.get())) {
+        row.assign(1, Fila);
+        for (std::size_t i = 0; i < Campos.size(); ++i)
+            if (bound[i])
+                putText(row, values[i].get(), strnlen(values[i].get(), BindSize));
+        if (!ChildStream::writeAll(fd, row.data(), row.size()))
+            return;
+    }
+    ChildStream::writeAll(fd, &Fin, 1);
+}
+
+// The parent's side: one row per step, read from the child's stream.
+class MdbTabla final : public CursorConexiones {
+public:
+    MdbTabla(const std::string& name, std::chrono::milliseconds espera)
+        : m_name(name), m_espera(espera), m_hijo([&name](int fd) { leerTabla(name, fd); })
+    {
+        char tag = 0;
+        if (!recibir(&tag, 1))
+            throw DatabaseError("No se puede abrir la base de datos " + quoted(m_name));
+        if (tag == Fallo)
+            throw DatabaseError(recibirTexto(MensajeMaximo, "No se puede abrir la base de datos " + quoted(m_name)));
+        if (tag != Abierta || !recibir(m_bound.data(), m_bound.size()))
+            throw DatabaseError("No se puede abrir la base de datos " + quoted(m_name));
+    }
+
+    bool siguiente() override
+    {
+        if (m_fin)
+            return false;
+        char tag = 0;
+        if (recibir(&tag, 1) && tag == Fin) {
+            m_fin = true;
+            m_hijo.close();
+            return false;
+        }
+        if (tag != Fila)
+            throw perdida();
+        for (std::size_t i = 0; i < Campos.size(); ++i)
+            if (m_bound[i])
+                m_values[i] = recibirTexto(BindSize, {});
+        ++m_row;
+        return true;
+    }
+
+    std::string texto(const char* campo) override { return valor(campo); }
+
+    std::int32_t entero(const char* campo) override { return codeFrom(campo, valor(campo).c_str(), m_row); }
+
+private:
+    bool recibir(void* data, std::size_t size)
+    {
+        return m_hijo.read(data, size, m_espera) == ChildStream::Read::Done;
+    }
+
+    // A length-prefixed text of at most `limite` bytes.
+    std::string recibirTexto(std::size_t limite, const std::string& siNo)
+    {
+        std::uint32_t size = 0;
+        std::string text;
+        if (recibir(&size, sizeof size) && size <= limite) {
+            text.resize(size);
+            if (recibir(text.data(), size))
+                return text;
+        }
+        if (!siNo.empty())
+            throw DatabaseError(siNo);
+        throw perdida();
+    }
+
+    // The child died, stopped answering or sent what it never sends.
+    DatabaseError perdida() const
+    {
+        return DatabaseError("No se puede leer la tabla " + quoted(TablaConexiones) + " de la base de datos " +
+                             quoted(m_name) + (m_row ? " después de la fila " + std::to_string(m_row) : ""));
+    }
+
+    const std::string& valor(const char* campo) const
+    {
+        for (std::size_t i = 0; i < Campos.size(); ++i)
+            if (std::strcmp(Campos[i], campo) == 0 && m_bound[i])
+                return m_values[i];
+        throw DatabaseError("No se encuentra el campo " + quoted(campo) + " en la tabla " +
+                            quoted(TablaConexiones));
+    }
+
+    const std::string m_name;
+    std::chrono::milliseconds m_espera;
+    ChildStream m_hijo;
+    std::array<char, Campos.size()> m_bound{};
+    std::array<std::string, Campos.size()> m_values;
+    std::size_t m_row = 0;
+    bool m_fin = false;
+};
+
+} // namespace
+
+MdbConnectionSource::MdbConnectionSource(std::chrono::milliseconds espera) : m_espera(espera) {}
+
+std::unique_ptr<CursorConexiones> MdbConnectionSource::abrirConexiones(const std::filesystem::path& database)
+{
+    const std::string name = database.string();
+    std::error_code ec;
+    if (!std::filesystem::exists(database, ec))
+        throw DatabaseError("No se encuentra la base de datos " + quoted(name));
+    if (!std::filesystem::is_regular_file(database, ec))
+        throw DatabaseError("No se puede abrir la base de datos " + quoted(name));
+    try {
+        return std::make_unique<MdbTabla>(name, m_espera);
+    } catch (const std::system_error&) {
+        throw DatabaseError("No se puede abrir la base de datos " + quoted(name));
+    }
+}
+
+} // namespace pordane::catalogue

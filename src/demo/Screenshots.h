@@ -1,0 +1,17 @@
+// The demo's screenshot run: the shown window grabs its start page and
+// options page to PNG files.
+#pragma once
+
+#include <QString>
+
+namespace pordane::app {
+class TMainForm;
+}
+
+namespace pordane::demo {
+
+// Writes dir/inicio.png (start page) and dir/opciones.png (options page after
+// choosing "Permisos"). Returns false when a file could not be written.
+bool writeScreenshots(app::TMainForm& form, const QString& dir);
+
+} // namespace pordane::demo
