@@ -33,7 +33,7 @@ function(pordane_version_note_library target version)
 endfunction()
 
 # pordane_tiny_pe(<target> <out.exe> <file-version> <product-version>): the
-# smallest Windows program (tests/unit/update/TinyPe.c), built with MinGW's
+# smallest Windows program (tests/support/update/TinyPe.c), built with MinGW's
 # windres and C compiler whatever the build's own system, carrying a
 # VERSIONINFO, for the version readers' tests.
 function(pordane_tiny_pe target out file_version product_version)
@@ -52,8 +52,8 @@ function(pordane_tiny_pe target out file_version product_version)
   add_custom_command(
     OUTPUT ${out}
     COMMAND ${windres} ${rc} -O coff -o ${res}
-    COMMAND ${cc} -nostdlib -e entry -s -o ${out} ${PROJECT_SOURCE_DIR}/tests/unit/update/TinyPe.c ${res}
-    DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/update/TinyPe.c ${rc}
+    COMMAND ${cc} -nostdlib -e entry -s -o ${out} ${PROJECT_SOURCE_DIR}/tests/support/update/TinyPe.c ${res}
+    DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/update/TinyPe.c ${rc}
     COMMENT "Building a tiny PE with a VERSIONINFO resource")
   add_custom_target(${target} DEPENDS ${out})
 endfunction()

@@ -11,10 +11,10 @@
 // every reply and the data byte by byte. Needs root (vsftpd on port 21).
 // Exit status: 0 targets met, 1 missed, 2 could not run, 3 a median short of
 // a target but within noise of it.
-#include "PumpGauge.h"
-#include "ScriptedFtpServer.h"
+#include "support/ftp/PumpGauge.h"
+#include "support/ftp/ScriptedFtpServer.h"
 #include "ftp/FTPClient.h"
-#include "ftpservers/LocalFtpServer.h"
+#include "support/ftpservers/LocalFtpServer.h"
 
 #include <fcntl.h>
 #include <spawn.h>

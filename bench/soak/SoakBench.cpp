@@ -2,7 +2,7 @@
 // against one pyftpdlib server in one process; open descriptors, resident
 // memory and temporary files measured before and after. No growth expected.
 //   soak [CONNECTIVITY_RUNS=50] [PERMISSION_RUNS=200]
-#include "FtpHarness.h"
+#include "support/ftptests/FtpHarness.h"
 #include "ftptests/TestConectividad.h"
 #include "ftptests/TestPermisos.h"
 
@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 using namespace pordane;
-using namespace pordane::testharness;
+using namespace pordane::testsupport;
 namespace fs = std::filesystem;
 
 namespace {
@@ -89,19 +89,19 @@ int main(int argc, char** argv)
         const auto conectividad = [](auto& ctx, auto& view, const auto& m) { ftptests::DoTestConectividad(ctx, view, m); };
         const auto permisos = [](auto& ctx, auto& view, const auto& m) { ftptests::DoTestPermisos(ctx, view, m); };
         // One run of each first: what a first run sets up once is not growth.
-        const size_t okConnect = runOnce<testviews::RecordingConectividad>(ftp::pagina::Conectividad, conectividad);
-        const size_t okPerm = runOnce<testviews::RecordingPermisos>(ftp::pagina::Permisos, permisos);
+        const size_t okConnect = runOnce<testsupport::RecordingConectividad>(ftp::pagina::Conectividad, conectividad);
+        const size_t okPerm = runOnce<testsupport::RecordingPermisos>(ftp::pagina::Permisos, permisos);
         const Usage before = measure(temp);
         print("after one run of each", before);
 
         const auto start = std::chrono::steady_clock::now();
         size_t bad = 0;
         for (int i = 0; i < connectivityRuns; ++i)
-            bad += runOnce<testviews::RecordingConectividad>(ftp::pagina::Conectividad, conectividad) != okConnect;
+            bad += runOnce<testsupport::RecordingConectividad>(ftp::pagina::Conectividad, conectividad) != okConnect;
         const Usage middle = measure(temp);
         print(("after " + std::to_string(connectivityRuns) + " connectivity runs").c_str(), middle);
         for (int i = 0; i < permissionRuns; ++i)
-            bad += runOnce<testviews::RecordingPermisos>(ftp::pagina::Permisos, permisos) != okPerm;
+            bad += runOnce<testsupport::RecordingPermisos>(ftp::pagina::Permisos, permisos) != okPerm;
         const Usage after = measure(temp);
         print(("after " + std::to_string(permissionRuns) + " permission runs").c_str(), after);
         const double seconds =

@@ -4,7 +4,7 @@
 #include "platform/Process.h"
 #include "platform/Shell.h"
 
-#include "TempDir.h"
+#include "support/files/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 using namespace pordane::platform;
 using namespace std::chrono;
-using pordane::testing::readAll;
+using pordane::testsupport::readAll;
 namespace fs = std::filesystem;
 
 namespace {
@@ -44,7 +44,7 @@ TEST(ProcessWin, WaitEndsAtOnceForNoProcess)
 
 TEST(ProcessWin, WaitHonoursItsLimitThenSeesTheEnd)
 {
-    const pordane::testing::TempDir dir;
+    const pordane::testsupport::TempDir dir;
     const auto pid = startDetached(LINGER_PATH, {"2500", "a b", "C:\\Temp\\"}, dir.path());
     ASSERT_TRUE(pid);
     const auto start = steady_clock::now();
@@ -61,7 +61,7 @@ TEST(ProcessWin, WaitHonoursItsLimitThenSeesTheEnd)
 
 TEST(ProcessWin, WaitWithoutALimitWaitsForTheEnd)
 {
-    const pordane::testing::TempDir dir;
+    const pordane::testsupport::TempDir dir;
     const auto pid = startDetached(LINGER_PATH, {"300"}, dir.path());
     ASSERT_TRUE(pid);
     const auto start = steady_clock::now();
@@ -78,7 +78,7 @@ TEST(ProcessWin, StartOfAMissingProgramFails)
 TEST(ShellWin, AProgramIsStartedWithItsParameters)
 {
     // The shell's "open" of a program, in the folder of the test's choosing.
-    const pordane::testing::TempDir dir;
+    const pordane::testsupport::TempDir dir;
     const fs::path program = dir / "run me.exe";
     fs::copy_file(LINGER_PATH, program);
     const fs::path before = fs::current_path();
@@ -91,7 +91,7 @@ TEST(ShellWin, AProgramIsStartedWithItsParameters)
 
 TEST(ShellWin, AMissingFileStartsNothing)
 {
-    const pordane::testing::TempDir dir;
+    const pordane::testsupport::TempDir dir;
     EXPECT_FALSE(shellOpen(dir / "nada.exe", ""));
     EXPECT_FALSE(openInBrowser("file:///C:/windows/win.ini"));
     EXPECT_FALSE(openInBrowser("javascript:alert(1)"));

@@ -5,8 +5,8 @@
 
 #include "platform/Process.h"
 
-#include "TempDir.h"
-#include "RunCase.h"
+#include "support/files/TempDir.h"
+#include "support/restarter/RunCase.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 using namespace pordane::restarter;
 using namespace std::chrono;
-using pordane::testing::readAll;
+using pordane::testsupport::readAll;
 namespace fs = std::filesystem;
 
 namespace {
@@ -38,7 +38,7 @@ struct ProbeWorldWin {
     }
     bool replaced() const { return readAll(app / "probe.exe") == readAll(PROBE_V2_PATH); }
 
-    pordane::testing::TempDir root;
+    pordane::testsupport::TempDir root;
     const fs::path app = root / "my app";
     const fs::path documents = root / "docs";
 };
@@ -50,7 +50,7 @@ std::string endedProcessId()
     return std::to_string(pid.value_or(0));
 }
 
-using RunCase = pordane::testing::RestarterRunCase;
+using RunCase = pordane::testsupport::RestarterRunCase;
 
 class RestarterRunWin : public ::testing::TestWithParam<RunCase> {};
 

@@ -3,7 +3,7 @@
 #include "update/lz/Szdd.h"
 #include "platform/LzExpand.h"
 
-#include "TempDir.h"
+#include "support/files/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ void writeFile(const fs::path& file, const Bytes& bytes)
 
 class SystemExpansion : public ::testing::TestWithParam<Input> {
 protected:
-    pordane::testing::TempDir dir;
+    pordane::testsupport::TempDir dir;
 };
 
 TEST_P(SystemExpansion, LzCopyGivesBackTheInput)

@@ -1,10 +1,10 @@
 // pordane-cli against real FTP servers: the permissions table over two
 // servers, the JSON report read back by a JSON parser, the exit statuses and
 // Ctrl-C in the middle of a slow transfer.
-#include "FtpHarness.h"
-#include "ProcesoCli.h"
+#include "support/ftptests/FtpHarness.h"
+#include "CliProcess.h"
 #include "cli/Program.h"
-#include "ftpservers/LocalFtpServer.h"
+#include "support/ftpservers/LocalFtpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <sstream>
 
 using namespace pordane;
-using namespace pordane::testcli;
+using namespace pordane::testsupport;
 using testsupport::FtpServerKind;
 using testsupport::LocalFtpServer;
 
@@ -25,11 +25,11 @@ constexpr const char* Lento = "127.0.18.3";
 constexpr const char* Nadie = "127.0.18.9"; // nothing listens there
 constexpr const char* Clave = "Clave-Secreta-18";
 
-using testharness::TempDir;
+using testsupport::TempDir;
 
 std::vector<std::string> archivos(const fs::path& dir)
 {
-    return testharness::filesIn(dir);
+    return testsupport::filesIn(dir);
 }
 
 FtpServerKind kindNoBorra()

@@ -3,7 +3,8 @@
 // 20 MiB round trip on vsftpd (which does no line-end conversion in TYPE A),
 // and an upload over a throttled uplink (pyftpdlib on 127.0.1.5).
 #include "ftp/FTPClient.h"
-#include "ftpservers/LocalFtpServer.h"
+#include "support/files/TempDir.h"
+#include "support/ftpservers/LocalFtpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -31,19 +32,6 @@ struct Target {
 void PrintTo(const Target& t, std::ostream* os)
 {
     *os << t.address << (t.passive ? " passive" : " active");
-}
-
-std::string readAll(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void writeAll(const fs::path& p, const std::string& bytes)
-{
-    std::ofstream(p, std::ios::binary) << bytes;
 }
 
 // Random bytes; without CR and LF when the server may convert line ends.
@@ -79,7 +67,8 @@ struct Events : FTPObserver {
 
 class RealServer : public ::testing::TestWithParam<Target> {
 protected:
-    fs::path dir;
+    TempDir tmp{"pordane-ftp-real"};
+    const fs::path dir = tmp.path();
     FTPClient client;
     Events events;
 
@@ -87,19 +76,12 @@ protected:
     {
         if (!LocalFtpServer::available(GetParam().kind))
             GTEST_SKIP() << "server not installed";
-        dir = fs::temp_directory_path() / ("pordane-ftp-real-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
         client.Host = GetParam().address;
         client.Username = "todo";
         client.Password = "clave";
         client.Passive = GetParam().passive;
         client.HostResolver = [](const std::string&) { return std::optional<pordane::platform::IPv4>(); };
         client.setObserver(&events);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
     }
 
     int replyOf(const std::function<void()>& op)
@@ -229,8 +211,7 @@ TEST(SlowUplink, UploadWaitsUntilTheServerHasTheWholeFile)
     if (!LocalFtpServer::available(FtpServerKind::Pyftpdlib))
         GTEST_SKIP() << "server not installed";
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.1.5", {{"todo", "clave"}}, FtpServerOptions{0, 256 * 1024});
-    const fs::path dir = fs::temp_directory_path() / ("pordane-ftp-slow-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const TempDir dir("pordane-ftp-slow");
     const std::string content = randomBytes(3 * 1024 * 1024, false, 11);
     writeAll(dir / "slow.bin", content);
 
@@ -250,5 +231,4 @@ TEST(SlowUplink, UploadWaitsUntilTheServerHasTheWholeFile)
     EXPECT_FALSE(error) << error.message();
     EXPECT_TRUE(client.Connected());
     client.Disconnect();
-    fs::remove_all(dir, error);
 }

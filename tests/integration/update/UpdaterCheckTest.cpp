@@ -1,7 +1,8 @@
 #include "update/TUpdater.h"
 
-#include "LighttpdServer.h"
-#include "ScriptedHttpServer.h"
+#include "support/files/TempDir.h"
+#include "support/http/LighttpdServer.h"
+#include "support/http/ScriptedHttpServer.h"
 #include "Signing.h"
 #include "platform/base/PathMatch.h"
 #include "platform/base/VersionResource.h"
@@ -18,6 +19,7 @@
 
 using namespace pordane;
 using namespace pordane::update;
+using testsupport::readAll;
 
 namespace {
 
@@ -28,14 +30,6 @@ std::optional<PackedVersion> fileVersion(const std::filesystem::path& p)
     if (auto v = platform::readFileVersion(p))
         return PackedVersion{v->ms, v->ls};
     return std::nullopt;
-}
-
-std::string readAll(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 struct ProgressLog final : TUpdaterObserver {

@@ -15,10 +15,9 @@ class PumpGauge {
 public:
     using Clock = std::chrono::steady_clock;
     explicit PumpGauge(std::function<void()> extra = {})
-        : m_extra(std::move(extra)), m_previous(pordane::platform::setPumpHook([this] { tick(); }))
+        : m_extra(std::move(extra))
     {
     }
-    ~PumpGauge() { pordane::platform::setPumpHook(m_previous); }
     PumpGauge(const PumpGauge&) = delete;
     PumpGauge& operator=(const PumpGauge&) = delete;
 
@@ -40,7 +39,7 @@ private:
     }
     std::function<void()> m_extra;
     Clock::time_point m_last = Clock::now();
-    pordane::platform::PumpHook m_previous;
+    pordane::platform::ScopedPumpHook m_hook{[this] { tick(); }};
 };
 
 } // namespace pordane::testsupport

@@ -1,5 +1,5 @@
-#include "ScriptedFtpServer.h"
-#include "net/SocketCompat.h"
+#include "support/ftp/ScriptedFtpServer.h"
+#include "support/net/SocketCompat.h"
 
 #include <algorithm>
 #include <cctype>

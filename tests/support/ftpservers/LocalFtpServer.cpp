@@ -1,7 +1,7 @@
 // Starts pyftpd_server.py or vsftpd_server.py in a process group of its own
 // and tears the whole group down again.
-#include "ftpservers/LocalFtpServer.h"
-#include "ftpservers/LocalFtpServerShared.h"
+#include "support/ftpservers/LocalFtpServer.h"
+#include "support/ftpservers/LocalFtpServerShared.h"
 
 #include <arpa/inet.h>
 #include <dirent.h>

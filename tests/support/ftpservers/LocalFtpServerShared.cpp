@@ -1,4 +1,4 @@
-#include "ftpservers/LocalFtpServerShared.h"
+#include "support/ftpservers/LocalFtpServerShared.h"
 
 #include <cstdio>
 #include <fstream>

@@ -3,7 +3,7 @@
 // line and the reading of the servers' command logs.
 #pragma once
 
-#include "ftpservers/LocalFtpServer.h"
+#include "support/ftpservers/LocalFtpServer.h"
 
 #include <chrono>
 #include <filesystem>

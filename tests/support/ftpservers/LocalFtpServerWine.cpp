@@ -3,8 +3,8 @@
 // by wine_ftp_helper.sh, their work folder under /tmp read and written
 // through drive Z:. Wine cannot wait for nor signal a Linux process, so the
 // helper supervises the launcher and this side talks to it through files.
-#include "ftpservers/LocalFtpServer.h"
-#include "ftpservers/LocalFtpServerShared.h"
+#include "support/ftpservers/LocalFtpServer.h"
+#include "support/ftpservers/LocalFtpServerShared.h"
 
 #include "platform/base/WindowsCommandLine.h"
 #include "platform/NetError.h"

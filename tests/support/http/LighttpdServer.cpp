@@ -1,4 +1,4 @@
-#include "LighttpdServer.h"
+#include "support/http/LighttpdServer.h"
 
 #include <arpa/inet.h>
 #include <chrono>

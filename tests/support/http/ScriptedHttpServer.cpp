@@ -1,4 +1,4 @@
-#include "ScriptedHttpServer.h"
+#include "support/http/ScriptedHttpServer.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

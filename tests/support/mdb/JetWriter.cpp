@@ -2,7 +2,7 @@
 //   0 database header   1 usage-map rows   2 MSysObjects definition
 //   3.. MSysObjects data, then per user table: its definition, its data pages.
 // libmdb reads MSysObjects from page 2 and follows the usage maps to the data.
-#include "JetWriter.h"
+#include "support/mdb/JetWriter.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 //   mdbwrite OUTPUT.mdb TABLE [INPUT.tsv]      (standard input without INPUT)
 // Line 1: the columns, "Name:text", "Name:text(50)" or "Name:long".
 // Further lines: one row each; "\N" alone is NULL; "\t", "\n", "\\" escape.
-#include "JetWriter.h"
+#include "support/mdb/JetWriter.h"
 
 #include <charconv>
 #include <cstdio>

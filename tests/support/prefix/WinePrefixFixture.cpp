@@ -1,4 +1,4 @@
-#include "prefix/WinePrefixFixture.h"
+#include "support/prefix/WinePrefixFixture.h"
 
 #include <cstdio>
 #include <cstdlib>

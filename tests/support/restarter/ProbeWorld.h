@@ -5,14 +5,14 @@
 // current folder: its version, its argument count and its arguments.
 #pragma once
 
-#include "TempDir.h"
+#include "support/files/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
-namespace pordane::testing {
+namespace pordane::testsupport {
 
 inline std::string probeScript(const std::string& version)
 {
@@ -50,4 +50,4 @@ public:
     const std::filesystem::path documents = root / "docs";
 };
 
-} // namespace pordane::testing
+} // namespace pordane::testsupport

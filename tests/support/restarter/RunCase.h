@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace pordane::testing {
+namespace pordane::testsupport {
 
 struct RestarterRunCase {
     const char* name;
@@ -16,4 +16,4 @@ struct RestarterRunCase {
     const char* marker;  // empty: the program must not have been started
 };
 
-} // namespace pordane::testing
+} // namespace pordane::testsupport

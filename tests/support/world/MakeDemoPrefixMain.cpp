@@ -3,7 +3,7 @@
 //   make_demo_prefix DIR      (DIR must not exist yet)
 // Prints the native path of the company data folder (RUTA\Empresas\Empre01),
 // where the caller puts VTES_DAT.MDB.
-#include "prefix/WinePrefixFixture.h"
+#include "support/prefix/WinePrefixFixture.h"
 
 #include <filesystem>
 #include <iostream>

@@ -1,8 +1,8 @@
 // The FTP client's connect, commands, disconnect and bad-input handling,
 // each case a short conversation with the scripted server.
-#include "ClientFixture.h"
+#include "support/ftp/ClientFixture.h"
 
-using namespace ftptest;
+using namespace pordane::testsupport;
 
 using Commands = std::vector<std::string>;
 

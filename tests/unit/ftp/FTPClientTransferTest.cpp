@@ -2,19 +2,19 @@
 // active round trips, work events, refused and stalled downloads, aborts with
 // every reply order, the pump while data trickles, uploads whose receiver
 // stalls after the last block, and oversized listings.
-#include "ClientFixture.h"
+#include "support/ftp/ClientFixture.h"
 
 #include "platform/base/Pump.h"
 #include "platform/SocketIO.h"
 
-#include "net/SocketCompat.h"
+#include "support/net/SocketCompat.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
 
-using namespace ftptest;
+using namespace pordane::testsupport;
 
 using Commands = std::vector<std::string>;
 

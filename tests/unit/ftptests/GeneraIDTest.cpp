@@ -1,5 +1,5 @@
 // The per-test identifier: its arithmetic, its zero case and its text.
-#include "Recorders.h"
+#include "support/views/RecordingViews.h"
 
 #include "ftptests/GeneraID.h"
 
@@ -10,7 +10,7 @@
 #include <set>
 
 using namespace pordane::ftptests;
-using pordane::testing::RecordingDialogs;
+using pordane::testsupport::RecordingDialogs;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The preparation step before a run: order, gauge, panel and the one message.
-#include "Recorders.h"
-#include "TempDir.h"
-#include "Unprivileged.h"
+#include "support/views/RecordingViews.h"
+#include "support/files/TempDir.h"
+#include "support/proc/Unprivileged.h"
 
 #include "ftptests/PrepararTest.h"
 #include "platform/base/Pump.h"
@@ -10,31 +10,21 @@
 
 namespace fs = std::filesystem;
 using namespace pordane;
-using pordane::testing::readAll;
-using pordane::testing::runUnprivileged;
-using pordane::testing::RecordingDialogs;
-using pordane::testing::RecordingPrepareView;
-using pordane::testing::TempDir;
-using pordane::testing::writeAll;
+using pordane::testsupport::readAll;
+using pordane::testsupport::runUnprivileged;
+using pordane::testsupport::RecordingDialogs;
+using pordane::testsupport::RecordingPrepareView;
+using pordane::testsupport::TempDir;
+using pordane::testsupport::writeAll;
 
 namespace {
 
 const char* const FailureMessage = "Error preparando archivos de test. Compruebe sus permisos de usuario";
 
 // Installs a counting pump for the test's lifetime.
-class CountingPump {
-public:
-    CountingPump()
-        : m_previous(platform::setPumpHook([this] { ++count; }))
-    {
-    }
-    CountingPump(const CountingPump&) = delete;
-    CountingPump& operator=(const CountingPump&) = delete;
-    ~CountingPump() { platform::setPumpHook(m_previous); }
+struct CountingPump {
     int count = 0;
-
-private:
-    platform::PumpHook m_previous;
+    platform::ScopedPumpHook hook{[this] { ++count; }};
 };
 
 struct Preparation {

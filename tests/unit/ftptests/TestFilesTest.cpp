@@ -1,6 +1,6 @@
 // The local test files: sizes, contents, replacement and failures.
-#include "TempDir.h"
-#include "Unprivileged.h"
+#include "support/files/TempDir.h"
+#include "support/proc/Unprivileged.h"
 
 #include "ftptests/TestFiles.h"
 
@@ -13,10 +13,10 @@
 
 namespace fs = std::filesystem;
 using namespace pordane::ftptests;
-using pordane::testing::readAll;
-using pordane::testing::runUnprivileged;
-using pordane::testing::TempDir;
-using pordane::testing::writeAll;
+using pordane::testsupport::readAll;
+using pordane::testsupport::runUnprivileged;
+using pordane::testsupport::TempDir;
+using pordane::testsupport::writeAll;
 
 namespace {
 

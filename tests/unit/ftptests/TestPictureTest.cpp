@@ -1,10 +1,10 @@
 // The drawing of test.jpg and the JPEG written from it, decoded again with
 // libjpeg-turbo (with WIC in the Windows build).
-#include "TempDir.h"
+#include "support/files/TempDir.h"
 
 #include "ftptests/TestFiles.h"
 #include "ftptests/TestPicture.h"
-#include "wine/UnderWine.h"
+#include "support/wine/UnderWine.h"
 
 #include <gtest/gtest.h>
 #ifdef _WIN32
@@ -18,8 +18,8 @@
 
 namespace fs = std::filesystem;
 using namespace pordane::ftptests;
-using pordane::testing::readAll;
-using pordane::testing::TempDir;
+using pordane::testsupport::readAll;
+using pordane::testsupport::TempDir;
 
 namespace {
 

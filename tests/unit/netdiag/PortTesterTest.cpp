@@ -1,4 +1,4 @@
-#include "LoopbackEndpoint.h"
+#include "support/net/LoopbackEndpoint.h"
 
 #include "netdiag/PortTester.h"
 #include "platform/base/Pump.h"
@@ -14,7 +14,7 @@
 #include <stdexcept>
 
 using namespace pordane;
-using namespace netdiagtest;
+using namespace pordane::testsupport;
 using namespace std::chrono_literals;
 using netdiag::PortProbe;
 using netdiag::PortTester;
@@ -67,16 +67,9 @@ public:
     std::vector<Event> events;
 };
 
-// Installs a pump hook for the life of the object, restoring the previous one.
-struct PumpHookGuard {
-    explicit PumpHookGuard(platform::PumpHook hook) : previous(platform::setPumpHook(std::move(hook))) {}
-    ~PumpHookGuard() { platform::setPumpHook(previous); }
-    platform::PumpHook previous;
-};
-
-struct PumpRecorder : PumpHookGuard {
+struct PumpRecorder : platform::ScopedPumpHook {
     explicit PumpRecorder(RecordingTaskList& view)
-        : PumpHookGuard([&view] { view.events.push_back({Event::Pump}); })
+        : ScopedPumpHook([&view] { view.events.push_back({Event::Pump}); })
     {
     }
 };
@@ -314,7 +307,7 @@ TEST(PortTester, AbortFromThePumpEndsTheRunButErrorsOfAProbeDoNot)
     RecordingTaskList view(3);
     PortTester tester(view, options);
     int pumps = 0;
-    PumpHookGuard hook([&] {
+    platform::ScopedPumpHook hook([&] {
         // 1-2: before and after line 0; 3: before line 1; 4: first slice of its connect.
         if (++pumps == 4)
             throw AbortRun{};

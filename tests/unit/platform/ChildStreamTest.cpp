@@ -1,7 +1,7 @@
 // A function run in a child process, its bytes streamed back.
 #include "platform/ChildStream.h"
 
-#include "proc/ProcessProbe.h"
+#include "support/proc/ProcessProbe.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/Process.h"
 
-#include "TempDir.h"
+#include "support/files/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ TEST(Process, PollingWaitForKernelsWithoutPidfd)
 
 TEST(Process, StartDetachedRunsInItsOwnSessionAndFolder)
 {
-    const pordane::testing::TempDir tmp;
+    const pordane::testsupport::TempDir tmp;
     const auto& dir = tmp.path();
     const auto pid = startDetached("/bin/sh", {"-c", "cut -d' ' -f6 /proc/$$/stat > sid; pwd > where; echo \"$1\" > arg", "sh", "a b"}, dir);
     ASSERT_TRUE(pid);

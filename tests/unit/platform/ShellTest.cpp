@@ -3,7 +3,7 @@
 // PATH here), nothing through a shell, no other schemes.
 #include "platform/Shell.h"
 
-#include "TempDir.h"
+#include "support/files/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 
 namespace {
 
-using pordane::testing::readAll;
-using pordane::testing::writeAll;
+using pordane::testsupport::readAll;
+using pordane::testsupport::writeAll;
 namespace fs = std::filesystem;
 
 class Shell : public ::testing::Test {
@@ -38,7 +38,7 @@ protected:
         return readAll(file);
     }
 
-    pordane::testing::TempDir dir;
+    pordane::testsupport::TempDir dir;
     std::string m_path;
 };
 

@@ -79,9 +79,8 @@ TEST(ConnectTcp, SilentEndpointTimesOutWhilePumping)
         }
     }
     int pumps = 0;
-    auto previous = setPumpHook([&] { ++pumps; });
+    ScopedPumpHook hook([&] { ++pumps; });
     EXPECT_EQ(kindOfConnect(loopback, l.port, 1000ms), NetError::Kind::ConnectTimeout);
-    setPumpHook(previous);
     // 1000 ms in slices of at most 125 ms.
     EXPECT_GE(pumps, 7);
 }

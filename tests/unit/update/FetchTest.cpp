@@ -1,6 +1,6 @@
 #include "update/Fetch.h"
 
-#include "ScriptedHttpServer.h"
+#include "support/http/ScriptedHttpServer.h"
 #include "platform/base/Pump.h"
 
 #include <gtest/gtest.h>
@@ -142,10 +142,9 @@ TEST_F(FetchRule, StoresTheBodyAndReportsEachBlock)
         payload[i] = static_cast<char>('a' + i % 26);
     m_server.on("/f", body(payload));
     int pumps = 0;
-    const auto previous = platform::setPumpHook([&pumps] { ++pumps; });
+    platform::ScopedPumpHook hook([&pumps] { ++pumps; });
     Recorder events;
     EXPECT_EQ(fetch("/f", events), FetchResult::Ok);
-    platform::setPumpHook(previous);
     EXPECT_EQ(local(), payload);
     EXPECT_EQ(tempFilesLeft(), 0u);
     EXPECT_EQ(events.fileName, (m_dir / "local.bin").string());
@@ -233,12 +232,11 @@ TEST_F(FetchRule, CancelEndsTheWaitForAStalledServer)
     Recorder events;
     const auto start = std::chrono::steady_clock::now();
     // The window's cancel button, clicked while the pump runs.
-    const auto previous = platform::setPumpHook([&] {
+    platform::ScopedPumpHook hook([&] {
         if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300))
             events.cancel = true;
     });
     EXPECT_EQ(fetch("/f", events), FetchResult::Cancelled);
-    platform::setPumpHook(previous);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(local(), "OLD");
     EXPECT_EQ(tempFilesLeft(), 0u);

@@ -1,6 +1,6 @@
 #include "update/VersionRules.h"
 
-#include "TempFolder.h"
+#include "support/files/TempDir.h"
 
 #include <gtest/gtest.h>
 
