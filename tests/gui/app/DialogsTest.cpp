@@ -93,16 +93,16 @@ TEST_F(ImportFailureMessage, ShowsTheTextAndTheErrorOnTwoLines)
 {
     // A table without "ftpPassword": the first usable row fails on it.
     pordane::testsupport::Talvane talvane;
-    talvane.installWithoutDatabase({{"RUTA", pordane::testsupport::Ruta}});
-    auto columns = pordane::testsupport::conexionColumns();
+    talvane.installWithoutDatabase({{"RUTA", pordane::testsupport::DataPath}});
+    auto columns = pordane::testsupport::connectionColumns();
     columns.erase(columns.begin() + 3);
     talvane.writeDatabase(columns, {{"Fotocasa", "h", "u", "r", testsupport::JetCell(std::int32_t{0})}});
 
     app::QtDialogs boxes;
     app::StartupHooks hooks;
     catalogue::PortalImport::Options o;
-    o.abrirEntorno = [&] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
-    hooks.importador = o;
+    o.openHost = [&] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
+    hooks.portalImport = o;
     form = std::make_unique<app::TMainForm>(boxes, hooks);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));

@@ -21,11 +21,11 @@ namespace pordane::testsupport {
 
 inline constexpr const char* MakerAddress = "127.0.4.1";
 inline const std::string InstallDir = "C:\\Corvalix";
-inline const std::string Ruta = "D:\\Datos Compañía";
-inline const std::string CarpetaDatos = Ruta + "\\Empresas\\Empre01";
+inline const std::string DataPath = "D:\\Datos Compañía";
+inline const std::string CarpetaDatos = DataPath + "\\Empresas\\Empre01";
 
 // The plain values a connection file holds.
-struct Conexion {
+struct PortalConnection {
     std::string host, user, pass, remoto;
 };
 
@@ -37,7 +37,7 @@ public:
     // Writes Estruc<code>/1000.ini with these exact bytes.
     void putConnectionFile(const std::string& code, const std::string& bytes);
     // The scrambled file of four framed lines (CR LF, or LF), plus `extra` lines.
-    static std::string connectionFile(const Conexion& c, bool crlf = true,
+    static std::string connectionFile(const PortalConnection& c, bool crlf = true,
                                       const std::vector<std::string>& extra = {});
     // Commands received since the given count of commands().
     std::vector<std::string> commandsSince(std::size_t count) const;
@@ -53,7 +53,7 @@ public:
     Talvane();
     WinePrefixFixture& prefix() { return m_prefix; }
     // Registry key, configuration file with RUTA, and the database.
-    void install(const std::vector<Fila>& filas);
+    void install(const std::vector<Row>& rows);
     // Only the registry key and configuration file (these entries).
     void installWithoutDatabase(const std::vector<std::pair<std::string, std::string>>& config);
     void writeDatabase(const std::vector<JetColumn>& columns,

@@ -39,9 +39,9 @@ CommandResult run(const std::string& commandLine)
     return result;
 }
 
-std::vector<Fila> sampleRows()
+std::vector<Row> sampleRows()
 {
-    std::vector<Fila> rows;
+    std::vector<Row> rows;
     // Hand-picked edge rows first.
     rows.push_back({"Idealista Ñandú", "ftp.idealista.com", "usuário", "clave$ñ", "/fotos/año", 0});
     rows.push_back({std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt});
@@ -53,19 +53,19 @@ std::vector<Fila> sampleRows()
     // Bulk rows with long values, some of them needing UCS-2.
     for (int i = 7; i < 30; ++i) {
         const std::string n = std::to_string(i);
-        Fila row;
-        row.nombre = "Conexión " + n + (i % 3 == 0 ? " — ÀÉÎÕÜ" : " àéîõü");
+        Row row;
+        row.name = "Conexión " + n + (i % 3 == 0 ? " — ÀÉÎÕÜ" : " àéîõü");
         row.host = "ftp" + n + ".portal.example";
         row.user = i % 5 == 0 ? std::optional<std::string>() : std::optional<std::string>("usuario" + n);
         row.pass = std::string(40, static_cast<char>('a' + i % 26));
         row.remoto = "/carpeta€/" + std::string(150, 'x') + n;
-        row.codigo = i % 4 == 0 ? std::optional<std::int32_t>() : std::optional<std::int32_t>(i * (i % 2 ? -1 : 1));
+        row.code = i % 4 == 0 ? std::optional<std::int32_t>() : std::optional<std::int32_t>(i * (i % 2 ? -1 : 1));
         rows.push_back(row);
     }
     return rows;
 }
 
-std::vector<JetColumn> conexionColumns()
+std::vector<JetColumn> connectionColumns()
 {
     return {{"NombreConexión", JetType::Text, 50},
             {"ftpRemoteAdress", JetType::Text},
@@ -75,11 +75,11 @@ std::vector<JetColumn> conexionColumns()
             {"CódigoOperadorConexión", JetType::Long}};
 }
 
-JetTable conexionTable(const std::vector<Fila>& rows)
+JetTable connectionTable(const std::vector<Row>& rows)
 {
-    JetTable table("Dat_Conexión", conexionColumns());
-    for (const Fila& r : rows)
-        table.addRow({r.nombre, r.host, r.user, r.pass, r.remoto, r.codigo});
+    JetTable table("Dat_Conexión", connectionColumns());
+    for (const Row& r : rows)
+        table.addRow({r.name, r.host, r.user, r.pass, r.remoto, r.code});
     return table;
 }
 

@@ -22,17 +22,17 @@ CommandResult run(const std::string& commandLine);
 std::string shellQuote(const std::string& text);
 
 // One row of "Dat_Conexión" as written; nullopt is NULL.
-struct Fila {
-    std::optional<std::string> nombre, host, user, pass, remoto;
-    std::optional<std::int32_t> codigo;
+struct Row {
+    std::optional<std::string> name, host, user, pass, remoto;
+    std::optional<std::int32_t> code;
 };
 
 // 30 rows: accented names and values, NULLs and empty texts in every text
 // column, NULL, zero and negative codes, and values long enough (some outside
 // Latin-1, so stored as UCS-2) that the rows fill several data pages.
-std::vector<Fila> sampleRows();
+std::vector<Row> sampleRows();
 
-std::vector<pordane::testsupport::JetColumn> conexionColumns();
-pordane::testsupport::JetTable conexionTable(const std::vector<Fila>& rows);
+std::vector<pordane::testsupport::JetColumn> connectionColumns();
+pordane::testsupport::JetTable connectionTable(const std::vector<Row>& rows);
 
 } // namespace pordane::testsupport
