@@ -24,14 +24,14 @@ std::size_t readWithLibmdb(const fs::path& file)
     std::size_t rows = 0;
     setenv("MDBICONV", "UTF-8", 1);
     MdbHandle* mdb = mdb_open(file.c_str(), MDB_NOFLAGS);
-    std::string name = catalogue::TablaConexiones;
+    std::string name = catalogue::ConnectionsTable;
     if (mdb && mdb_read_catalog(mdb, MDB_ANY))
         if (MdbTableDef* table = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE)) {
             mdb_read_columns(table);
             // The same six fields bound as the reader binds them.
             static char values[6][16384];
-            const char* fields[] = {catalogue::CampoNombre, catalogue::CampoHost,   catalogue::CampoUser,
-                                    catalogue::CampoPass,   catalogue::CampoRemoto, catalogue::CampoCodigo};
+            const char* fields[] = {catalogue::NameField, catalogue::HostField,   catalogue::UserField,
+                                    catalogue::PassField,   catalogue::RemoteField, catalogue::CodeField};
             mdb_set_bind_size(mdb, sizeof values[0]);
             for (int i = 0; i < 6; ++i) {
                 std::string field = fields[i];
@@ -69,13 +69,13 @@ int main(int argc, char** argv)
     const fs::path file = given ? fs::path(argv[1]) : fs::path(folder) / "VTES_DAT.MDB";
 
     if (!given) {
-        testsupport::JetTable table(catalogue::TablaConexiones,
-                                    {{catalogue::CampoNombre, testsupport::JetType::Text, 50},
-                                     {catalogue::CampoHost, testsupport::JetType::Text},
-                                     {catalogue::CampoUser, testsupport::JetType::Text},
-                                     {catalogue::CampoPass, testsupport::JetType::Text},
-                                     {catalogue::CampoRemoto, testsupport::JetType::Text},
-                                     {catalogue::CampoCodigo, testsupport::JetType::Long}});
+        testsupport::JetTable table(catalogue::ConnectionsTable,
+                                    {{catalogue::NameField, testsupport::JetType::Text, 50},
+                                     {catalogue::HostField, testsupport::JetType::Text},
+                                     {catalogue::UserField, testsupport::JetType::Text},
+                                     {catalogue::PassField, testsupport::JetType::Text},
+                                     {catalogue::RemoteField, testsupport::JetType::Text},
+                                     {catalogue::CodeField, testsupport::JetType::Long}});
         for (int i = 0; i < rowCount; ++i) {
             const std::string n = std::to_string(i);
             table.addRow({"Conexión " + n, "ftp" + n + ".portal.example", "usuario" + n, std::string(40, 'c'),
@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     }
 
     std::size_t ours = 0, peer = 0;
-    const double oursMs = millisecondsPerRead(reads, [&] { ours = catalogue::MdbConnectionSource().readConexiones(file).size(); });
+    const double oursMs = millisecondsPerRead(reads, [&] { ours = catalogue::MdbConnectionSource().readConnections(file).size(); });
     const double peerMs = millisecondsPerRead(reads, [&] { peer = readWithLibmdb(file); });
     std::printf("%s: %zu rows (%ju bytes), %d reads each\n", file.c_str(), ours,
                 static_cast<std::uintmax_t>(fs::file_size(file)), reads);

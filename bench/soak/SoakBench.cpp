@@ -53,13 +53,13 @@ void print(const char* when, const Usage& u)
 // One run of a test on a fresh harness (its recordings go with it); the
 // number of log lines ending in "OK", to show the runs really passed.
 template <typename View, typename Run>
-size_t runOnce(int pagina, Run run)
+size_t runOnce(int page, Run run)
 {
     Harness h;
     h.writeTestFiles();
-    h.run.PaginaActiva = pagina;
+    h.run.PaginaActiva = page;
     View view;
-    run(h.ctx, view, std::vector<ftptests::LineaMarcada>{h.addServer("Soak", Address, "soak", "pw")});
+    run(h.ctx, view, std::vector<ftptests::MarkedLine>{h.addServer("Soak", Address, "soak", "pw")});
     size_t ok = 0;
     for (const std::string& line : h.log.lines)
         ok += line.size() >= 2 && line.compare(line.size() - 2, 2, "OK") == 0;
@@ -86,22 +86,22 @@ int main(int argc, char** argv)
     int status = 0;
     {
         testsupport::LocalFtpServer server(testsupport::FtpServerKind::Pyftpdlib, Address, {{"soak", "pw"}});
-        const auto conectividad = [](auto& ctx, auto& view, const auto& m) { ftptests::DoTestConectividad(ctx, view, m); };
-        const auto permisos = [](auto& ctx, auto& view, const auto& m) { ftptests::DoTestPermisos(ctx, view, m); };
+        const auto connectivity = [](auto& ctx, auto& view, const auto& m) { ftptests::DoTestConectividad(ctx, view, m); };
+        const auto permissions = [](auto& ctx, auto& view, const auto& m) { ftptests::DoTestPermisos(ctx, view, m); };
         // One run of each first: what a first run sets up once is not growth.
-        const size_t okConnect = runOnce<testviews::RecordingConectividad>(ftp::pagina::Conectividad, conectividad);
-        const size_t okPerm = runOnce<testviews::RecordingPermisos>(ftp::pagina::Permisos, permisos);
+        const size_t okConnect = runOnce<testviews::RecordingConnectivity>(ftp::page::Connectivity, connectivity);
+        const size_t okPerm = runOnce<testviews::RecordingPermissions>(ftp::page::Permissions, permissions);
         const Usage before = measure(temp);
         print("after one run of each", before);
 
         const auto start = std::chrono::steady_clock::now();
         size_t bad = 0;
         for (int i = 0; i < connectivityRuns; ++i)
-            bad += runOnce<testviews::RecordingConectividad>(ftp::pagina::Conectividad, conectividad) != okConnect;
+            bad += runOnce<testviews::RecordingConnectivity>(ftp::page::Connectivity, connectivity) != okConnect;
         const Usage middle = measure(temp);
         print(("after " + std::to_string(connectivityRuns) + " connectivity runs").c_str(), middle);
         for (int i = 0; i < permissionRuns; ++i)
-            bad += runOnce<testviews::RecordingPermisos>(ftp::pagina::Permisos, permisos) != okPerm;
+            bad += runOnce<testviews::RecordingPermissions>(ftp::page::Permissions, permissions) != okPerm;
         const Usage after = measure(temp);
         print(("after " + std::to_string(permissionRuns) + " permission runs").c_str(), after);
         const double seconds =

@@ -10,7 +10,7 @@
 
 namespace pordane::ftptests {
 
-using namespace conectividad;
+using namespace connectivity;
 namespace image = views::image;
 
 namespace {
@@ -18,31 +18,31 @@ namespace {
 // A cycle is correct when its download succeeded and brought back as many
 // bytes as "test.txt" holds: an empty local file left by a refused transfer
 // is not a success.
-bool copiaCompleta(const ftp::FtpSession& session, bool descargado)
+bool copyComplete(const ftp::FtpSession& session, bool downloaded)
 {
-    if (!descargado)
+    if (!downloaded)
         return false;
     std::error_code e1;
     std::error_code e2;
-    const auto original = std::filesystem::file_size(session.localPath(NombreTestTXT), e1);
-    const auto copia = std::filesystem::file_size(session.localPath(NombreDescargaTXT), e2);
-    return !e1 && !e2 && original == copia;
+    const auto original = std::filesystem::file_size(session.localPath(TestNameTXT), e1);
+    const auto copySize = std::filesystem::file_size(session.localPath(DownloadNameTXT), e2);
+    return !e1 && !e2 && original == copySize;
 }
 
 } // namespace
 
 void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view,
-                        const std::vector<LineaMarcada>& marcadas)
+                        const std::vector<MarkedLine>& marked)
 {
     view.showPage();
-    views::ResultListView& lista = view.ListaServidoresConectividad();
-    lista.clear();
-    for (const LineaMarcada& linea : marcadas)
-        lista.addRow(linea.texto, {"", "?", "?", std::to_string(linea.posicion + 1)}, image::Waiting);
+    views::ResultListView& list = view.ListaServidoresConectividad();
+    list.clear();
+    for (const MarkedLine& line : marked)
+        list.addRow(line.text, {"", "?", "?", std::to_string(line.position + 1)}, image::Waiting);
     ctx.run.Tarea = 0;
     ctx.session.memoLog().clear();
 
-    probarFilas(ctx, lista, CeldaEstado, CeldaNum, [&](int r, const catalogue::TSERVIDOR& s) {
+    runRows(ctx, list, CellStatus, CellNum, [&](int r, const catalogue::TSERVIDOR& s) {
         return TestFTPConectividad(ctx, view, r, ctx.run.FTPMODO, s.Host, s.Remoto, s.User, s.Pass);
     });
     view.setLabelInfoConectividad("Test de conectividad Realizado");
@@ -54,27 +54,27 @@ bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int
                          const std::string& username, const std::string& password)
 {
     ftp::FtpSession& session = ctx.session;
-    const std::string R = nuevoPrefijo(ctx) + SufijoRemotoTXT;
-    const std::string total = std::to_string(Ciclos);
+    const std::string R = newPrefix(ctx) + RemoteSuffixTXT;
+    const std::string total = std::to_string(Cycles);
 
-    bool resultado = false;
+    bool outcome = false;
     view.setProgressConectividadVisible(true);
     view.setLabelInfoCiclo("0/" + total);
-    int correctos = 0;
-    int fallidos = 0;
-    int subidas = 0;
-    int descargas = 0;
+    int passed = 0;
+    int failed = 0;
+    int uploads = 0;
+    int downloads = 0;
     platform::pump();
 
-    for (int c = 1; c <= Ciclos; ++c) {
-        bool conectado = false;
+    for (int c = 1; c <= Cycles; ++c) {
+        bool connected = false;
         try {
-            conectado = session.ConnectFTPServer(modo, host, remoto, username, password);
+            connected = session.ConnectFTPServer(modo, host, remoto, username, password);
             platform::pump();
         } catch (const std::exception&) {
-            conectado = false;
+            connected = false;
         }
-        if (!conectado) {
+        if (!connected) {
             ctx.dialogs.showMessage("No se ha podido conectar con el servidor");
             break;
         }
@@ -84,31 +84,31 @@ bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int
         } catch (const std::exception&) {
         }
 
-        subidas += session.UploadArchivo(NombreTestTXT, R);
+        uploads += session.UploadArchivo(TestNameTXT, R);
         platform::pump();
-        const bool descargado = session.DownloadArchivo(R, NombreDescargaTXT);
-        descargas += descargado;
+        const bool downloaded = session.DownloadArchivo(R, DownloadNameTXT);
+        downloads += downloaded;
         platform::pump();
 
-        if (copiaCompleta(session, descargado))
-            ++correctos;
+        if (copyComplete(session, downloaded))
+            ++passed;
         else
-            ++fallidos;
+            ++failed;
         std::error_code ignored;
-        std::filesystem::remove(session.localPath(NombreDescargaTXT), ignored);
+        std::filesystem::remove(session.localPath(DownloadNameTXT), ignored);
 
-        view.setLabelCicloOk(std::to_string(correctos));
-        view.setLabelCicloError(std::to_string(fallidos));
+        view.setLabelCicloOk(std::to_string(passed));
+        view.setLabelCicloError(std::to_string(failed));
         view.setLabelInfoCiclo(std::to_string(c) + "/" + total);
         session.DeleteArchivo(R);
-        resultado = true;
+        outcome = true;
     }
 
     view.setProgressConectividadVisible(false);
-    views::ResultListView& lista = view.ListaServidoresConectividad();
-    lista.setCell(numserv, CeldaDescarga, std::to_string(descargas));
-    lista.setCell(numserv, CeldaSubida, std::to_string(subidas));
-    return resultado;
+    views::ResultListView& list = view.ListaServidoresConectividad();
+    list.setCell(numserv, CellDownload, std::to_string(downloads));
+    list.setCell(numserv, CellUpload, std::to_string(uploads));
+    return outcome;
 }
 
 } // namespace pordane::ftptests

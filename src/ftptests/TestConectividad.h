@@ -11,16 +11,16 @@
 
 namespace pordane::ftptests {
 
-namespace conectividad {
-inline constexpr int CeldaEstado = 0;
-inline constexpr int CeldaDescarga = 1;
-inline constexpr int CeldaSubida = 2;
-inline constexpr int CeldaNum = 3; // no column
-inline constexpr int Ciclos = 20;
-} // namespace conectividad
+namespace connectivity {
+inline constexpr int CellStatus = 0;
+inline constexpr int CellDownload = 1;
+inline constexpr int CellUpload = 2;
+inline constexpr int CellNum = 3; // no column
+inline constexpr int Cycles = 20;
+} // namespace connectivity
 
 void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view,
-                        const std::vector<LineaMarcada>& marcadas);
+                        const std::vector<MarkedLine>& marked);
 
 // Fills row numserv; true when at least one cycle ran to its end.
 bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int numserv,

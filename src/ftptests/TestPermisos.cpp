@@ -9,39 +9,39 @@
 
 namespace pordane::ftptests {
 
-using namespace permisos;
+using namespace permissions;
 namespace image = views::image;
 
 namespace {
 
-void marcarEnCurso(views::TaskListView& tareas, int linea)
+void markRunning(views::TaskListView& tasks, int line)
 {
-    tareas.mark(linea, image::Running, true);
-    tareas.repaint();
+    tasks.mark(line, image::Running, true);
+    tasks.repaint();
 }
 
 // Passed: tick on the line and the cell; failed: warning on the line, cross on the cell.
-void marcarResultado(views::PermissionsView& view, int numserv, int linea, int celda, bool ok)
+void markResult(views::PermissionsView& view, int numserv, int line, int cell, bool ok)
 {
-    view.Tareas().mark(linea, ok ? image::Passed : image::Warning, true);
-    view.ListaServidores().setCellImage(numserv, celda, ok ? image::Passed : image::Failed);
+    view.Tareas().mark(line, ok ? image::Passed : image::Warning, true);
+    view.ListaServidores().setCellImage(numserv, cell, ok ? image::Passed : image::Failed);
 }
 
 } // namespace
 
 void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view,
-                    const std::vector<LineaMarcada>& marcadas)
+                    const std::vector<MarkedLine>& marked)
 {
     view.showPage();
-    views::ResultListView& lista = view.ListaServidores();
-    lista.clear();
-    for (const LineaMarcada& linea : marcadas)
-        lista.addRow(linea.texto, {"", "?", "?", "?", "?", "?", std::to_string(linea.posicion + 1)},
+    views::ResultListView& list = view.ListaServidores();
+    list.clear();
+    for (const MarkedLine& line : marked)
+        list.addRow(line.text, {"", "?", "?", "?", "?", "?", std::to_string(line.position + 1)},
                      image::Waiting);
     ctx.run.Tarea = 0;
     ctx.session.memoLog().clear();
 
-    probarFilas(ctx, lista, CeldaEstado, CeldaNum, [&](int r, const catalogue::TSERVIDOR& s) {
+    runRows(ctx, list, CellStatus, CellNum, [&](int r, const catalogue::TSERVIDOR& s) {
         return TestFTPPermisos(ctx, view, r, ctx.run.FTPMODO, s.Host, s.Remoto, s.User, s.Pass);
     });
     ctx.dialogs.showMessage("Test de Permisos Realizado");
@@ -52,74 +52,74 @@ bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int nums
                      const std::string& username, const std::string& password)
 {
     ftp::FtpSession& session = ctx.session;
-    views::TaskListView& tareas = view.Tareas();
+    views::TaskListView& tasks = view.Tareas();
     views::LogView& log = session.memoLog();
 
-    for (int i = 0; i < NumTareas; ++i)
-        tareas.mark(i, image::Waiting, false);
-    ctx.run.Tarea = TareaConectar;
-    int aprobadas = 0;
+    for (int i = 0; i < TaskCount; ++i)
+        tasks.mark(i, image::Waiting, false);
+    ctx.run.Tarea = TaskConnect;
+    int passed = 0;
     log.appendLine("Conectando a " + host);
-    const std::string P = nuevoPrefijo(ctx);
-    marcarEnCurso(tareas, TareaConectar);
+    const std::string P = newPrefix(ctx);
+    markRunning(tasks, TaskConnect);
 
-    bool conectado = false;
+    bool connected = false;
     try {
-        conectado = session.ConnectFTPServer(modo, host, remoto, username, password);
+        connected = session.ConnectFTPServer(modo, host, remoto, username, password);
     } catch (const std::exception&) {
-        conectado = false;
+        connected = false;
     }
-    log.completeLastLine(conectado ? ftp::SufijoOK : ftp::SufijoFallo);
+    log.completeLastLine(connected ? ftp::OkSuffix : ftp::FailSuffix);
     // A failed connect does not stop the test: each later step fails on its own.
-    tareas.mark(TareaConectar, conectado ? image::Passed : image::Failed, true);
+    tasks.mark(TaskConnect, connected ? image::Passed : image::Failed, true);
 
-    ctx.run.Tarea = TareaSubir;
-    marcarEnCurso(tareas, TareaSubir);
-    int subidos = 0;
-    subidos += session.UploadArchivo(NombreTestTXT, P + SufijoRemotoTXT);
-    subidos += session.UploadArchivo(NombreTestJPG, P + SufijoRemotoJPG);
-    subidos += session.UploadArchivo(NombreTestMDB, P + SufijoRemotoMDB);
-    aprobadas += subidos == 3;
-    marcarResultado(view, numserv, TareaSubir, CeldaE, subidos == 3);
+    ctx.run.Tarea = TaskUpload;
+    markRunning(tasks, TaskUpload);
+    int uploaded = 0;
+    uploaded += session.UploadArchivo(TestNameTXT, P + RemoteSuffixTXT);
+    uploaded += session.UploadArchivo(TestNameJPG, P + RemoteSuffixJPG);
+    uploaded += session.UploadArchivo(TestNameMDB, P + RemoteSuffixMDB);
+    passed += uploaded == 3;
+    markResult(view, numserv, TaskUpload, CellUpload, uploaded == 3);
 
-    ctx.run.Tarea = TareaDescargar;
-    marcarEnCurso(tareas, TareaDescargar);
-    int descargados = 0;
-    descargados += session.DownloadArchivo(P + SufijoRemotoTXT, NombreDescargaTXT);
-    descargados += session.DownloadArchivo(P + SufijoRemotoJPG, NombreDescargaJPG);
-    descargados += session.DownloadArchivo(P + SufijoRemotoMDB, NombreDescargaMDB);
-    aprobadas += descargados == 3;
-    marcarResultado(view, numserv, TareaDescargar, CeldaL, descargados == 3);
+    ctx.run.Tarea = TaskDownload;
+    markRunning(tasks, TaskDownload);
+    int downloaded = 0;
+    downloaded += session.DownloadArchivo(P + RemoteSuffixTXT, DownloadNameTXT);
+    downloaded += session.DownloadArchivo(P + RemoteSuffixJPG, DownloadNameJPG);
+    downloaded += session.DownloadArchivo(P + RemoteSuffixMDB, DownloadNameMDB);
+    passed += downloaded == 3;
+    markResult(view, numserv, TaskDownload, CellDownload, downloaded == 3);
 
-    ctx.run.Tarea = TareaRenombrar;
-    marcarEnCurso(tareas, TareaRenombrar);
-    const bool renombrado = session.RenameArchivo(P + SufijoRemotoTXT, P + SufijoRemotoRenombrado);
-    aprobadas += renombrado;
-    marcarResultado(view, numserv, TareaRenombrar, CeldaR, renombrado);
-    const std::string primero = P + (renombrado ? SufijoRemotoRenombrado : SufijoRemotoTXT);
+    ctx.run.Tarea = TaskRename;
+    markRunning(tasks, TaskRename);
+    const bool renamed = session.RenameArchivo(P + RemoteSuffixTXT, P + RemoteSuffixRenamed);
+    passed += renamed;
+    markResult(view, numserv, TaskRename, CellRename, renamed);
+    const std::string first = P + (renamed ? RemoteSuffixRenamed : RemoteSuffixTXT);
 
-    ctx.run.Tarea = TareaBorrar;
-    marcarEnCurso(tareas, TareaBorrar);
-    int borrados = 0;
-    borrados += session.DeleteArchivo(primero);
-    borrados += session.DeleteArchivo(P + SufijoRemotoJPG);
-    borrados += session.DeleteArchivo(P + SufijoRemotoMDB);
-    for (const char* local : {NombreDescargaTXT, NombreDescargaJPG, NombreDescargaMDB}) {
+    ctx.run.Tarea = TaskDelete;
+    markRunning(tasks, TaskDelete);
+    int deleted = 0;
+    deleted += session.DeleteArchivo(first);
+    deleted += session.DeleteArchivo(P + RemoteSuffixJPG);
+    deleted += session.DeleteArchivo(P + RemoteSuffixMDB);
+    for (const char* local : {DownloadNameTXT, DownloadNameJPG, DownloadNameMDB}) {
         std::error_code ignored;
         std::filesystem::remove(session.localPath(local), ignored);
     }
 
     // The listing runs after the deletes; its outcome is shown before theirs.
-    ctx.run.Tarea = TareaListar;
-    marcarEnCurso(tareas, TareaListar);
-    const bool listado = session.ListarDirectorio();
-    aprobadas += listado;
-    marcarResultado(view, numserv, TareaListar, CeldaD, listado);
+    ctx.run.Tarea = TaskListing;
+    markRunning(tasks, TaskListing);
+    const bool listed = session.ListarDirectorio();
+    passed += listed;
+    markResult(view, numserv, TaskListing, CellListing, listed);
 
-    aprobadas += borrados == 3;
-    marcarResultado(view, numserv, TareaBorrar, CeldaB, borrados == 3);
+    passed += deleted == 3;
+    markResult(view, numserv, TaskDelete, CellDelete, deleted == 3);
 
-    const bool resultado = aprobadas == 5;
+    const bool outcome = passed == 5;
 
     try {
         session.DisconnectFTPServer();
@@ -128,8 +128,8 @@ bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int nums
     } catch (const std::exception&) {
         log.appendLine("Error desconectando...");
     }
-    ctx.run.Tarea = TareaFin;
-    return resultado;
+    ctx.run.Tarea = TaskEnd;
+    return outcome;
 }
 
 } // namespace pordane::ftptests

@@ -14,28 +14,28 @@
 namespace pordane::ftptests {
 
 // Cells of a ListaServidores row.
-namespace permisos {
-inline constexpr int CeldaEstado = 0;
-inline constexpr int CeldaE = 1; // upload
-inline constexpr int CeldaL = 2; // download
-inline constexpr int CeldaR = 3; // rename
-inline constexpr int CeldaD = 4; // listing
-inline constexpr int CeldaB = 5; // delete
-inline constexpr int CeldaNum = 6;
+namespace permissions {
+inline constexpr int CellStatus = 0;
+inline constexpr int CellUpload = 1; // upload
+inline constexpr int CellDownload = 2; // download
+inline constexpr int CellRename = 3; // rename
+inline constexpr int CellListing = 4; // listing
+inline constexpr int CellDelete = 5; // delete
+inline constexpr int CellNum = 6;
 
 // Lines of Tareas.
-inline constexpr int TareaConectar = 0;
-inline constexpr int TareaSubir = 1;
-inline constexpr int TareaDescargar = 2;
-inline constexpr int TareaRenombrar = 3;
-inline constexpr int TareaListar = 4;
-inline constexpr int TareaBorrar = 5;
-inline constexpr int TareaFin = 6;
-inline constexpr int NumTareas = 6;
-} // namespace permisos
+inline constexpr int TaskConnect = 0;
+inline constexpr int TaskUpload = 1;
+inline constexpr int TaskDownload = 2;
+inline constexpr int TaskRename = 3;
+inline constexpr int TaskListing = 4;
+inline constexpr int TaskDelete = 5;
+inline constexpr int TaskEnd = 6;
+inline constexpr int TaskCount = 6;
+} // namespace permissions
 
 void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view,
-                    const std::vector<LineaMarcada>& marcadas);
+                    const std::vector<MarkedLine>& marked);
 
 // Fills row numserv; true when upload, download, rename, listing and delete all passed.
 bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int numserv,

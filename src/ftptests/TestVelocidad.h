@@ -11,18 +11,18 @@
 
 namespace pordane::ftptests {
 
-namespace velocidad {
-inline constexpr int CeldaNum = 0;
-inline constexpr int CeldaEstado = 1;
-inline constexpr int CeldaDescarga = 2;
-inline constexpr int CeldaSubida = 3;
+namespace speed {
+inline constexpr int CellNum = 0;
+inline constexpr int CellStatus = 1;
+inline constexpr int CellDownload = 2;
+inline constexpr int CellUpload = 3;
 // The speed test always connects in passive mode.
-inline constexpr std::uint8_t ModoPasivo = 2;
-} // namespace velocidad
+inline constexpr std::uint8_t PassiveMode = 2;
+} // namespace speed
 
 // The chart and Timer1 run for the whole call and are stopped on every way out.
 void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view,
-                     const std::vector<LineaMarcada>& marcadas);
+                     const std::vector<MarkedLine>& marked);
 
 // Fills row numserv; true when connected, both transfers worked and the
 // remote file was removed and the session closed.

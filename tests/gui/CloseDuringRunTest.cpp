@@ -64,7 +64,7 @@ protected:
         ASSERT_TRUE(atClose) << "the run ended before the close";
         EXPECT_LT(closeClock.elapsed(), 1000);
         EXPECT_FALSE(form->isVisible());
-        EXPECT_EQ(form->operacionEnCurso(), app::Operacion::Ninguna);
+        EXPECT_EQ(form->currentOperation(), app::Operation::None);
         EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
         EXPECT_TRUE(server->waitIdle(5s)) << "the connection was left open";
         EXPECT_EQ(server->commands(), *atClose);
@@ -81,7 +81,7 @@ private:
 
 struct FtpCase {
     const char* name;
-    int nav; // "Test FTP" button: 0 Velocidad, 1 Permisos, 2 Conectividad
+    int nav; // "Test FTP" button: 0 Speed, 1 Permissions, 2 Connectivity
     std::vector<std::string> script;
     const char* closeAt;
 };
@@ -133,10 +133,10 @@ protected:
         server.emplace(std::vector<std::string>{"DELAY CWD 2500"});
         app::StartupHooks hooks;
         catalogue::PortalImport::Options o;
-        o.HostConexiones = ScriptedFtpServer::Address;
-        o.PuertoConexiones = server->port();
-        o.abrirEntorno = [this] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
-        hooks.importador = o;
+        o.ConnectionsHost = ScriptedFtpServer::Address;
+        o.ConnectionsPort = server->port();
+        o.openHost = [this] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
+        hooks.importOptions = o;
         form = std::make_unique<app::TMainForm>(dialogs, hooks);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -147,8 +147,8 @@ protected:
 
 TEST_F(CloseDuringImport, StopsTheImportWithNothingWrittenOrSentAfterTheClose)
 {
-    talvane.install({importtest::Fila{"Fotocasa", "dbhost", "", "", "", 15},
-                     importtest::Fila{"Idealista", "dbhost", "", "", "", 16}});
+    talvane.install({importtest::Row{"Fotocasa", "dbhost", "", "", "", 15},
+                     importtest::Row{"Idealista", "dbhost", "", "", "", 16}});
     clickNav(2, 1);
     closeOnceReceived("CWD");
     click("BotonObtenerEnlaces");

@@ -93,7 +93,7 @@ TEST_F(ImportFailureMessage, ShowsTheTextAndTheErrorOnTwoLines)
 {
     // A table without "ftpPassword": the first usable row fails on it.
     importtest::Talvane talvane;
-    talvane.installWithoutDatabase({{"RUTA", importtest::Ruta}});
+    talvane.installWithoutDatabase({{"RUTA", importtest::DataPath}});
     auto columns = importtest::Talvane::columns();
     columns.erase(columns.begin() + 3);
     talvane.writeDatabase(columns, {{"Fotocasa", "h", "u", "r", testsupport::JetCell(std::int32_t{0})}});
@@ -101,8 +101,8 @@ TEST_F(ImportFailureMessage, ShowsTheTextAndTheErrorOnTwoLines)
     app::QtDialogs boxes;
     app::StartupHooks hooks;
     catalogue::PortalImport::Options o;
-    o.abrirEntorno = [&] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
-    hooks.importador = o;
+    o.openHost = [&] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
+    hooks.importOptions = o;
     form = std::make_unique<app::TMainForm>(boxes, hooks);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));

@@ -33,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(FtpRuns, PermisosOnAServerThatAllowsEverything)
+TEST_F(FtpRuns, PermissionsOnAServerThatAllowsEverything)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.50", {{"todo", "pw"}});
     usePersonal(server.address(), QStringLiteral("todo"), QStringLiteral("pw"));
@@ -41,18 +41,18 @@ TEST_F(FtpRuns, PermisosOnAServerThatAllowsEverything)
 
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Test de Permisos Realizado"}));
     EXPECT_EQ(currentPage()->objectName().toStdString(), "TabTestPermisos");
-    auto* lista = find<QTreeWidget>("ListaServidores");
-    ASSERT_EQ(lista->topLevelItemCount(), 1);
-    const QTreeWidgetItem* row = lista->topLevelItem(0);
-    EXPECT_EQ(row->text(pg::ColServidor).toStdString(), "Local");
-    EXPECT_EQ(row->text(pg::ColEstado).toStdString(), "Finalizado");
+    auto* list = find<QTreeWidget>("ListaServidores");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    const QTreeWidgetItem* row = list->topLevelItem(0);
+    EXPECT_EQ(row->text(pg::ColServer).toStdString(), "Local");
+    EXPECT_EQ(row->text(pg::ColStatus).toStdString(), "Finalizado");
     EXPECT_EQ(row->text(pg::ColNum).toStdString(), "4");
-    EXPECT_EQ(imageAt(*lista, 0, 0), 1);
+    EXPECT_EQ(imageAt(*list, 0, 0), 1);
     for (int c : {pg::ColE, pg::ColL, pg::ColR, pg::ColD, pg::ColB})
-        EXPECT_EQ(imageAt(*lista, 0, c), 1) << "column " << c;
-    auto* tareas = find<widgets::TaskList>("Tareas");
-    for (int i = 0; i < tareas->count(); ++i)
-        EXPECT_EQ(tareas->image(i), 1) << "task line " << i;
+        EXPECT_EQ(imageAt(*list, 0, c), 1) << "column " << c;
+    auto* tasks = find<widgets::TaskList>("Tareas");
+    for (int i = 0; i < tasks->count(); ++i)
+        EXPECT_EQ(tasks->image(i), 1) << "task line " << i;
 
     // One line per operation, each completed in place.
     const QStringList lines = logLines();
@@ -67,7 +67,7 @@ TEST_F(FtpRuns, PermisosOnAServerThatAllowsEverything)
     shot("permisos.png");
 }
 
-TEST_F(FtpRuns, PermisosOnAReadOnlyAccountInActiveMode)
+TEST_F(FtpRuns, PermissionsOnAReadOnlyAccountInActiveMode)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.51", {{"sololee", "pw", "elr"}});
     usePersonal(server.address(), QStringLiteral("sololee"), QStringLiteral("pw"));
@@ -76,14 +76,14 @@ TEST_F(FtpRuns, PermisosOnAReadOnlyAccountInActiveMode)
     ASSERT_EQ(form->FTPMODO(), 1);
     click("BotonIniciarTest");
 
-    auto* lista = find<QTreeWidget>("ListaServidores");
-    ASSERT_EQ(lista->topLevelItemCount(), 1);
-    EXPECT_EQ(imageAt(*lista, 0, pg::ColE), 3);
-    EXPECT_EQ(imageAt(*lista, 0, pg::ColL), 3);
-    EXPECT_EQ(imageAt(*lista, 0, pg::ColR), 3);
-    EXPECT_EQ(imageAt(*lista, 0, pg::ColD), 1) << "the listing works on a read-only account";
-    EXPECT_EQ(imageAt(*lista, 0, pg::ColB), 3);
-    EXPECT_EQ(imageAt(*lista, 0, 0), 4);
+    auto* list = find<QTreeWidget>("ListaServidores");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(imageAt(*list, 0, pg::ColE), 3);
+    EXPECT_EQ(imageAt(*list, 0, pg::ColL), 3);
+    EXPECT_EQ(imageAt(*list, 0, pg::ColR), 3);
+    EXPECT_EQ(imageAt(*list, 0, pg::ColD), 1) << "the listing works on a read-only account";
+    EXPECT_EQ(imageAt(*list, 0, pg::ColB), 3);
+    EXPECT_EQ(imageAt(*list, 0, 0), 4);
     const std::vector<std::string> commands = server.commands();
     EXPECT_NE(std::find_if(commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("PORT ", 0) == 0; }),
               commands.end());
@@ -97,20 +97,20 @@ TEST_F(FtpRuns, CancelDuringAThrottledTransferEndsThatTransferOnly)
     // buffers at once and end, from the client's side, before a click could land.)
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.52", {{"todo", "pw"}}, {30 * 1024, 0});
     usePersonal(server.address(), QStringLiteral("todo"), QStringLiteral("pw"));
-    auto* cancelar = find<QPushButton>("BotonCancelarFTP");
-    ASSERT_FALSE(cancelar->isEnabled());
+    auto* cancel = find<QPushButton>("BotonCancelarFTP");
+    ASSERT_FALSE(cancel->isEnabled());
 
     // Queued before the run; the run's own pumping delivers it.
-    bool clicked = false, puertosDuringRun = true, obtenerDuringRun = true;
+    bool clicked = false, portsDuringRun = true, fetchDuringRun = true;
     QTimer poll;
     poll.setInterval(50);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         const QStringList lines = logLines();
-        if (!clicked && cancelar->isEnabled() && lines.back().startsWith(QStringLiteral("Descargando archivo"))) {
-            puertosDuringRun = find<QPushButton>("BotonTestPuertos")->isEnabled();
-            obtenerDuringRun = find<QPushButton>("BotonObtenerEnlaces")->isEnabled();
+        if (!clicked && cancel->isEnabled() && lines.back().startsWith(QStringLiteral("Descargando archivo"))) {
+            portsDuringRun = find<QPushButton>("BotonTestPuertos")->isEnabled();
+            fetchDuringRun = find<QPushButton>("BotonObtenerEnlaces")->isEnabled();
             clicked = true;
-            QTest::mouseClick(cancelar, Qt::LeftButton);
+            QTest::mouseClick(cancel, Qt::LeftButton);
         }
     });
     QTimer::singleShot(0, &poll, qOverload<>(&QTimer::start));
@@ -118,8 +118,8 @@ TEST_F(FtpRuns, CancelDuringAThrottledTransferEndsThatTransferOnly)
     poll.stop();
 
     ASSERT_TRUE(clicked);
-    EXPECT_FALSE(puertosDuringRun);
-    EXPECT_FALSE(obtenerDuringRun);
+    EXPECT_FALSE(portsDuringRun);
+    EXPECT_FALSE(fetchDuringRun);
     const QStringList lines = logLines();
     ASSERT_GE(lines.size(), 6) << find<QPlainTextEdit>("MemoLog")->toPlainText().toStdString();
     for (int i = 0; i < 4; ++i)
@@ -127,14 +127,14 @@ TEST_F(FtpRuns, CancelDuringAThrottledTransferEndsThatTransferOnly)
     EXPECT_TRUE(lines[4].startsWith(QStringLiteral("Descargando archivo"))) << lines[4].toStdString();
     EXPECT_TRUE(lines[4].endsWith(QStringLiteral("...FALLO"))) << lines[4].toStdString();
     EXPECT_TRUE(lines[5].endsWith(QStringLiteral("...OK"))) << "the next operation works: " << lines[5].toStdString();
-    auto* lista = find<QTreeWidget>("ListaServidores");
-    EXPECT_EQ(imageAt(*lista, 0, pg::ColE), 1);
-    EXPECT_EQ(imageAt(*lista, 0, pg::ColL), 3);
-    EXPECT_FALSE(cancelar->isEnabled());
+    auto* list = find<QTreeWidget>("ListaServidores");
+    EXPECT_EQ(imageAt(*list, 0, pg::ColE), 1);
+    EXPECT_EQ(imageAt(*list, 0, pg::ColL), 3);
+    EXPECT_FALSE(cancel->isEnabled());
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Test de Permisos Realizado"}));
 }
 
-TEST_F(FtpRuns, VelocidadShowsTheFiguresOfTheServer)
+TEST_F(FtpRuns, SpeedShowsTheFiguresOfTheServer)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.53", {{"todo", "pw"}});
     usePersonal(server.address(), QStringLiteral("todo"), QStringLiteral("pw"));
@@ -142,14 +142,14 @@ TEST_F(FtpRuns, VelocidadShowsTheFiguresOfTheServer)
     run(0);
 
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Test de Velocidad Realizado"}));
-    auto* lista = find<QTreeWidget>("ListaServidoresSpeed");
-    ASSERT_EQ(lista->topLevelItemCount(), 1);
-    const QTreeWidgetItem* row = lista->topLevelItem(0);
+    auto* list = find<QTreeWidget>("ListaServidoresSpeed");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    const QTreeWidgetItem* row = list->topLevelItem(0);
     const QRegularExpression kbs(QStringLiteral("^[0-9]+ KB/s$"));
-    EXPECT_TRUE(kbs.match(row->text(pg::SpeedColDescarga)).hasMatch()) << row->text(pg::SpeedColDescarga).toStdString();
-    EXPECT_TRUE(kbs.match(row->text(pg::SpeedColSubida)).hasMatch()) << row->text(pg::SpeedColSubida).toStdString();
-    EXPECT_EQ(row->text(pg::SpeedColEstado).toStdString(), "Finalizado");
-    EXPECT_EQ(imageAt(*lista, 0, 0), 1);
+    EXPECT_TRUE(kbs.match(row->text(pg::SpeedColDownload)).hasMatch()) << row->text(pg::SpeedColDownload).toStdString();
+    EXPECT_TRUE(kbs.match(row->text(pg::SpeedColUpload)).hasMatch()) << row->text(pg::SpeedColUpload).toStdString();
+    EXPECT_EQ(row->text(pg::SpeedColStatus).toStdString(), "Finalizado");
+    EXPECT_EQ(imageAt(*list, 0, 0), 1);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+ segs\\.$")).match(find<QLabel>("LabelTimeUpload")->text()).hasMatch());
     EXPECT_FALSE(form->Timer1()->isActive());
     EXPECT_FALSE(find<widgets::Scope>("Scope1")->active());
@@ -158,7 +158,7 @@ TEST_F(FtpRuns, VelocidadShowsTheFiguresOfTheServer)
     EXPECT_TRUE(std::filesystem::is_empty(server.homeOf("todo")));
 }
 
-TEST_F(FtpRuns, VelocidadThrottledShowsLiveFiguresWhileItRuns)
+TEST_F(FtpRuns, SpeedThrottledShowsLiveFiguresWhileItRuns)
 {
     // 2 MB coming back at 300 KB/s: several seconds. (The upload is left
     // unthrottled: the server's throttle reads in bursts and then pauses for
@@ -196,14 +196,14 @@ TEST_F(FtpRuns, VelocidadThrottledShowsLiveFiguresWhileItRuns)
     EXPECT_GT(meterMax, 0.5); // ~300 KB/s is about 2.3 Mbps
     const std::vector<int> samples = find<widgets::Scope>("Scope1")->samples();
     EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [](int v) { return v > 100; }));
-    auto* lista = find<QTreeWidget>("ListaServidoresSpeed");
-    ASSERT_EQ(lista->topLevelItemCount(), 1);
-    EXPECT_EQ(imageAt(*lista, 0, 0), 1);
+    auto* list = find<QTreeWidget>("ListaServidoresSpeed");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(imageAt(*list, 0, 0), 1);
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Test de Velocidad Realizado"}));
     shot("velocidad.png");
 }
 
-TEST_F(FtpRuns, ConectividadCountsTwentyGoodCycles)
+TEST_F(FtpRuns, ConnectivityCountsTwentyGoodCycles)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.55", {{"todo", "pw"}});
     usePersonal(server.address(), QStringLiteral("todo"), QStringLiteral("pw"));
@@ -214,16 +214,16 @@ TEST_F(FtpRuns, ConectividadCountsTwentyGoodCycles)
     EXPECT_EQ(find<QLabel>("LabelCicloOk")->text().toStdString(), "20");
     EXPECT_EQ(find<QLabel>("LabelCicloError")->text().toStdString(), "0");
     EXPECT_EQ(find<QLabel>("LabelInfoConectividad")->text().toStdString(), "Test de conectividad Realizado");
-    auto* lista = find<QTreeWidget>("ListaServidoresConectividad");
-    ASSERT_EQ(lista->topLevelItemCount(), 1);
-    EXPECT_EQ(lista->topLevelItem(0)->text(pg::ConColDescarga).toStdString(), "20");
-    EXPECT_EQ(lista->topLevelItem(0)->text(pg::ConColSubida).toStdString(), "20");
-    EXPECT_EQ(imageAt(*lista, 0, 0), 1);
+    auto* list = find<QTreeWidget>("ListaServidoresConectividad");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(pg::ConColDownload).toStdString(), "20");
+    EXPECT_EQ(list->topLevelItem(0)->text(pg::ConColUpload).toStdString(), "20");
+    EXPECT_EQ(imageAt(*list, 0, 0), 1);
     EXPECT_TRUE(find("ProgressConectividad")->isHidden());
     shot("conectividad.png");
 }
 
-TEST_F(FtpRuns, ConectividadOverARefusedAndAHealthyServerInListOrder)
+TEST_F(FtpRuns, ConnectivityOverARefusedAndAHealthyServerInListOrder)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.55", {{"todo", "pw"}});
     // Nothing listens on 127.0.2.59:21. "Aplicar" twice adds two entries.
@@ -241,15 +241,15 @@ TEST_F(FtpRuns, ConectividadOverARefusedAndAHealthyServerInListOrder)
 
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"No se ha podido conectar con el servidor",
                                                           "Test de Conectividad Realizado"}));
-    auto* lista = find<QTreeWidget>("ListaServidoresConectividad");
-    ASSERT_EQ(lista->topLevelItemCount(), 2);
-    EXPECT_EQ(lista->topLevelItem(0)->text(0).toStdString(), "Caído");
-    EXPECT_EQ(lista->topLevelItem(1)->text(0).toStdString(), "Sano");
-    EXPECT_EQ(lista->topLevelItem(0)->text(pg::ConColNum).toStdString(), "4");
-    EXPECT_EQ(lista->topLevelItem(1)->text(pg::ConColNum).toStdString(), "5");
-    EXPECT_EQ(imageAt(*lista, 0, 0), 4);
-    EXPECT_EQ(imageAt(*lista, 1, 0), 1);
-    EXPECT_EQ(lista->topLevelItem(1)->text(pg::ConColDescarga).toStdString(), "20");
+    auto* list = find<QTreeWidget>("ListaServidoresConectividad");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), "Caído");
+    EXPECT_EQ(list->topLevelItem(1)->text(0).toStdString(), "Sano");
+    EXPECT_EQ(list->topLevelItem(0)->text(pg::ConColNum).toStdString(), "4");
+    EXPECT_EQ(list->topLevelItem(1)->text(pg::ConColNum).toStdString(), "5");
+    EXPECT_EQ(imageAt(*list, 0, 0), 4);
+    EXPECT_EQ(imageAt(*list, 1, 0), 1);
+    EXPECT_EQ(list->topLevelItem(1)->text(pg::ConColDownload).toStdString(), "20");
     EXPECT_EQ(find<QLabel>("LabelInfoCiclo")->text().toStdString(), "20/20");
 }
 
@@ -274,7 +274,7 @@ TEST_F(FtpRuns, ClosingDuringAThrottledRunEndsItAndClosesTheWindow)
     // 600 KB at 20 KB/s would take half a minute: the run ended early.
     EXPECT_LT(clock.elapsed(), 20000);
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(form->operacionEnCurso(), app::Operacion::Ninguna);
+    EXPECT_EQ(form->currentOperation(), app::Operation::None);
     EXPECT_TRUE(dialogs.messages.empty()) << "no closing message: " << dialogs.messages.front();
     // FormClose ran once the run had unwound.
     EXPECT_FALSE(exists("test.txt"));

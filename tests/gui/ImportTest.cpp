@@ -16,8 +16,8 @@
 namespace pordane::testing {
 namespace {
 
-using importtest::Conexion;
-using importtest::Fila;
+using importtest::PortalConnection;
+using importtest::Row;
 using testsupport::FtpServerKind;
 using testsupport::LocalFtpServer;
 
@@ -31,15 +31,15 @@ protected:
         maker.emplace();
         app::StartupHooks hooks;
         catalogue::PortalImport::Options o;
-        o.HostConexiones = importtest::MakerAddress;
-        o.abrirEntorno = [this] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
-        hooks.importador = o;
+        o.ConnectionsHost = importtest::MakerAddress;
+        o.openHost = [this] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
+        hooks.importOptions = o;
         form = std::make_unique<app::TMainForm>(dialogs, hooks);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
 
-    QString numEnlaces() const { return find<QLabel>("LabelNumEnlaces")->text(); }
+    QString numLinks() const { return find<QLabel>("LabelNumEnlaces")->text(); }
 
     importtest::Talvane talvane;
     std::optional<importtest::MakerServer> maker;
@@ -51,72 +51,72 @@ TEST_F(WindowImport, ObtenerDatosEnlacesListsThePortalsAndOneCanBeTested)
     // they point at a real server on 127.0.2.57.
     LocalFtpServer portal(FtpServerKind::Pyftpdlib, "127.0.2.57", {{"agencia", "clave 15"}});
     maker->putConnectionFile("15", importtest::MakerServer::connectionFile({"127.0.2.57", "agencia", "clave 15", ""}));
-    talvane.install({Fila{"Idealista Ñandú", "127.0.2.58", "ideal", "pw", "/in", 0},
-                     Fila{"Fotocasa", "", "", "", "", 15}});
+    talvane.install({Row{"Idealista Ñandú", "127.0.2.58", "ideal", "pw", "/in", 0},
+                     Row{"Fotocasa", "", "", "", "", 15}});
 
     clickNav(2, 1);
     click("BotonObtenerEnlaces");
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front();
-    EXPECT_EQ(numEnlaces().toStdString(), "2");
+    EXPECT_EQ(numLinks().toStdString(), "2");
     const std::vector<std::string> lines = checkListLines();
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[3], "Idealista Ñandú");
     EXPECT_EQ(lines[4], "Fotocasa");
-    EXPECT_EQ(form->operacionEnCurso(), app::Operacion::Ninguna);
+    EXPECT_EQ(form->currentOperation(), app::Operation::None);
     EXPECT_TRUE(find<QPushButton>("BotonObtenerEnlaces")->isEnabled());
 
     setTick(4, true);
     run(1);
-    auto* lista = find<QTreeWidget>("ListaServidores");
-    ASSERT_EQ(lista->topLevelItemCount(), 1);
-    EXPECT_EQ(lista->topLevelItem(0)->text(0).toStdString(), "Fotocasa");
-    EXPECT_EQ(imageAt(*lista, 0, 0), 1) << find<QPlainTextEdit>("MemoLog")->toPlainText().toStdString();
+    auto* list = find<QTreeWidget>("ListaServidores");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), "Fotocasa");
+    EXPECT_EQ(imageAt(*list, 0, 0), 1) << find<QPlainTextEdit>("MemoLog")->toPlainText().toStdString();
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Test de Permisos Realizado"}));
 }
 
 TEST_F(WindowImport, TheOtherLongOperationsWaitWhileItRuns)
 {
     maker->putConnectionFile("15", importtest::MakerServer::connectionFile({"127.0.2.57", "agencia", "x", ""}));
-    talvane.install({Fila{"Fotocasa", "", "", "", "", 15}});
+    talvane.install({Row{"Fotocasa", "", "", "", "", 15}});
 
     // Queued before the import; its FTP download pumps the window, as the
     // program's own pump hook does.
     const platform::PumpHook previous = platform::setPumpHook([] { QCoreApplication::processEvents(); });
-    std::optional<bool> iniciar, puertos, aplicar;
-    app::Operacion during = app::Operacion::Ninguna;
+    std::optional<bool> start, ports, apply;
+    app::Operation during = app::Operation::None;
     QTimer::singleShot(0, form.get(), [&] {
-        during = form->operacionEnCurso();
-        iniciar = find<QPushButton>("BotonIniciarTest")->isEnabled();
-        puertos = find<QPushButton>("BotonTestPuertos")->isEnabled();
-        aplicar = find<QPushButton>("BotonAplicarServidores")->isEnabled();
+        during = form->currentOperation();
+        start = find<QPushButton>("BotonIniciarTest")->isEnabled();
+        ports = find<QPushButton>("BotonTestPuertos")->isEnabled();
+        apply = find<QPushButton>("BotonAplicarServidores")->isEnabled();
         form->BotonTestPuertosClick(); // does nothing while the import runs
     });
     form->AfterCreate();
     platform::setPumpHook(previous);
-    ASSERT_EQ(during, app::Operacion::Importacion);
-    EXPECT_FALSE(*iniciar);
-    EXPECT_FALSE(*puertos);
-    EXPECT_FALSE(*aplicar);
-    EXPECT_FALSE(form->puertos().TareasPuertos->bold(0)) << "the port test did not start";
-    EXPECT_EQ(numEnlaces().toStdString(), "1");
+    ASSERT_EQ(during, app::Operation::Import);
+    EXPECT_FALSE(*start);
+    EXPECT_FALSE(*ports);
+    EXPECT_FALSE(*apply);
+    EXPECT_FALSE(form->portsPage().TareasPuertos->bold(0)) << "the port test did not start";
+    EXPECT_EQ(numLinks().toStdString(), "1");
     EXPECT_TRUE(find<QPushButton>("BotonTestPuertos")->isEnabled());
 }
 
 TEST_F(WindowImport, CannotStartWhileThePortTestRuns)
 {
-    talvane.install({Fila{"Idealista", "127.0.2.58", "ideal", "pw", "/in", 0}});
+    talvane.install({Row{"Idealista", "127.0.2.58", "ideal", "pw", "/in", 0}});
     netdiag::PortTestOptions options;
     // Nothing listens on 127.0.2.59:9; the import is asked for during the probe.
     options.probes = {netdiag::PortProbe{"", "127.0.2.59", 9, 0}};
     form->setPortTestOptions(options);
-    const QString before = numEnlaces();
+    const QString before = numLinks();
     QTimer::singleShot(0, form.get(), [&] { form->BotonObtenerEnlacesClick(); });
     form->BotonTestPuertosClick();
-    EXPECT_EQ(numEnlaces(), before);
+    EXPECT_EQ(numLinks(), before);
     EXPECT_EQ(checkListLines().size(), 3u);
     // Afterwards it runs.
     form->BotonObtenerEnlacesClick();
-    EXPECT_EQ(numEnlaces().toStdString(), "1");
+    EXPECT_EQ(numLinks().toStdString(), "1");
 }
 
 } // namespace

@@ -32,15 +32,15 @@ TEST_F(Fixture, FrameMatchesTheDesign)
     EXPECT_FALSE(font.family().isEmpty());
 
     auto* nav = find("NavBar1");
-    auto* salir = find<QAbstractButton>("Button2");
+    auto* exitButton = find<QAbstractButton>("Button2");
     auto* pages = find<QStackedWidget>("PageControl1");
-    ASSERT_TRUE(nav && salir && pages);
-    EXPECT_EQ(salir->text().toStdString(), "Salir");
+    ASSERT_TRUE(nav && exitButton && pages);
+    EXPECT_EQ(exitButton->text().toStdString(), "Salir");
     // The left strip is 136 pixels wide, the exit button under the bar, the pages right of it.
     EXPECT_EQ(nav->mapTo(form.get(), QPoint(0, 0)).x(), 0);
     EXPECT_EQ(nav->width(), 136);
-    EXPECT_GE(salir->mapTo(form.get(), QPoint(0, 0)).y(), nav->mapTo(form.get(), QPoint(0, nav->height())).y());
-    EXPECT_LE(salir->mapTo(form.get(), QPoint(salir->width(), 0)).x(), 136);
+    EXPECT_GE(exitButton->mapTo(form.get(), QPoint(0, 0)).y(), nav->mapTo(form.get(), QPoint(0, nav->height())).y());
+    EXPECT_LE(exitButton->mapTo(form.get(), QPoint(exitButton->width(), 0)).x(), 136);
     EXPECT_EQ(pages->geometry(), QRect(136, 0, 653 - 136, 391));
 }
 
@@ -100,9 +100,9 @@ TEST(MainFormStartup, HooksRunInStartOrder)
 
     // "Obtener Datos Enlaces" runs the same import again.
     form.NavBar1Pages2Buttons1Click();
-    auto* obtener = form.findChild<QAbstractButton*>(QStringLiteral("BotonObtenerEnlaces"));
-    ASSERT_NE(obtener, nullptr);
-    QTest::mouseClick(obtener, Qt::LeftButton);
+    auto* fetchButton = form.findChild<QAbstractButton*>(QStringLiteral("BotonObtenerEnlaces"));
+    ASSERT_NE(fetchButton, nullptr);
+    QTest::mouseClick(fetchButton, Qt::LeftButton);
     EXPECT_EQ(steps, (std::vector<std::string>{"update", "discovery", "import", "import"}));
 }
 

@@ -40,20 +40,20 @@ TEST_F(PermissionsPage, StaticContentsAsDesigned)
     EXPECT_TRUE(memo->isReadOnly());
     EXPECT_TRUE(memo->toPlainText().isEmpty());
 
-    auto* tareas = find<widgets::TaskList>("Tareas");
-    ASSERT_NE(tareas, nullptr);
+    auto* tasks = find<widgets::TaskList>("Tareas");
+    ASSERT_NE(tasks, nullptr);
     const char* lines[] = {"Conectar con servidor ftp",          "Subir archivos del servidor ftp",
                            "Descargar archivos al servidor ftp", "Renombrar archivos del servidor ftp",
                            "Listar archivos del servidor ftp",   "Borrar archivos del servidor ftp"};
-    ASSERT_EQ(tareas->count(), 6);
+    ASSERT_EQ(tasks->count(), 6);
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(tareas->text(i).toStdString(), lines[i]);
-        EXPECT_EQ(tareas->image(i), 2);
-        EXPECT_FALSE(tareas->bold(i));
+        EXPECT_EQ(tasks->text(i).toStdString(), lines[i]);
+        EXPECT_EQ(tasks->image(i), 2);
+        EXPECT_FALSE(tasks->bold(i));
     }
-    EXPECT_EQ(tareas->lineSpacing(), 7);
-    EXPECT_EQ(tareas->imageOffset(), 5);
-    EXPECT_THROW(tareas->setLine(6, 1, true), std::out_of_range);
+    EXPECT_EQ(tasks->lineSpacing(), 7);
+    EXPECT_EQ(tasks->imageOffset(), 5);
+    EXPECT_THROW(tasks->setLine(6, 1, true), std::out_of_range);
 }
 
 } // namespace

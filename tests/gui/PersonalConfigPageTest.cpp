@@ -42,7 +42,7 @@ TEST_F(PersonalConfig, TextsAndInitialValues)
     }
 }
 
-class Aplicar : public MainFormFixture {
+class ApplyButton : public MainFormFixture {
 protected:
     void SetUp() override
     {
@@ -53,7 +53,7 @@ protected:
     }
 };
 
-TEST_F(Aplicar, IncompleteFieldsAddNothingAndSayNothing)
+TEST_F(ApplyButton, IncompleteFieldsAddNothingAndSayNothing)
 {
     const struct {
         const char* host;
@@ -69,7 +69,7 @@ TEST_F(Aplicar, IncompleteFieldsAddNothingAndSayNothing)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(Aplicar, FilledFieldsAddOneEntryTakenAsTyped)
+TEST_F(ApplyButton, FilledFieldsAddOneEntryTakenAsTyped)
 {
     typePersonal(QStringLiteral("Mi servidor ñ"), QStringLiteral(" 127.0.0.99 "), QStringLiteral("/web/"),
                  QStringLiteral("usuário"), QStringLiteral(" "));
@@ -88,7 +88,7 @@ TEST_F(Aplicar, FilledFieldsAddOneEntryTakenAsTyped)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(Aplicar, TwiceAddsTwoEntriesAndClearsTicks)
+TEST_F(ApplyButton, TwiceAddsTwoEntriesAndClearsTicks)
 {
     typePersonal("Personal", "127.0.0.99", "", "u", "p");
     click("BotonAplicarServidores");
@@ -104,7 +104,7 @@ TEST_F(Aplicar, TwiceAddsTwoEntriesAndClearsTicks)
     EXPECT_EQ(checkListTicks().back(), true);
 }
 
-TEST_F(Aplicar, EmptyNameGivesATickableEmptyLine)
+TEST_F(ApplyButton, EmptyNameGivesATickableEmptyLine)
 {
     typePersonal("", "127.0.0.99", "", "u", "p");
     click("BotonAplicarServidores");
@@ -113,14 +113,14 @@ TEST_F(Aplicar, EmptyNameGivesATickableEmptyLine)
     EXPECT_TRUE(checkListTicks()[3]);
 }
 
-TEST_F(Aplicar, BuiltInEntriesAreRewritten)
+TEST_F(ApplyButton, BuiltInEntriesAreRewritten)
 {
     form->Servidor().entry(2).Host = "changed";
     click("BotonAplicarServidores");
     EXPECT_EQ(form->Servidor().entry(2).Host, catalogue::ServerTable::builtin(2).Host);
 }
 
-TEST_F(Aplicar, TheTwentyFirstEntryIsRefusedWithAMessage)
+TEST_F(ApplyButton, TheTwentyFirstEntryIsRefusedWithAMessage)
 {
     typePersonal("P", "127.0.0.99", "", "u", "p");
     for (int i = 0; i < 17; ++i)
@@ -131,8 +131,8 @@ TEST_F(Aplicar, TheTwentyFirstEntryIsRefusedWithAMessage)
     typePersonal("Veintiuno", "127.0.0.98", "", "u", "p");
     click("BotonAplicarServidores");
     EXPECT_EQ(form->Servidor().NumServidores(), 20);
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{app::TMainForm::MensajeTablaLlena}));
-    EXPECT_EQ(std::string(app::TMainForm::MensajeTablaLlena),
+    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{app::TMainForm::TableFullMessage}));
+    EXPECT_EQ(std::string(app::TMainForm::TableFullMessage),
               "No se pueden añadir más servidores: la lista admite un máximo de 20.");
     const std::vector<std::string> lines = checkListLines();
     ASSERT_EQ(lines.size(), 20u);

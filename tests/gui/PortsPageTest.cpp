@@ -29,8 +29,8 @@ TEST_F(PortsPage, StaticContentsAsDesigned)
     // The designer's colour 8454143 is $0080FFFF in blue-green-red order.
     EXPECT_EQ(find("Panel9")->palette().color(QPalette::Window), QColor(0xff, 0xff, 0x80));
 
-    auto* tareas = find<widgets::TaskList>("TareasPuertos");
-    ASSERT_NE(tareas, nullptr);
+    auto* tasks = find<widgets::TaskList>("TareasPuertos");
+    ASSERT_NE(tasks, nullptr);
     const std::string t = config::LabelTessalysis;
     const std::string t24 = config::LabelTessaly24;
     const std::string m = config::LabelMirel;
@@ -38,13 +38,13 @@ TEST_F(PortsPage, StaticContentsAsDesigned)
         "Test " + t + ": Puerto 80",   "Test " + t + ": Puerto 21",          "Test " + t24 + ": Puerto 80",
         "Test " + t24 + ": Puerto 21", "Test " + m + ": Puerto 80",          "Test " + m + ": Puerto 21",
         "Test Soporte Remoto: Puerto 5500", "Test Soporte Remoto Beta: Puerto 80"};
-    ASSERT_EQ(tareas->count(), 8);
+    ASSERT_EQ(tasks->count(), 8);
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(tareas->text(i).toStdString(), expected[static_cast<size_t>(i)]);
-        EXPECT_EQ(tareas->image(i), 2);
-        EXPECT_FALSE(tareas->bold(i));
+        EXPECT_EQ(tasks->text(i).toStdString(), expected[static_cast<size_t>(i)]);
+        EXPECT_EQ(tasks->image(i), 2);
+        EXPECT_FALSE(tasks->bold(i));
     }
-    EXPECT_EQ(tareas->lineSpacing(), 7);
+    EXPECT_EQ(tasks->lineSpacing(), 7);
 }
 
 using netdiagtest::Behaviour;
@@ -111,23 +111,23 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         clickNav(1, 0);
         ASSERT_EQ(form->PaginaActiva(), 1);
-        tareas = find<widgets::TaskList>("TareasPuertos");
-        ASSERT_NE(tareas, nullptr);
+        tasks = find<widgets::TaskList>("TareasPuertos");
+        ASSERT_NE(tasks, nullptr);
     }
 
     LoopbackEndpoint open{"127.0.3.200", Behaviour::StayOpen};
     LoopbackEndpoint closing{"127.0.3.201", Behaviour::CloseAtOnce};
     LoopbackEndpoint greeting{"127.0.3.202", Behaviour::GreetAndClose};
-    widgets::TaskList* tareas = nullptr;
+    widgets::TaskList* tasks = nullptr;
 };
 
 TEST_F(PortTestRun, MarksEachLineWithItsOutcomeAndShowsTheProbeAsItRuns)
 {
-    PaintRecorder recorder(*tareas);
+    PaintRecorder recorder(*tasks);
     click("BotonTestPuertos");
 
     const Marks expected = {{1, true}, {4, true}, {1, true}, {3, true}, {3, true}, {1, true}, {1, true}, {4, true}};
-    EXPECT_EQ(marksOf(*tareas), expected);
+    EXPECT_EQ(marksOf(*tasks), expected);
     EXPECT_TRUE(find<QPushButton>("BotonTestPuertos")->isEnabled());
     EXPECT_TRUE(dialogs.messages.empty()); // a probe shows only its icon
 
@@ -147,7 +147,7 @@ TEST_F(PortTestRun, MarksEachLineWithItsOutcomeAndShowsTheProbeAsItRuns)
 TEST_F(PortTestRun, SecondRunStartsFromWaitingLines)
 {
     click("BotonTestPuertos");
-    PaintRecorder recorder(*tareas);
+    PaintRecorder recorder(*tasks);
     click("BotonTestPuertos");
     ASSERT_GE(recorder.frames.size(), 2u);
     // The second run first shows every line reset to waiting, bold, then line 0 being probed.
@@ -167,22 +167,22 @@ TEST_F(PortTestRun, OtherLongOperationsCannotStartWhileItRunsButNavigationWorks)
     options.connectLimit = 1500ms;
     form->setPortTestOptions(options);
 
-    bool iniciarEnabled = true, obtenerEnabled = true, puertosEnabled = true;
+    bool startEnabled = true, fetchEnabled = true, portsEnabled = true;
     std::string pageDuringRun;
     QTimer::singleShot(300, form.get(), [&] {
-        iniciarEnabled = find<QPushButton>("BotonIniciarTest")->isEnabled();
-        obtenerEnabled = find<QPushButton>("BotonObtenerEnlaces")->isEnabled();
-        puertosEnabled = find<QPushButton>("BotonTestPuertos")->isEnabled();
+        startEnabled = find<QPushButton>("BotonIniciarTest")->isEnabled();
+        fetchEnabled = find<QPushButton>("BotonObtenerEnlaces")->isEnabled();
+        portsEnabled = find<QPushButton>("BotonTestPuertos")->isEnabled();
         form->NavBar1Pages1Buttons1Click(); // "Lista Procesos"
         pageDuringRun = currentPage()->objectName().toStdString();
     });
     click("BotonTestPuertos");
-    EXPECT_FALSE(iniciarEnabled);
-    EXPECT_FALSE(obtenerEnabled);
-    EXPECT_FALSE(puertosEnabled);
+    EXPECT_FALSE(startEnabled);
+    EXPECT_FALSE(fetchEnabled);
+    EXPECT_FALSE(portsEnabled);
     EXPECT_EQ(pageDuringRun, "TabProcesosPuertos");
-    EXPECT_EQ(tareas->image(0), 3); // the silent endpoint timed out
-    EXPECT_EQ(form->operacionEnCurso(), app::Operacion::Ninguna);
+    EXPECT_EQ(tasks->image(0), 3); // the silent endpoint timed out
+    EXPECT_EQ(form->currentOperation(), app::Operation::None);
     EXPECT_TRUE(find<QPushButton>("BotonIniciarTest")->isEnabled());
     EXPECT_TRUE(find<QPushButton>("BotonObtenerEnlaces")->isEnabled());
     EXPECT_TRUE(find<QPushButton>("BotonTestPuertos")->isEnabled());
@@ -212,8 +212,8 @@ TEST_F(PortTestRun, ClosingDuringTheRunEndsItAndThenClosesTheWindow)
     EXPECT_TRUE(visibleAfterCloseAsked);
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(form->closePending());
-    EXPECT_EQ(form->operacionEnCurso(), app::Operacion::Ninguna);
-    EXPECT_EQ(tareas->image(1), 2); // the run ended before the second probe
+    EXPECT_EQ(form->currentOperation(), app::Operation::None);
+    EXPECT_EQ(tasks->image(1), 2); // the run ended before the second probe
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

@@ -15,7 +15,7 @@ namespace {
 
 using RunControl = WorkDirFixture;
 
-TEST_F(RunControl, PermisosWithNothingTickedWritesTheFilesAndRunsOverAnEmptyList)
+TEST_F(RunControl, PermissionsWithNothingTickedWritesTheFilesAndRunsOverAnEmptyList)
 {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -28,7 +28,7 @@ TEST_F(RunControl, PermisosWithNothingTickedWritesTheFilesAndRunsOverAnEmptyList
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Test de Permisos Realizado"}));
     EXPECT_EQ(find<QTreeWidget>("ListaServidores")->topLevelItemCount(), 0);
     EXPECT_TRUE(find<QPushButton>("BotonIniciarTest")->isEnabled());
-    EXPECT_EQ(form->operacionEnCurso(), app::Operacion::Ninguna);
+    EXPECT_EQ(form->currentOperation(), app::Operation::None);
     EXPECT_FALSE(find("PanelPrepararTest")->isVisible());
     EXPECT_EQ(find<QProgressBar>("GaugePrepararTest")->value(), 4);
 
@@ -88,7 +88,7 @@ TEST_F(RunControl, AnErrorLeavingTheRunReachesTheCallerWithTheButtonEnabledAgain
     EXPECT_THROW(form->BotonIniciarTestClick(), std::runtime_error);
     EXPECT_TRUE(find<QPushButton>("BotonIniciarTest")->isEnabled());
     EXPECT_TRUE(find<QPushButton>("BotonTestPuertos")->isEnabled());
-    EXPECT_EQ(form->operacionEnCurso(), app::Operacion::Ninguna);
+    EXPECT_EQ(form->currentOperation(), app::Operation::None);
 
     // The next run starts normally.
     dialogs.throwOn.clear();

@@ -40,7 +40,7 @@ private:
     std::optional<std::string> m_previous;
 };
 
-const char* const ClaveTalvane = "Software\\Corvalix\\Tessaly Soft Run Time 2.0";
+const char* const TalvaneKey = "Software\\Corvalix\\Tessaly Soft Run Time 2.0";
 
 TEST(Startup, WithoutAnAccessRuntimeOneMessageAndTheWindowIsCreated)
 {
@@ -58,7 +58,7 @@ TEST(Startup, WithoutAnAccessRuntimeOneMessageAndTheWindowIsCreated)
 TEST(Startup, TalvanesOwnRuntimeFolderSilencesTheMessage)
 {
     testsupport::WinePrefixFixture prefix;
-    prefix.setRegString(ClaveTalvane, "RuntimeDir", "C:\\Corvalix\\Runtime\\");
+    prefix.setRegString(TalvaneKey, "RuntimeDir", "C:\\Corvalix\\Runtime\\");
     prefix.writeFile("C:\\Corvalix\\Runtime\\VexorRuntime.exe", "MZ");
     const ScopedWinePrefix env(prefix.path());
     RecordingDialogs dialogs;
@@ -71,7 +71,7 @@ TEST(Startup, AfterCreateImportsFromTheInstallationItFinds)
     // No Talvane installation in the prefix: the import says so and the
     // counter shows 0; the list keeps the three built-in servers.
     testsupport::WinePrefixFixture prefix;
-    prefix.setRegString(ClaveTalvane, "RuntimeDir", "C:\\Vexor\\Runtime\\");
+    prefix.setRegString(TalvaneKey, "RuntimeDir", "C:\\Vexor\\Runtime\\");
     prefix.writeFile("C:\\Vexor\\Runtime\\VexorRuntime.exe", "MZ");
     const ScopedWinePrefix env(prefix.path());
     RecordingDialogs dialogs;
@@ -81,8 +81,8 @@ TEST(Startup, AfterCreateImportsFromTheInstallationItFinds)
     auto* counter = form.findChild<QLabel*>(QStringLiteral("LabelNumEnlaces"));
     ASSERT_NE(counter, nullptr);
     EXPECT_EQ(counter->text().toStdString(), "0");
-    EXPECT_EQ(form.opciones().CheckListServidores->count(), 3);
-    EXPECT_EQ(form.operacionEnCurso(), app::Operacion::Ninguna);
+    EXPECT_EQ(form.optionsPage().CheckListServidores->count(), 3);
+    EXPECT_EQ(form.currentOperation(), app::Operation::None);
 }
 
 } // namespace

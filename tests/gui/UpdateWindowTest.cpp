@@ -185,10 +185,10 @@ TEST_F(UpdateWindow, ComprobarActualizacionShowsTheWindowOnlyForTheDownloads)
     app::UpdateCheckSetup setup;
     setup.system = [&](const update::TUpdaterSettings&) { return systemIn(dir.path()); };
     QString caption;
-    bool listaYet = true;
+    bool listYet = true;
     setup.onWindowShown = [&](app::TFormUpdate& w) {
         caption = w.windowTitle();
-        listaYet = fs::exists(dir.path() / "lista.txt");
+        listYet = fs::exists(dir.path() / "lista.txt");
     };
     const bool result = app::ComprobarActualizacion("Pordane", server.url("/vtes_vxt.inf"), true, false, setup);
     // A run without restart still ends the program; no message was shown.
@@ -196,7 +196,7 @@ TEST_F(UpdateWindow, ComprobarActualizacionShowsTheWindowOnlyForTheDownloads)
     EXPECT_TRUE(app::ActualizacionRealizada);
     EXPECT_EQ(pumps, (std::vector<std::string>{"hidden", "visible"}));
     EXPECT_EQ(caption, "Actualizando Pordane 4,6");
-    EXPECT_FALSE(listaYet);
+    EXPECT_FALSE(listYet);
     EXPECT_EQ(fs::file_size(dir.path() / "datos.bin"), 60000u);
     EXPECT_EQ(fs::current_path(), dir.path());
     // The window was freed.

@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-using pordane::catalogue::Entorno;
+using pordane::catalogue::HostDiscovery;
 using pordane::catalogue::TEasyReg;
 using pordane::platform::WindowsHost;
 
@@ -108,18 +108,18 @@ TEST_F(RegistryWinTest, TEasyRegReadsStringsAndSubkeysOfThe32BitView)
 
 TEST_F(RegistryWinTest, DiscoveryFindsTheInstallationAndItsDataFolder)
 {
-    Entorno entorno(m_host);
-    std::string carpeta;
-    ASSERT_TRUE(entorno.BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, m_install) << "trailing backslash dropped, 32-bit view";
-    std::string ruta;
-    entorno.LeerRutaDatos(carpeta, ruta);
-    EXPECT_EQ(ruta, "D:\\Datos Agencia");
-    EXPECT_EQ(entorno.CarpetaDatos, "D:\\Datos Agencia\\Empresas\\Empre01");
+    HostDiscovery environment(m_host);
+    std::string folder;
+    ASSERT_TRUE(environment.BuscarInstalacion(folder));
+    EXPECT_EQ(folder, m_install) << "trailing backslash dropped, 32-bit view";
+    std::string path;
+    environment.LeerRutaDatos(folder, path);
+    EXPECT_EQ(path, "D:\\Datos Agencia");
+    EXPECT_EQ(environment.CarpetaDatos, "D:\\Datos Agencia\\Empresas\\Empre01");
 
     // Without the configuration file the registry entry does not count.
     std::filesystem::remove(m_root / "Corvalix" / "Sistema" / "Corvalix.config");
-    std::string otra;
-    entorno.BuscarInstalacion(otra);
-    EXPECT_NE(otra, m_install);
+    std::string other;
+    environment.BuscarInstalacion(other);
+    EXPECT_NE(other, m_install);
 }

@@ -68,7 +68,7 @@ protected:
     std::vector<std::string> checkListLines() const;
     std::vector<bool> checkListTicks() const;
     void setTick(int line, bool ticked);
-    void typePersonal(const QString& nombre, const QString& host, const QString& remoto, const QString& user,
+    void typePersonal(const QString& name, const QString& host, const QString& remoto, const QString& user,
                       const QString& pass);
 
     RecordingDialogs dialogs;

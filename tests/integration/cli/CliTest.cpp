@@ -19,20 +19,20 @@ using testsupport::LocalFtpServer;
 
 namespace {
 
-constexpr const char* Todo = "127.0.18.1";
-constexpr const char* NoBorra = "127.0.18.2";
-constexpr const char* Lento = "127.0.18.3";
-constexpr const char* Nadie = "127.0.18.9"; // nothing listens there
-constexpr const char* Clave = "Clave-Secreta-18";
+constexpr const char* AllowAllAccount = "127.0.18.1";
+constexpr const char* CannotDelete = "127.0.18.2";
+constexpr const char* SlowAccount = "127.0.18.3";
+constexpr const char* NobodyAccount = "127.0.18.9"; // nothing listens there
+constexpr const char* Password = "Clave-Secreta-18";
 
 using testharness::TempDir;
 
-std::vector<std::string> archivos(const fs::path& dir)
+std::vector<std::string> files(const fs::path& dir)
 {
     return testharness::filesIn(dir);
 }
 
-FtpServerKind kindNoBorra()
+FtpServerKind kindCannotDelete()
 {
     return LocalFtpServer::available(FtpServerKind::Vsftpd) ? FtpServerKind::Vsftpd : FtpServerKind::Pyftpdlib;
 }
@@ -43,18 +43,18 @@ protected:
     {
         if (!LocalFtpServer::available(FtpServerKind::Pyftpdlib))
             return;
-        todo = new LocalFtpServer(FtpServerKind::Pyftpdlib, Todo, {{"todo", Clave}});
-        noBorra = new LocalFtpServer(kindNoBorra(), NoBorra, {{"noborra", Clave, "elrafmw"}});
+        allowAll = new LocalFtpServer(FtpServerKind::Pyftpdlib, AllowAllAccount, {{"todo", Password}});
+        cannotDelete = new LocalFtpServer(kindCannotDelete(), CannotDelete, {{"noborra", Password, "elrafmw"}});
     }
     static void TearDownTestSuite()
     {
-        delete todo;
-        delete noBorra;
-        todo = noBorra = nullptr;
+        delete allowAll;
+        delete cannotDelete;
+        allowAll = cannotDelete = nullptr;
     }
     void SetUp() override
     {
-        if (!todo)
+        if (!allowAll)
             GTEST_SKIP() << "pyftpdlib not installed";
         fs::create_directories(tmp());
         fs::create_directories(wine());
@@ -64,94 +64,94 @@ protected:
     fs::path wine() const { return trabajo.path() / "wine"; }
 
     // A private TMPDIR and an empty Wine prefix: no Talvane is found.
-    std::map<std::string, std::string> entorno(bool conClave = true) const
+    std::map<std::string, std::string> environment(bool withPassword = true) const
     {
         std::map<std::string, std::string> e{{"TMPDIR", tmp().string()},
                                              {"WINEPREFIX", wine().string()},
                                              {"HOME", trabajo.path().string()}};
-        if (conClave)
-            e["PORDANE_CONTRASENA"] = Clave;
+        if (withPassword)
+            e["PORDANE_CONTRASENA"] = Password;
         return e;
     }
 
     // Runs the executable to its end; its stdout is left in "stdout".
-    int ejecutar(const std::vector<std::string>& args, bool conClave = true)
+    int run(const std::vector<std::string>& args, bool withPassword = true)
     {
-        ProcesoCli p(args, entorno(conClave), trabajo.path());
-        const std::optional<int> st = p.esperar(std::chrono::seconds(120));
-        salida = p.salida();
-        errores = p.errores();
-        EXPECT_EQ(salida.find(Clave), std::string::npos);
-        EXPECT_EQ(errores.find(Clave), std::string::npos);
+        CliProcess p(args, environment(withPassword), trabajo.path());
+        const std::optional<int> st = p.wait(std::chrono::seconds(120));
+        output = p.output();
+        errors = p.errors();
+        EXPECT_EQ(output.find(Password), std::string::npos);
+        EXPECT_EQ(errors.find(Password), std::string::npos);
         return st.value_or(-1);
     }
 
     // The summary leer_json.py prints of the report in "stdout".
-    std::string resumen() const
+    std::string summary() const
     {
-        const std::string orden = std::string("/usr/bin/python3 ") + LEER_JSON + " "
+        const std::string command = std::string("/usr/bin/python3 ") + READ_JSON + " "
                                   + (trabajo.path() / "stdout").string() + " 2>&1";
-        std::string texto;
-        if (FILE* f = ::popen(orden.c_str(), "r")) {
+        std::string text;
+        if (FILE* f = ::popen(command.c_str(), "r")) {
             char buf[4096];
             size_t n = 0;
             while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-                texto.append(buf, n);
+                text.append(buf, n);
             ::pclose(f);
         }
-        return texto;
+        return text;
     }
 
-    static LocalFtpServer* todo;
-    static LocalFtpServer* noBorra;
+    static LocalFtpServer* allowAll;
+    static LocalFtpServer* cannotDelete;
     TempDir trabajo;
-    std::string salida, errores;
+    std::string output, errors;
 };
 
-LocalFtpServer* Cli::todo = nullptr;
-LocalFtpServer* Cli::noBorra = nullptr;
+LocalFtpServer* Cli::allowAll = nullptr;
+LocalFtpServer* Cli::cannotDelete = nullptr;
 
 // In process: the two servers come in as the portal import would bring them.
-TEST_F(Cli, PermisosSobreDosServidoresUnoQueNoPuedeBorrar)
+TEST_F(Cli, PermissionsOnTwoServersOneCannotDelete)
 {
     std::ostringstream out, err;
-    cli::Entorno e{out, err};
+    cli::Environment e{out, err};
     e.variable = [](const std::string&) { return std::nullopt; };
-    e.leerContrasena = [](const std::string&) { return std::nullopt; };
-    int importaciones = 0;
-    e.importarEnlaces = [&](ftp::FTPClient&, catalogue::ServerTable& t, const catalogue::PersonalFields& p,
+    e.readPassword = [](const std::string&) { return std::nullopt; };
+    int imports = 0;
+    e.importLinks = [&](ftp::FTPClient&, catalogue::ServerTable& t, const catalogue::PersonalFields& p,
                             views::Dialogs&, views::LinksView&) {
-        ++importaciones;
+        ++imports;
         t.setNumServidores(3);
-        t.append({"Todo", Todo, "", "todo", Clave, true, false});
-        t.append({"No borra", NoBorra, "", "noborra", Clave, true, false});
+        t.append({"Todo", AllowAllAccount, "", "todo", Password, true, false});
+        t.append({"No borra", CannotDelete, "", "noborra", Password, true, false});
         t.SetServidores(p);
-        return catalogue::ResultadoImportacion{catalogue::ResultadoImportacion::Estado::Completa, 2, 0, {}};
+        return catalogue::ImportResult{catalogue::ImportResult::Status::Complete, 2, 0, {}};
     };
-    e.interrupciones = [] { return 0; };
+    e.interrupts = [] { return 0; };
 
-    const int st = cli::ejecutar({"permisos", "--servidor", "Todo", "--servidor", "No borra"}, e);
+    const int st = cli::run({"permisos", "--servidor", "Todo", "--servidor", "No borra"}, e);
 
-    EXPECT_EQ(st, cli::SalidaConFallos);
-    EXPECT_EQ(importaciones, 1);
+    EXPECT_EQ(st, cli::ExitWithFailures);
+    EXPECT_EQ(imports, 1);
     EXPECT_EQ(out.str(), "Servidor  conectar  subir  descargar  renombrar  listar  borrar  Resultado\n"
                          "Todo      ✓         ✓      ✓          ✓          ✓       ✓       ✓ correcto\n"
                          "No borra  ✓         ✓      ✓          ✓          ✓       ✗       ⚠ con fallos\n");
     EXPECT_EQ(err.str(), ""); // not a terminal: no progress line
-    EXPECT_TRUE(archivos(todo->homeOf("todo")).empty());
+    EXPECT_TRUE(files(allowAll->homeOf("todo")).empty());
     // What the account could not delete stays: the renamed text and the two others.
-    const auto quedan = archivos(noBorra->homeOf("noborra"));
-    ASSERT_EQ(quedan.size(), 3u);
-    EXPECT_NE(quedan[0].find("_test.jpg"), std::string::npos);
-    EXPECT_NE(quedan[2].find("_test2.mdb"), std::string::npos);
-    for (const auto& f : quedan)
-        fs::remove(noBorra->homeOf("noborra") + "/" + f);
+    const auto left = files(cannotDelete->homeOf("noborra"));
+    ASSERT_EQ(left.size(), 3u);
+    EXPECT_NE(left[0].find("_test.jpg"), std::string::npos);
+    EXPECT_NE(left[2].find("_test2.mdb"), std::string::npos);
+    for (const auto& f : left)
+        fs::remove(cannotDelete->homeOf("noborra") + "/" + f);
 
     // The same table in plain letters, and the servers as listed.
     out.str("");
-    EXPECT_EQ(cli::ejecutar({"servidores", "--ascii", "--host", "127.0.18.7", "--usuario", "u", "--remoto", "/w"}, e),
-              cli::SalidaCorrecta);
-    EXPECT_EQ(importaciones, 2);
+    EXPECT_EQ(cli::run({"servidores", "--ascii", "--host", "127.0.18.7", "--usuario", "u", "--remoto", "/w"}, e),
+              cli::ExitSuccess);
+    EXPECT_EQ(imports, 2);
     EXPECT_NE(out.str().find("4    Todo           127.0.18.1  -       portal\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("5    No borra       127.0.18.2  -       portal\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("6    127.0.18.7     127.0.18.7  /w      personal\n"), std::string::npos) << out.str();
@@ -159,21 +159,21 @@ TEST_F(Cli, PermisosSobreDosServidoresUnoQueNoPuedeBorrar)
 
 // A second Ctrl-C stops the test where it is, without its clean-up, and the
 // report says so.
-TEST_F(Cli, SegundaInterrupcionParaEnSeco)
+TEST_F(Cli, SecondInterruptStopsDead)
 {
-    LocalFtpServer lento(FtpServerKind::Pyftpdlib, Lento, {{"lento", Clave}}, {100000, 100000});
+    LocalFtpServer slow(FtpServerKind::Pyftpdlib, SlowAccount, {{"lento", Password}}, {100000, 100000});
     std::ostringstream out, err;
-    cli::Entorno e{out, err};
-    e.variable = [](const std::string& n) { return n == "PORDANE_CONTRASENA" ? std::optional<std::string>(Clave) : std::nullopt; };
-    e.leerContrasena = [](const std::string&) { return std::nullopt; };
-    const std::string home = lento.homeOf("lento");
+    cli::Environment e{out, err};
+    e.variable = [](const std::string& n) { return n == "PORDANE_CONTRASENA" ? std::optional<std::string>(Password) : std::nullopt; };
+    e.readPassword = [](const std::string&) { return std::nullopt; };
+    const std::string home = slow.homeOf("lento");
     // Both presses land once the upload has reached the server.
-    e.interrupciones = [&home] { return archivos(home).empty() ? 0 : 2; };
+    e.interrupts = [&home] { return files(home).empty() ? 0 : 2; };
 
-    const auto antes = std::chrono::steady_clock::now();
-    const int st = cli::ejecutar({"velocidad", "--host", Lento, "--usuario", "lento", "--json"}, e);
-    EXPECT_LT(std::chrono::steady_clock::now() - antes, std::chrono::seconds(10)); // the upload takes 30 s
-    EXPECT_EQ(st, cli::SalidaInterrumpida);
+    const auto before = std::chrono::steady_clock::now();
+    const int st = cli::run({"velocidad", "--host", SlowAccount, "--usuario", "lento", "--json"}, e);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(10)); // the upload takes 30 s
+    EXPECT_EQ(st, cli::ExitInterrupted);
     EXPECT_NE(out.str().find("\"interrumpido\": true"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("Segunda interrupción"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("\"resultado\": \"interrumpido\""), std::string::npos) << out.str();
@@ -181,20 +181,20 @@ TEST_F(Cli, SegundaInterrupcionParaEnSeco)
 }
 
 // The port test over an open and a refused endpoint, then cut short.
-TEST_F(Cli, PuertosAbiertoCerradoEInterrumpido)
+TEST_F(Cli, PortsOpenClosedAndInterrupted)
 {
     std::ostringstream out, err;
-    cli::Entorno e{out, err};
-    e.puertos.probes = {{"Test A: Puerto 21", Todo, 21, 0}, {"Test B: Puerto 21", Nadie, 21, 1}};
-    int interrupciones = 0;
-    e.interrupciones = [&interrupciones] { return interrupciones; };
-    EXPECT_EQ(cli::ejecutar({"puertos", "--ascii"}, e), cli::SalidaConFallos);
+    cli::Environment e{out, err};
+    e.ports.probes = {{"Test A: Puerto 21", AllowAllAccount, 21, 0}, {"Test B: Puerto 21", NobodyAccount, 21, 1}};
+    int interrupts = 0;
+    e.interrupts = [&interrupts] { return interrupts; };
+    EXPECT_EQ(cli::run({"puertos", "--ascii"}, e), cli::ExitWithFailures);
     EXPECT_EQ(out.str(), "    Prueba\nOK  Test A: Puerto 21\nNO  Test B: Puerto 21\n"
                          "OK correcto, NO fallo, AV aviso, - no realizado\n");
 
     out.str("");
-    interrupciones = 1;
-    EXPECT_EQ(cli::ejecutar({"puertos", "--json"}, e), cli::SalidaInterrumpida);
+    interrupts = 1;
+    EXPECT_EQ(cli::run({"puertos", "--json"}, e), cli::ExitInterrupted);
     EXPECT_NE(out.str().find("\"interrumpido\": true"), std::string::npos);
     EXPECT_NE(out.str().find("{\"prueba\": \"Test B: Puerto 21\", \"host\": \"127.0.18.9\", \"puerto\": 21, "
                              "\"resultado\": \"no_realizado\"}"),
@@ -202,112 +202,112 @@ TEST_F(Cli, PuertosAbiertoCerradoEInterrumpido)
         << out.str();
 }
 
-struct InformeEsperado {
+struct ExpectedReport {
     std::vector<std::string> args;
-    const char* resumen;
+    const char* summary;
 };
 
-class CliJson : public Cli, public ::testing::WithParamInterface<InformeEsperado> {};
+class CliJson : public Cli, public ::testing::WithParamInterface<ExpectedReport> {};
 
-TEST_P(CliJson, UnParserJsonLeeElInforme)
+TEST_P(CliJson, AJsonParserReadsTheReport)
 {
     std::vector<std::string> args = GetParam().args;
-    args.insert(args.end(), {"--host", Todo, "--usuario", "todo", "--nombre", "Mi FTP", "--json"});
-    EXPECT_EQ(ejecutar(args), 0) << errores;
-    EXPECT_EQ(resumen(), GetParam().resumen) << salida;
-    EXPECT_TRUE(archivos(todo->homeOf("todo")).empty());
-    EXPECT_TRUE(archivos(tmp()).empty());
+    args.insert(args.end(), {"--host", AllowAllAccount, "--usuario", "todo", "--nombre", "Mi FTP", "--json"});
+    EXPECT_EQ(run(args), 0) << errors;
+    EXPECT_EQ(summary(), GetParam().summary) << output;
+    EXPECT_TRUE(files(allowAll->homeOf("todo")).empty());
+    EXPECT_TRUE(files(tmp()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Ordenes, CliJson,
+    Commands, CliJson,
     ::testing::Values(
-        InformeEsperado{{"permisos"},
+        ExpectedReport{{"permisos"},
                         "permisos\npasivo\n0\ncompleto\nMi FTP|correcto|conectar:ok,subir:ok,descargar:ok,"
                         "renombrar:ok,listar:ok,borrar:ok||Conectando a 127.0.18.1...OK\n"},
-        InformeEsperado{{"velocidad", "--tamano", "1"},
+        ExpectedReport{{"velocidad", "--tamano", "1"},
                         "velocidad\npasivo\n0\ncompleto\nMi FTP|correcto|conectar:ok,subida:ok,descarga:ok,"
                         "borrar:ok|descarga_kbs,descarga_segundos,subida_kbs,subida_segundos,tamano_bytes|\n"},
-        InformeEsperado{{"conectividad", "--activo"},
+        ExpectedReport{{"conectividad", "--activo"},
                         "conectividad\nactivo\n0\ncompleto\nMi FTP|correcto|conectar:ok,ciclos:ok|ciclos,"
                         "ciclos_correctos,ciclos_fallidos,descargas,subidas|Subiendo archivo test.txt...OK\n"}));
 
-struct Salida {
+struct ExitCase {
     std::vector<std::string> args;
-    bool conClave;
-    int estado;
-    const char* mensaje; // on stderr; empty: none expected
+    bool withPassword;
+    int status;
+    const char* message; // on stderr; empty: none expected
 };
 
-class CliSalida : public Cli, public ::testing::WithParamInterface<Salida> {};
+class CliExit : public Cli, public ::testing::WithParamInterface<ExitCase> {};
 
-TEST_P(CliSalida, EstadoDeSalida)
+TEST_P(CliExit, ExitStatus)
 {
-    EXPECT_EQ(ejecutar(GetParam().args, GetParam().conClave), GetParam().estado) << salida << errores;
-    if (*GetParam().mensaje)
-        EXPECT_NE(errores.find(GetParam().mensaje), std::string::npos) << errores;
+    EXPECT_EQ(run(GetParam().args, GetParam().withPassword), GetParam().status) << output << errors;
+    if (*GetParam().message)
+        EXPECT_NE(errors.find(GetParam().message), std::string::npos) << errors;
     else
-        EXPECT_EQ(errores, "");
-    for (const auto* s : {todo, noBorra})
-        for (const auto& f : archivos(s->homeOf(s == todo ? "todo" : "noborra")))
-            fs::remove(s->homeOf(s == todo ? "todo" : "noborra") + "/" + f);
+        EXPECT_EQ(errors, "");
+    for (const auto* s : {allowAll, cannotDelete})
+        for (const auto& f : files(s->homeOf(s == allowAll ? "todo" : "noborra")))
+            fs::remove(s->homeOf(s == allowAll ? "todo" : "noborra") + "/" + f);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Tabla, CliSalida,
-    ::testing::Values(Salida{{"permisos", "--host", Todo, "--usuario", "todo", "--remoto", "/"}, true, 0, ""},
-                      Salida{{"permisos", "--host", NoBorra, "--usuario", "noborra"}, true, 1, ""},
-                      Salida{{"conectividad", "--host", Nadie, "--usuario", "x"}, true, 1, ""},
-                      Salida{{"permisos", "--host", Todo, "--usuario", "todo"}, false, 2, "falta la contraseña"},
-                      Salida{{"permisos", "--servidor", "Portal"}, true, 2, "no se ha encontrado la instalación"},
-                      Salida{{"velocidad", "--todos", "--tamano", "21"}, true, 2, "de 1 a 20"},
-                      Salida{{"permisos"}, true, 2, "indique los servidores"},
-                      Salida{{"limpiar"}, true, 2, "orden desconocida"}));
+    Table, CliExit,
+    ::testing::Values(ExitCase{{"permisos", "--host", AllowAllAccount, "--usuario", "todo", "--remoto", "/"}, true, 0, ""},
+                      ExitCase{{"permisos", "--host", CannotDelete, "--usuario", "noborra"}, true, 1, ""},
+                      ExitCase{{"conectividad", "--host", NobodyAccount, "--usuario", "x"}, true, 1, ""},
+                      ExitCase{{"permisos", "--host", AllowAllAccount, "--usuario", "todo"}, false, 2, "falta la contraseña"},
+                      ExitCase{{"permisos", "--servidor", "Portal"}, true, 2, "no se ha encontrado la instalación"},
+                      ExitCase{{"velocidad", "--todos", "--tamano", "21"}, true, 2, "de 1 a 20"},
+                      ExitCase{{"permisos"}, true, 2, "indique los servidores"},
+                      ExitCase{{"limpiar"}, true, 2, "orden desconocida"}));
 
-struct Corte {
+struct CutCase {
     std::vector<std::string> args;
     long throttle; // bytes/s
-    const char* resumen;
+    const char* summary;
 };
 
-class CliCtrlC : public Cli, public ::testing::WithParamInterface<Corte> {};
+class CliCtrlC : public Cli, public ::testing::WithParamInterface<CutCase> {};
 
 // Ctrl-C once the first upload is under way: the transfer is cancelled, the
 // test cleans up after itself, and the run ends with status 3.
-TEST_P(CliCtrlC, CancelaLaTransferenciaYNoDejaArchivos)
+TEST_P(CliCtrlC, CancelsTheTransferAndLeavesNoFiles)
 {
-    LocalFtpServer lento(FtpServerKind::Pyftpdlib, Lento, {{"lento", Clave}},
+    LocalFtpServer slow(FtpServerKind::Pyftpdlib, SlowAccount, {{"lento", Password}},
                          {GetParam().throttle, GetParam().throttle});
     std::vector<std::string> args = GetParam().args;
-    args.insert(args.end(), {"--host", Lento, "--usuario", "lento", "--json"});
-    ProcesoCli p(args, entorno(), trabajo.path());
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (archivos(lento.homeOf("lento")).empty() && std::chrono::steady_clock::now() < limite)
+    args.insert(args.end(), {"--host", SlowAccount, "--usuario", "lento", "--json"});
+    CliProcess p(args, environment(), trabajo.path());
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (files(slow.homeOf("lento")).empty() && std::chrono::steady_clock::now() < limit)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_FALSE(archivos(lento.homeOf("lento")).empty()) << "the upload never started";
+    ASSERT_FALSE(files(slow.homeOf("lento")).empty()) << "the upload never started";
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-    const auto antes = std::chrono::steady_clock::now();
-    p.senal(SIGINT);
-    const std::optional<int> st = p.esperar(std::chrono::seconds(30));
-    const auto tardo = std::chrono::steady_clock::now() - antes;
+    const auto before = std::chrono::steady_clock::now();
+    p.sendSignal(SIGINT);
+    const std::optional<int> st = p.wait(std::chrono::seconds(30));
+    const auto took = std::chrono::steady_clock::now() - before;
     ASSERT_TRUE(st.has_value());
-    EXPECT_EQ(*st, 3) << p.errores();
+    EXPECT_EQ(*st, 3) << p.errors();
     // The whole upload would take over ten seconds more.
-    EXPECT_LT(tardo, std::chrono::seconds(5));
-    salida = p.salida();
-    EXPECT_EQ(resumen(), GetParam().resumen) << salida;
-    EXPECT_NE(p.errores().find("Interrumpido"), std::string::npos);
-    EXPECT_TRUE(archivos(lento.homeOf("lento")).empty());
-    EXPECT_TRUE(archivos(tmp()).empty());
+    EXPECT_LT(took, std::chrono::seconds(5));
+    output = p.output();
+    EXPECT_EQ(summary(), GetParam().summary) << output;
+    EXPECT_NE(p.errors().find("Interrumpido"), std::string::npos);
+    EXPECT_TRUE(files(slow.homeOf("lento")).empty());
+    EXPECT_TRUE(files(tmp()).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Pruebas, CliCtrlC,
-    ::testing::Values(Corte{{"velocidad", "--tamano", "3"}, 200000,
+    Checks, CliCtrlC,
+    ::testing::Values(CutCase{{"velocidad", "--tamano", "3"}, 200000,
                             "velocidad\npasivo\n3\ninterrumpido\n127.0.18.3|interrumpido|conectar:ok,"
                             "subida:fallo,descarga:fallo,borrar:no_realizado|tamano_bytes|\n"},
-                      Corte{{"permisos"}, 20000,
+                      CutCase{{"permisos"}, 20000,
                             "permisos\npasivo\n3\ninterrumpido\n127.0.18.3|interrumpido|conectar:ok,subir:fallo,"
                             "descargar:fallo,renombrar:ok,listar:fallo,borrar:fallo||Conectando a 127.0.18.3...OK\n"}));
 

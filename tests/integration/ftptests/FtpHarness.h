@@ -79,7 +79,7 @@ struct Harness {
     }
 
     // Appends a server entry; returns the ticked check-list line standing for it.
-    ftptests::LineaMarcada addServer(const std::string& name, const std::string& host,
+    ftptests::MarkedLine addServer(const std::string& name, const std::string& host,
                                      const std::string& user, const std::string& pass,
                                      const std::string& remoto = "")
     {

@@ -5,7 +5,7 @@
 
 using namespace pordane;
 using namespace pordane::testharness;
-using namespace pordane::ftptests::permisos;
+using namespace pordane::ftptests::permissions;
 using testsupport::FtpServerKind;
 using testsupport::LocalFtpServer;
 namespace image = views::image;
@@ -15,30 +15,30 @@ namespace {
 constexpr const char* P1 = "22337500000"; // identifier of the first server tested
 constexpr const char* P2 = "22340000000"; // of the second
 
-class Permisos : public ::testing::Test, public Harness {
+class Permissions : public ::testing::Test, public Harness {
 protected:
     void SetUp() override
     {
         if (!serversAvailable())
             GTEST_SKIP() << "pyftpdlib not installed";
         writeTestFiles();
-        run.PaginaActiva = ftp::pagina::Permisos;
+        run.PaginaActiva = ftp::page::Permissions;
     }
 
-    void runTest(const std::vector<ftptests::LineaMarcada>& marcadas)
+    void runTest(const std::vector<ftptests::MarkedLine>& marked)
     {
-        ftptests::DoTestPermisos(ctx, view, marcadas);
+        ftptests::DoTestPermisos(ctx, view, marked);
     }
 
     std::vector<int> cellImages(int row) const
     {
         std::vector<int> v;
-        for (int c : {CeldaE, CeldaL, CeldaR, CeldaD, CeldaB})
+        for (int c : {CellUpload, CellDownload, CellRename, CellListing, CellDelete})
             v.push_back(view.list.cellImage(row, c));
         return v;
     }
 
-    testviews::RecordingPermisos view;
+    testviews::RecordingPermissions view;
 };
 
 std::vector<std::string> linesOfAFullyAllowedServer(const std::string& host, const std::string& p)
@@ -61,7 +61,7 @@ const std::vector<int> Ticked5{image::Passed, image::Passed, image::Passed, imag
 
 } // namespace
 
-TEST_F(Permisos, FullyAllowedAccountPassesEveryStep)
+TEST_F(Permissions, FullyAllowedAccountPassesEveryStep)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"todo", "pw"}});
     runTest({addServer("Todo", "127.0.2.10", "todo", "pw")});
@@ -77,7 +77,7 @@ TEST_F(Permisos, FullyAllowedAccountPassesEveryStep)
     EXPECT_EQ(log.lines, linesOfAFullyAllowedServer("127.0.2.10", P1));
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Test de Permisos Realizado"});
     EXPECT_EQ(view.shows, 1);
-    EXPECT_EQ(run.Tarea, TareaFin);
+    EXPECT_EQ(run.Tarea, TaskEnd);
 
     // Steps run in the order connect, upload, download, rename, delete, list.
     std::vector<int> runningOrder;
@@ -103,7 +103,7 @@ TEST_F(Permisos, FullyAllowedAccountPassesEveryStep)
     EXPECT_EQ(verbs[12], "QUIT");
 }
 
-TEST_F(Permisos, ActiveModeOnVsftpd)
+TEST_F(Permissions, ActiveModeOnVsftpd)
 {
     if (!LocalFtpServer::available(FtpServerKind::Vsftpd))
         GTEST_SKIP() << "vsftpd not usable";
@@ -123,21 +123,21 @@ TEST_F(Permisos, ActiveModeOnVsftpd)
     EXPECT_TRUE(filesIn(server.homeOf("todo")).empty());
 }
 
-TEST_F(Permisos, AccountWithoutDeleteLeavesThreeFiles)
+TEST_F(Permissions, AccountWithoutDeleteLeavesThreeFiles)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"noborra", "pw", "elrafmw"}});
     runTest({addServer("NoBorra", "127.0.2.10", "noborra", "pw")});
     EXPECT_EQ(cellImages(0), (std::vector<int>{image::Passed, image::Passed, image::Passed, image::Passed,
                                                image::Failed}));
     EXPECT_EQ(view.list.rows[0].image, image::Warning);
-    EXPECT_EQ(view.tasks.images[TareaBorrar], image::Warning);
+    EXPECT_EQ(view.tasks.images[TaskDelete], image::Warning);
     EXPECT_EQ(filesIn(server.homeOf("noborra")),
               (std::vector<std::string>{std::string(P1) + "_test.jpg", std::string(P1) + "_test.mdb",
                                         std::string(P1) + "_test2.mdb"}));
     EXPECT_EQ(countOf(log.lines, "Borrando archivo " + std::string(P1) + "_test2.mdb...FALLO"), 1u);
 }
 
-TEST_F(Permisos, ReadOnlyAccountStillListsItsFolder)
+TEST_F(Permissions, ReadOnlyAccountStillListsItsFolder)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"sololee", "pw", "elr"}});
     runTest({addServer("SoloLee", "127.0.2.10", "sololee", "pw")});
@@ -152,7 +152,7 @@ TEST_F(Permisos, ReadOnlyAccountStillListsItsFolder)
     EXPECT_TRUE(filesIn(server.homeOf("sololee")).empty());
 }
 
-TEST_F(Permisos, UnreachableServerFailsEveryStepAndStillReportsTheDisconnect)
+TEST_F(Permissions, UnreachableServerFailsEveryStepAndStillReportsTheDisconnect)
 {
     runTest({addServer("Nadie", "127.0.2.99", "x", "y")});
     const std::string p = P1;
@@ -176,7 +176,7 @@ TEST_F(Permisos, UnreachableServerFailsEveryStepAndStillReportsTheDisconnect)
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Test de Permisos Realizado"});
 }
 
-TEST_F(Permisos, TwoServersInListOrderReadTheirOwnEntries)
+TEST_F(Permissions, TwoServersInListOrderReadTheirOwnEntries)
 {
     LocalFtpServer a(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"todo", "pw"}});
     LocalFtpServer c(FtpServerKind::Pyftpdlib, "127.0.2.12", {{"noborra", "pw", "elrafmw"}});
@@ -188,10 +188,10 @@ TEST_F(Permisos, TwoServersInListOrderReadTheirOwnEntries)
     ASSERT_EQ(view.list.rowCount(), 2);
     EXPECT_EQ(view.list.rows[0].caption, "Primero");
     EXPECT_EQ(view.list.rows[1].caption, "Tercero");
-    EXPECT_EQ(view.list.cellText(1, CeldaNum), "3");
+    EXPECT_EQ(view.list.cellText(1, CellNum), "3");
     EXPECT_EQ(view.list.rows[0].image, image::Passed);
     EXPECT_EQ(view.list.rows[1].image, image::Warning);
-    EXPECT_EQ(view.list.cellText(1, CeldaEstado), "Finalizado");
+    EXPECT_EQ(view.list.cellText(1, CellStatus), "Finalizado");
 
     std::vector<std::string> expected = linesOfAFullyAllowedServer("127.0.2.10", P1);
     const std::string p = P2;
@@ -215,7 +215,7 @@ TEST_F(Permisos, TwoServersInListOrderReadTheirOwnEntries)
     EXPECT_EQ(view.tasks.images, (std::array<int, 6>{1, 1, 1, 1, 1, 4}));
 }
 
-TEST_F(Permisos, MissingRemoteFolderRunsInTheLoginFolder)
+TEST_F(Permissions, MissingRemoteFolderRunsInTheLoginFolder)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"todo", "pw"}});
     runTest({addServer("SinCarpeta", "127.0.2.10", "todo", "pw", "noexiste")});
@@ -225,7 +225,7 @@ TEST_F(Permisos, MissingRemoteFolderRunsInTheLoginFolder)
     EXPECT_EQ(view.list.rows[0].image, image::Passed);
 }
 
-TEST_F(Permisos, NothingTickedStillEndsWithTheMessage)
+TEST_F(Permissions, NothingTickedStillEndsWithTheMessage)
 {
     log.lines = {"de antes"};
     runTest({});
@@ -235,7 +235,7 @@ TEST_F(Permisos, NothingTickedStillEndsWithTheMessage)
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Test de Permisos Realizado"});
 }
 
-TEST_F(Permisos, MissingLocalFileCrossesUploadDownloadAndDelete)
+TEST_F(Permissions, MissingLocalFileCrossesUploadDownloadAndDelete)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"todo", "pw"}});
     fs::remove(local("test.jpg"));

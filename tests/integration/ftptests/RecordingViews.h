@@ -151,7 +151,7 @@ public:
     int repaints = 0;
 };
 
-class RecordingPermisos : public views::PermissionsView {
+class RecordingPermissions : public views::PermissionsView {
 public:
     void showPage() override { ++shows; }
     views::ResultListView& ListaServidores() override { return list; }
@@ -161,24 +161,24 @@ public:
     int shows = 0;
 };
 
-class RecordingConectividad : public views::ConnectivityView {
+class RecordingConnectivity : public views::ConnectivityView {
 public:
     void showPage() override { ++shows; }
     views::ResultListView& ListaServidoresConectividad() override { return list; }
-    void setLabelInfoConectividad(const std::string& t) override { infoConectividad = t; }
-    void setLabelInfoCiclo(const std::string& t) override { infoCiclo.push_back(t); }
-    void setLabelCicloOk(const std::string& t) override { cicloOk = t; }
-    void setLabelCicloError(const std::string& t) override { cicloError = t; }
+    void setLabelInfoConectividad(const std::string& t) override { infoConnectivity = t; }
+    void setLabelInfoCiclo(const std::string& t) override { infoCycle.push_back(t); }
+    void setLabelCicloOk(const std::string& t) override { cycleOk = t; }
+    void setLabelCicloError(const std::string& t) override { cycleError = t; }
     void setProgressConectividadVisible(bool v) override { busyVisible.push_back(v); }
     RecordingList list;
     int shows = 0;
-    std::string infoConectividad = "Realizando test...";
-    std::vector<std::string> infoCiclo;
-    std::string cicloOk = "0", cicloError = "0";
+    std::string infoConnectivity = "Realizando test...";
+    std::vector<std::string> infoCycle;
+    std::string cycleOk = "0", cycleError = "0";
     std::vector<bool> busyVisible;
 };
 
-class RecordingVelocidad : public views::SpeedView {
+class RecordingSpeed : public views::SpeedView {
 public:
     void showPage() override { ++shows; }
     views::ResultListView& ListaServidoresSpeed() override { return list; }

@@ -154,7 +154,7 @@ TEST_F(Session, ConnectClosesTheEarlierSessionFirst)
 TEST_F(Session, PermissionsGaugeMovesOnUploadsOnly)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.1", {{"todo", "pw"}});
-    run.PaginaActiva = ftp::pagina::Permisos;
+    run.PaginaActiva = ftp::page::Permissions;
     ASSERT_TRUE(session.ConnectFTPServer(2, "127.0.2.1", "", "todo", "pw"));
     ASSERT_TRUE(session.UploadArchivo("test.txt", "g.txt"));
     EXPECT_EQ(progress.bar1Max.back(), 200000);
@@ -171,15 +171,15 @@ TEST_F(Session, PermissionsGaugeMovesOnUploadsOnly)
 TEST_F(Session, SpeedPageDownloadTakesSizeTestAsItsMaximum)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.1", {{"todo", "pw"}});
-    run.PaginaActiva = ftp::pagina::Velocidad;
-    run.SizeTest = 5 * ftp::UnMegabyte;
+    run.PaginaActiva = ftp::page::Speed;
+    run.SizeTest = 5 * ftp::OneMegabyte;
     server.putFile("todo", "s.txt", std::string(100000, '1'));
     ASSERT_TRUE(session.ConnectFTPServer(2, "127.0.2.1", "", "todo", "pw"));
     speed.HoraInicio = speed.now();
-    speed.SentidoTransfer = ftp::SentidoDescarga;
+    speed.SentidoTransfer = ftp::DirectionDownload;
     ASSERT_TRUE(session.DownloadArchivo("s.txt", "s2.txt"));
     ASSERT_GE(progress.bar2Max.size(), 2u);
-    EXPECT_EQ(progress.bar2Max.back(), 5 * ftp::UnMegabyte);
+    EXPECT_EQ(progress.bar2Max.back(), 5 * ftp::OneMegabyte);
     EXPECT_EQ(progress.bar2Progress.back(), 100000);
     EXPECT_FALSE(progress.labelDownload.empty());
     EXPECT_TRUE(progress.cancelEnabled.empty());
@@ -191,8 +191,8 @@ TEST_F(Session, CancelDuringALongUploadAbortsItAndTheSessionGoesOn)
     // first block, through the window's turn the client gives while it waits.
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.3", {{"todo", "pw"}},
                           FtpServerOptions{0, 512 * 1024});
-    ftptests::CrearArchivoSpeed(16 * ftp::UnMegabyte, dir.path());
-    run.PaginaActiva = ftp::pagina::Permisos;
+    ftptests::CrearArchivoSpeed(16 * ftp::OneMegabyte, dir.path());
+    run.PaginaActiva = ftp::page::Permissions;
     ASSERT_TRUE(session.ConnectFTPServer(2, "127.0.2.3", "", "todo", "pw"));
 
     int clicks = 0;

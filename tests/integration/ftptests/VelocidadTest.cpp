@@ -8,7 +8,7 @@
 
 using namespace pordane;
 using namespace pordane::testharness;
-using namespace pordane::ftptests::velocidad;
+using namespace pordane::ftptests::speed;
 using testsupport::FtpServerKind;
 using testsupport::FtpServerOptions;
 using testsupport::LocalFtpServer;
@@ -17,19 +17,19 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class Velocidad : public ::testing::Test, public Harness {
+class Speed : public ::testing::Test, public Harness {
 protected:
     void SetUp() override
     {
         if (!serversAvailable())
             GTEST_SKIP() << "pyftpdlib not installed";
-        run.SizeTest = ftp::UnMegabyte;
+        run.SizeTest = ftp::OneMegabyte;
         writeTestFiles();
-        run.PaginaActiva = ftp::pagina::Velocidad;
+        run.PaginaActiva = ftp::page::Speed;
     }
-    void runTest(const std::vector<ftptests::LineaMarcada>& marcadas)
+    void runTest(const std::vector<ftptests::MarkedLine>& marked)
     {
-        ftptests::DoTestVelocidad(ctx, view, marcadas);
+        ftptests::DoTestVelocidad(ctx, view, marked);
     }
     // Every reading of the clock is `step` later than the one before.
     void steppingClock(std::chrono::milliseconds step)
@@ -37,7 +37,7 @@ protected:
         auto t = std::make_shared<std::chrono::steady_clock::time_point>();
         speed.now = [t, step] { return *t += step; };
     }
-    testviews::RecordingVelocidad view;
+    testviews::RecordingSpeed view;
 };
 
 bool isPlainSpeed(const std::string& s)
@@ -56,11 +56,11 @@ long valueOf(const std::string& label)
 
 } // namespace
 
-TEST_F(Velocidad, OneServerGetsBothFiguresAndCleansUp)
+TEST_F(Speed, OneServerGetsBothFiguresAndCleansUp)
 {
     // Outside the speed page the progress events leave the clock alone, so
     // start and end are one 2.5 s step apart: 2 s, 1 MiB / 2 / 1024 = 512 KB/s.
-    run.PaginaActiva = ftp::pagina::Permisos;
+    run.PaginaActiva = ftp::page::Permissions;
     run.FTPMODO = 1; // ignored: the speed test is always passive
     steppingClock(2500ms);
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.30", {{"todo", "pw"}});
@@ -86,7 +86,7 @@ TEST_F(Velocidad, OneServerGetsBothFiguresAndCleansUp)
     EXPECT_TRUE(filesIn(server.homeOf("todo")).empty());
     EXPECT_FALSE(fs::exists(local("speedmeter2.txt")));
     ASSERT_TRUE(fs::exists(local("speedmeter.txt")));
-    EXPECT_EQ(fs::file_size(local("speedmeter.txt")), static_cast<std::uintmax_t>(ftp::UnMegabyte));
+    EXPECT_EQ(fs::file_size(local("speedmeter.txt")), static_cast<std::uintmax_t>(ftp::OneMegabyte));
     size_t pasv = 0, port = 0, quit = 0;
     for (const std::string& c : server.commands()) {
         pasv += c.rfind("PASV", 0) == 0;
@@ -98,45 +98,45 @@ TEST_F(Velocidad, OneServerGetsBothFiguresAndCleansUp)
     EXPECT_EQ(quit, 1u);
 }
 
-TEST_F(Velocidad, RealClockGivesWholeFigures)
+TEST_F(Speed, RealClockGivesWholeFigures)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.30", {{"todo", "pw"}});
     runTest({addServer("Rapido", "127.0.2.30", "todo", "pw")});
-    EXPECT_TRUE(isPlainSpeed(view.list.cellText(0, CeldaSubida))) << view.list.cellText(0, CeldaSubida);
-    EXPECT_TRUE(isPlainSpeed(view.list.cellText(0, CeldaDescarga))) << view.list.cellText(0, CeldaDescarga);
+    EXPECT_TRUE(isPlainSpeed(view.list.cellText(0, CellUpload))) << view.list.cellText(0, CellUpload);
+    EXPECT_TRUE(isPlainSpeed(view.list.cellText(0, CellDownload))) << view.list.cellText(0, CellDownload);
     EXPECT_TRUE(std::regex_match(view.timeUpload, std::regex(R"([1-9][0-9]* segs\.)"))) << view.timeUpload;
     EXPECT_EQ(view.list.rows[0].image, image::Passed);
     // The speed page's gauge got the test size for the download.
-    EXPECT_EQ(progress.bar2Max.back(), ftp::UnMegabyte);
+    EXPECT_EQ(progress.bar2Max.back(), ftp::OneMegabyte);
 }
 
-TEST_F(Velocidad, RefusedUploadFailsTheRowAndTheRunGoesOn)
+TEST_F(Speed, RefusedUploadFailsTheRowAndTheRunGoesOn)
 {
     // Nothing to delete after the refused upload: the row fails, the next
     // server is still measured and the run ends with its message.
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.30",
                           {{"sololee", "pw", "elr"}, {"todo", "pw"}});
-    const auto lee = addServer("SoloLee", "127.0.2.30", "sololee", "pw");
-    const auto todo = addServer("Todo", "127.0.2.30", "todo", "pw");
-    runTest({lee, todo});
+    const auto readOnly = addServer("SoloLee", "127.0.2.30", "sololee", "pw");
+    const auto allowAll = addServer("Todo", "127.0.2.30", "todo", "pw");
+    runTest({readOnly, allowAll});
 
     EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"Se ha producido un error durante la subida.",
                                                           "Se ha producido un error durante la descarga.",
                                                           "Test de Velocidad Realizado"}));
     ASSERT_EQ(view.list.rowCount(), 2);
     EXPECT_EQ(view.list.rows[0].image, image::Warning);
-    EXPECT_EQ(view.list.cellText(0, CeldaEstado), "Finalizado");
+    EXPECT_EQ(view.list.cellText(0, CellStatus), "Finalizado");
     // The figures are still worked out from the test size.
-    EXPECT_TRUE(isPlainSpeed(view.list.cellText(0, CeldaSubida)));
-    EXPECT_TRUE(isPlainSpeed(view.list.cellText(0, CeldaDescarga)));
+    EXPECT_TRUE(isPlainSpeed(view.list.cellText(0, CellUpload)));
+    EXPECT_TRUE(isPlainSpeed(view.list.cellText(0, CellDownload)));
     EXPECT_EQ(view.list.rows[1].image, image::Passed);
-    EXPECT_EQ(view.list.cellText(1, CeldaEstado), "Finalizado");
+    EXPECT_EQ(view.list.cellText(1, CellStatus), "Finalizado");
     EXPECT_FALSE(view.timerEnabled);
     EXPECT_FALSE(fs::exists(local("speedmeter2.txt")));
     EXPECT_TRUE(filesIn(server.homeOf("todo")).empty());
 }
 
-TEST_F(Velocidad, UnreachableServerFailsItsRowAndLeavesTheLabelsUnknown)
+TEST_F(Speed, UnreachableServerFailsItsRowAndLeavesTheLabelsUnknown)
 {
     runTest({addServer("Nadie", "127.0.2.99", "x", "y")});
     EXPECT_EQ(view.list.rows[0].cells, (std::vector<std::string>{"1", "Finalizado", "?", "?"}));
@@ -148,7 +148,7 @@ TEST_F(Velocidad, UnreachableServerFailsItsRowAndLeavesTheLabelsUnknown)
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Test de Velocidad Realizado"});
 }
 
-TEST_F(Velocidad, NothingTicked)
+TEST_F(Speed, NothingTicked)
 {
     runTest({});
     EXPECT_EQ(view.list.rowCount(), 0);
@@ -158,10 +158,10 @@ TEST_F(Velocidad, NothingTicked)
     EXPECT_FALSE(view.scopeActive);
 }
 
-TEST_F(Velocidad, ThrottledDownloadShowsZeroFirstThenGroupedLiveValues)
+TEST_F(Speed, ThrottledDownloadShowsZeroFirstThenGroupedLiveValues)
 {
     // 6 MiB sent at 1,000,000 bytes/s: a few seconds at over 1,000 KB/s.
-    run.SizeTest = 6 * ftp::UnMegabyte;
+    run.SizeTest = 6 * ftp::OneMegabyte;
     ftptests::CrearArchivoSpeed(run.SizeTest, dir.path());
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.32", {{"todo", "pw"}},
                           FtpServerOptions{1000000, 0});
@@ -184,10 +184,10 @@ TEST_F(Velocidad, ThrottledDownloadShowsZeroFirstThenGroupedLiveValues)
     ASSERT_EQ(progress.scope.size(), progress.meter.size());
     EXPECT_EQ(progress.scope.back(), valueOf(last));
     EXPECT_NEAR(progress.meter.back(), static_cast<double>(valueOf(last)) * 8 / 1024, 0.01);
-    EXPECT_EQ(progress.bar2Max.back(), 6 * ftp::UnMegabyte);
+    EXPECT_EQ(progress.bar2Max.back(), 6 * ftp::OneMegabyte);
 
     // The final figure is plain digits.
-    const std::string cell = view.list.cellText(0, CeldaDescarga);
+    const std::string cell = view.list.cellText(0, CellDownload);
     EXPECT_TRUE(isPlainSpeed(cell)) << cell;
     EXPECT_GE(valueOf(cell), 1000);
     EXPECT_EQ(view.list.rows[0].image, image::Passed);

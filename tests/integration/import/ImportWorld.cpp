@@ -40,13 +40,13 @@ void MakerServer::putConnectionFile(const std::string& code, const std::string& 
     std::ofstream(folder / "1000.ini", std::ios::binary) << bytes;
 }
 
-std::string MakerServer::connectionFile(const Conexion& c, bool crlf, const std::vector<std::string>& extra)
+std::string MakerServer::connectionFile(const PortalConnection& c, bool crlf, const std::vector<std::string>& extra)
 {
     const int factor = pordane::config::FactorEncriptacion;
     const std::string eol = crlf ? "\r\n" : "\n";
     // The frames carry text around the value, as the maker's files do.
-    std::string out = EncriptarValor(c.host, factor, "H", "fin") + eol + EncriptarValor(c.user, factor, "U") + eol +
-                      EncriptarValor(c.pass, factor, "P", "x") + eol + EncriptarValor(c.remoto, factor, "R") + eol;
+    std::string out = encryptValue(c.host, factor, "H", "fin") + eol + encryptValue(c.user, factor, "U") + eol +
+                      encryptValue(c.pass, factor, "P", "x") + eol + encryptValue(c.remoto, factor, "R") + eol;
     for (const std::string& line : extra)
         out += line + eol;
     return out;
@@ -88,12 +88,12 @@ void Talvane::writeDatabase(const std::vector<JetColumn>& cols, const std::vecto
     writeJet4(folder / "VTES_DAT.MDB", table);
 }
 
-void Talvane::install(const std::vector<Fila>& filas)
+void Talvane::install(const std::vector<Row>& portals)
 {
-    installWithoutDatabase({{"EMPRESA", "01"}, {"RUTA", Ruta}});
+    installWithoutDatabase({{"EMPRESA", "01"}, {"RUTA", DataPath}});
     std::vector<std::vector<JetCell>> rows;
-    for (const Fila& f : filas)
-        rows.push_back({f.nombre, f.host, f.user, f.pass, f.remoto, f.codigo});
+    for (const Row& f : portals)
+        rows.push_back({f.name, f.host, f.user, f.pass, f.remoto, f.code});
     writeDatabase(columns(), rows);
 }
 

@@ -20,8 +20,8 @@ namespace importtest {
 
 inline constexpr const char* MakerAddress = "127.0.4.1";
 inline const std::string InstallDir = "C:\\Corvalix";
-inline const std::string Ruta = "D:\\Datos Compañía";
-inline const std::string CarpetaDatos = Ruta + "\\Empresas\\Empre01";
+inline const std::string DataPath = "D:\\Datos Compañía";
+inline const std::string CarpetaDatos = DataPath + "\\Empresas\\Empre01";
 
 class RecordingDialogs : public pordane::views::Dialogs {
 public:
@@ -32,20 +32,20 @@ public:
 
 class RecordingView : public pordane::views::LinksView {
 public:
-    void setNumEnlaces(const std::string& text) override { labels.push_back(text); }
+    void setLabelNumEnlaces(const std::string& text) override { labels.push_back(text); }
     void rebuildCheckList(const std::vector<std::string>& names) override { lists.push_back(names); }
     std::vector<std::string> labels;
     std::vector<std::vector<std::string>> lists;
 };
 
 // One row of "Dat_Conexión" as written; nullopt is NULL.
-struct Fila {
-    std::optional<std::string> nombre, host, user, pass, remoto;
-    std::optional<std::int32_t> codigo;
+struct Row {
+    std::optional<std::string> name, host, user, pass, remoto;
+    std::optional<std::int32_t> code;
 };
 
 // The plain values a connection file holds.
-struct Conexion {
+struct PortalConnection {
     std::string host, user, pass, remoto;
 };
 
@@ -69,7 +69,7 @@ public:
     // Writes Estruc<code>/1000.ini with these exact bytes.
     void putConnectionFile(const std::string& code, const std::string& bytes);
     // The scrambled file of four framed lines (CR LF, or LF), plus `extra` lines.
-    static std::string connectionFile(const Conexion& c, bool crlf = true,
+    static std::string connectionFile(const PortalConnection& c, bool crlf = true,
                                       const std::vector<std::string>& extra = {});
     // Commands received since the given count of commands().
     std::vector<std::string> commandsSince(std::size_t count) const;
@@ -85,7 +85,7 @@ public:
     Talvane();
     pordane::testsupport::WinePrefixFixture& prefix() { return m_prefix; }
     // Registry key, configuration file with RUTA, and the database.
-    void install(const std::vector<Fila>& filas);
+    void install(const std::vector<Row>& portals);
     // Only the registry key and configuration file (these entries).
     void installWithoutDatabase(const std::vector<std::pair<std::string, std::string>>& config);
     void writeDatabase(const std::vector<pordane::testsupport::JetColumn>& columns,

@@ -28,8 +28,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const Conexion Estruc15{"127.0.4.15", "fotocasa_agencia", "clave 15", "/subidas/fotos"};
-const Conexion Estruc123{"ftp.portal123.test", "usuario123", "contraseña", "/entrada"};
+const PortalConnection Estruc15{"127.0.4.15", "fotocasa_agencia", "clave 15", "/subidas/fotos"};
+const PortalConnection Estruc123{"ftp.portal123.test", "usuario123", "contraseña", "/entrada"};
 
 MakerServer* g_maker = nullptr;
 
@@ -52,7 +52,7 @@ std::vector<std::string> startingWith(const std::vector<std::string>& commands, 
     return out;
 }
 
-class ImportadorTest : public ::testing::Test {
+class PortalImportTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
@@ -63,19 +63,19 @@ protected:
         g_maker->putConnectionFile("123", MakerServer::connectionFile(Estruc123, false, {"999999", "basura"}));
         // Broken files: an empty second line, a third line that is not digits,
         // only three lines; Estruc19 exists without a file.
-        const std::string bueno = MakerServer::connectionFile(Estruc15);
-        const auto lineas = [&](int n) {
+        const std::string good = MakerServer::connectionFile(Estruc15);
+        const auto lines = [&](int n) {
             std::size_t end = 0;
             for (int i = 0; i < n; ++i)
-                end = bueno.find("\r\n", end) + 2;
-            return bueno.substr(0, end);
+                end = good.find("\r\n", end) + 2;
+            return good.substr(0, end);
         };
-        g_maker->putConnectionFile("16", lineas(1) + "\r\n" + bueno.substr(lineas(1).size()));
-        g_maker->putConnectionFile("17", lineas(2) + "072abc\r\n" + bueno.substr(lineas(3).size()));
-        g_maker->putConnectionFile("18", lineas(3));
+        g_maker->putConnectionFile("16", lines(1) + "\r\n" + good.substr(lines(1).size()));
+        g_maker->putConnectionFile("17", lines(2) + "072abc\r\n" + good.substr(lines(3).size()));
+        g_maker->putConnectionFile("18", lines(3));
         // A huge file: one endless line, or the four good lines and then junk.
-        g_maker->putConnectionFile("20", lineas(1) + std::string(4 * 1024 * 1024, '7') + "\r\n" + bueno);
-        g_maker->putConnectionFile("21", bueno + std::string(4 * 1024 * 1024, 'x'));
+        g_maker->putConnectionFile("20", lines(1) + std::string(4 * 1024 * 1024, '7') + "\r\n" + good);
+        g_maker->putConnectionFile("21", good + std::string(4 * 1024 * 1024, 'x'));
         fs::create_directories(fs::path(g_maker->server().homeOf(pordane::config::PortalUser)) / "Estruc19");
     }
 
@@ -95,33 +95,33 @@ protected:
             return std::nullopt;
         };
         // The window at creation: the built-in servers listed.
-        servidor.setNumServidores(3);
-        servidor.SetServidores({});
+        server.setNumServidores(3);
+        server.SetServidores({});
         commandsBefore = g_maker->commandCount();
     }
 
-    PortalImport::Options opciones()
+    PortalImport::Options options()
     {
         PortalImport::Options o;
-        o.HostConexiones = MakerAddress;
-        o.CarpetaTrabajo = work.path();
-        o.abrirEntorno = [this] { return std::make_unique<pordane::platform::WinePrefix>(talvane.prefix().path()); };
+        o.ConnectionsHost = MakerAddress;
+        o.WorkFolder = work.path();
+        o.openHost = [this] { return std::make_unique<pordane::platform::WinePrefix>(talvane.prefix().path()); };
         return o;
     }
 
-    ResultadoImportacion importar() { return importar(opciones()); }
-    ResultadoImportacion importar(PortalImport::Options o)
+    ImportResult runImport() { return runImport(options()); }
+    ImportResult runImport(PortalImport::Options o)
     {
-        PortalImport importador(client, servidor, [this] { return personal; }, dialogs, view, std::move(o));
-        return importador.ObtenerEnlacesWeb();
+        PortalImport portalImport(client, server, [this] { return personal; }, dialogs, view, std::move(o));
+        return portalImport.ObtenerEnlacesWeb();
     }
 
     std::vector<std::string> ftpCommands() const { return g_maker->commandsSince(commandsBefore); }
     bool localFileLeft() const { return fs::exists(work.path() / "1000.ini"); }
 
-    void expectEntry(int n, const std::string& name, const Conexion& c)
+    void expectEntry(int n, const std::string& name, const PortalConnection& c)
     {
-        const TSERVIDOR& e = servidor.entry(n);
+        const TSERVIDOR& e = server.entry(n);
         EXPECT_EQ(e.Name, name) << "entry " << n;
         EXPECT_EQ(e.Host, c.host) << "entry " << n;
         EXPECT_EQ(e.User, c.user) << "entry " << n;
@@ -134,7 +134,7 @@ protected:
     Talvane talvane;
     TempDir work;
     FTPClient client;
-    ServerTable servidor;
+    ServerTable server;
     PersonalFields personal{"Personal", "", "", "", ""};
     RecordingDialogs dialogs;
     RecordingView view;
@@ -142,7 +142,7 @@ protected:
     std::size_t commandsBefore = 0;
 };
 
-const std::vector<Fila> FilasMezcladas = {
+const std::vector<Row> MixedRows = {
     {"Sin usuario", "h0", "", "p0", "r0", 0},
     {"Idealista Ñandú", "ftp.idealista.test", "ideal", "pw ideal", "/in", 0},
     {"Fotocasa", "db.host", "dbuser", "dbpass", "dbremoto", 15},
@@ -151,25 +151,25 @@ const std::vector<Fila> FilasMezcladas = {
     {"Código 123 · Vivienda", "", "", "", "", 123},
 };
 
-const std::vector<std::string> NombresMezclados = {"Idealista Ñandú", "Fotocasa", "Operador negativo",
+const std::vector<std::string> MixedNames = {"Idealista Ñandú", "Fotocasa", "Operador negativo",
                                                    "Código 123 · Vivienda"};
 
 } // namespace
 
 // ---- rows ---------------------------------------------------------------
 
-TEST_F(ImportadorTest, RowsAreTakenSkippedOrFetchedByUserAndOperatorCode)
+TEST_F(PortalImportTest, RowsAreTakenSkippedOrFetchedByUserAndOperatorCode)
 {
-    talvane.install(FilasMezcladas);
+    talvane.install(MixedRows);
 
-    const ResultadoImportacion r = importar();
+    const ImportResult r = runImport();
 
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa);
-    EXPECT_EQ(r.enlaces, 4);
+    EXPECT_EQ(r.status, ImportResult::Status::Complete);
+    EXPECT_EQ(r.links, 4);
     EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "4"}));
     ASSERT_EQ(view.lists.size(), 1u);
-    EXPECT_EQ(view.lists[0], concat(builtinNames(), NombresMezclados));
-    EXPECT_EQ(servidor.NumServidores(), 7);
+    EXPECT_EQ(view.lists[0], concat(builtinNames(), MixedNames));
+    EXPECT_EQ(server.NumServidores(), 7);
     EXPECT_TRUE(dialogs.messages.empty());
 
     expectEntry(4, "Idealista Ñandú", {"ftp.idealista.test", "ideal", "pw ideal", "/in"});
@@ -193,41 +193,41 @@ TEST_F(ImportadorTest, RowsAreTakenSkippedOrFetchedByUserAndOperatorCode)
     EXPECT_TRUE(resolved.empty());
 }
 
-TEST_F(ImportadorTest, RowsWithoutUserAndCodeOnlyLeaveTheBuiltinAndPersonalServers)
+TEST_F(PortalImportTest, RowsWithoutUserAndCodeOnlyLeaveTheBuiltinAndPersonalServers)
 {
     talvane.install({{"A", "h", "", "p", "r", 0}, {"B", std::nullopt, std::nullopt, "x", "y", std::nullopt}});
     personal = {"Mi servidor", "127.0.4.200", "/", "yo", " "};
 
-    const ResultadoImportacion r = importar();
+    const ImportResult r = runImport();
 
-    EXPECT_EQ(r.enlaces, 0);
+    EXPECT_EQ(r.links, 0);
     EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "0"}));
-    EXPECT_EQ(servidor.NumServidores(), 4);
+    EXPECT_EQ(server.NumServidores(), 4);
     ASSERT_EQ(view.lists.size(), 1u);
     EXPECT_EQ(view.lists[0], concat(builtinNames(), {"Mi servidor"}));
     EXPECT_TRUE(ftpCommands().empty());
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(ImportadorTest, TwoImportsInARowGiveTheSameListInEitherTransferMode)
+TEST_F(PortalImportTest, TwoImportsInARowGiveTheSameListInEitherTransferMode)
 {
-    talvane.install(FilasMezcladas);
+    talvane.install(MixedRows);
     personal = {"Personal", "127.0.4.200", "", "yo", "pw"};
-    const auto expected = concat(builtinNames(), concat(NombresMezclados, {"Personal"}));
+    const auto expected = concat(builtinNames(), concat(MixedNames, {"Personal"}));
 
     client.Passive = false;
-    importar();
+    runImport();
     const auto activeCommands = ftpCommands();
 
     commandsBefore = g_maker->commandCount();
     client.Passive = true;
-    importar();
+    runImport();
     const auto passiveCommands = ftpCommands();
 
     ASSERT_EQ(view.lists.size(), 2u);
     EXPECT_EQ(view.lists[0], expected);
     EXPECT_EQ(view.lists[1], expected);
-    EXPECT_EQ(servidor.NumServidores(), 8);
+    EXPECT_EQ(server.NumServidores(), 8);
     expectEntry(7, "Código 123 · Vivienda", Estruc123);
     EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "4", "Obteniendo...", "4"}));
 
@@ -239,66 +239,66 @@ TEST_F(ImportadorTest, TwoImportsInARowGiveTheSameListInEitherTransferMode)
     EXPECT_TRUE(startingWith(passiveCommands, "PORT").empty());
 }
 
-TEST_F(ImportadorTest, AplicarThenImportListsBuiltinPortalAndPersonalOnce)
+TEST_F(PortalImportTest, ApplyThenImportListsBuiltinPortalAndPersonalOnce)
 {
-    talvane.install(FilasMezcladas);
+    talvane.install(MixedRows);
     personal = {"Personal", "127.0.4.200", "", "yo", "pw"};
     // "Aplicar" twice: the personal server is listed twice before the import.
-    ASSERT_TRUE(servidor.SetServidores(personal));
-    ASSERT_TRUE(servidor.SetServidores(personal));
-    ASSERT_EQ(servidor.names(), concat(builtinNames(), {"Personal", "Personal"}));
+    ASSERT_TRUE(server.SetServidores(personal));
+    ASSERT_TRUE(server.SetServidores(personal));
+    ASSERT_EQ(server.names(), concat(builtinNames(), {"Personal", "Personal"}));
 
-    importar();
+    runImport();
 
     ASSERT_EQ(view.lists.size(), 1u);
-    EXPECT_EQ(view.lists[0], concat(builtinNames(), concat(NombresMezclados, {"Personal"})));
-    EXPECT_EQ(servidor.entry(8).Host, "127.0.4.200");
+    EXPECT_EQ(view.lists[0], concat(builtinNames(), concat(MixedNames, {"Personal"})));
+    EXPECT_EQ(server.entry(8).Host, "127.0.4.200");
 }
 
-TEST_F(ImportadorTest, AnImportAskedForWhileOneRunsDoesNothing)
+TEST_F(PortalImportTest, AnImportAskedForWhileOneRunsDoesNothing)
 {
-    talvane.install(FilasMezcladas);
-    PortalImport importador(client, servidor, [this] { return personal; }, dialogs, view, opciones());
+    talvane.install(MixedRows);
+    PortalImport portalImport(client, server, [this] { return personal; }, dialogs, view, options());
     // The button pressed again while the first import waits on the maker.
-    std::optional<ResultadoImportacion> anidada;
+    std::optional<ImportResult> nested;
     const auto previous = pordane::platform::setPumpHook([&] {
-        if (!anidada && client.Connected())
-            anidada = importador.ObtenerEnlacesWeb();
+        if (!nested && client.Connected())
+            nested = portalImport.ObtenerEnlacesWeb();
     });
-    const ResultadoImportacion r = importador.ObtenerEnlacesWeb();
+    const ImportResult r = portalImport.ObtenerEnlacesWeb();
     pordane::platform::setPumpHook(previous);
 
-    ASSERT_TRUE(anidada.has_value());
-    EXPECT_EQ(anidada->estado, ResultadoImportacion::Estado::EnCurso);
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
+    ASSERT_TRUE(nested.has_value());
+    EXPECT_EQ(nested->status, ImportResult::Status::Running);
+    EXPECT_EQ(r.status, ImportResult::Status::Complete) << r.error;
     EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "4"}));
     EXPECT_EQ(view.lists.size(), 1u);
     EXPECT_TRUE(dialogs.messages.empty());
     expectEntry(7, "Código 123 · Vivienda", Estruc123);
-    EXPECT_FALSE(importador.enCurso());
+    EXPECT_FALSE(portalImport.running());
 }
 
 // ---- the 20-entry table -------------------------------------------------
 
-TEST_F(ImportadorTest, TwentyFiveUsableRowsListSeventeenAndTellTheUserAboutTheRest)
+TEST_F(PortalImportTest, TwentyFiveUsableRowsListSeventeenAndTellTheUserAboutTheRest)
 {
-    std::vector<Fila> filas;
+    std::vector<Row> rows;
     for (int i = 1; i <= 25; ++i) {
         const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
         // Row 2 is fetched; row 22 names a folder the maker lacks, and is
         // never fetched because it does not fit.
-        const int codigo = i == 2 ? 15 : i == 22 ? 99 : 0;
-        filas.push_back({"Portal " + n, "host" + n, "user" + n, "pass" + n, "/dir" + n, codigo});
+        const int code = i == 2 ? 15 : i == 22 ? 99 : 0;
+        rows.push_back({"Portal " + n, "host" + n, "user" + n, "pass" + n, "/dir" + n, code});
     }
-    talvane.install(filas);
+    talvane.install(rows);
     personal = {"Personal", "127.0.4.200", "", "yo", "pw"};
 
-    const ResultadoImportacion r = importar();
+    const ImportResult r = runImport();
 
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa);
-    EXPECT_EQ(r.enlaces, 17);
-    EXPECT_EQ(r.sinListar, 8);
-    EXPECT_EQ(servidor.NumServidores(), ServerTable::Capacity);
+    EXPECT_EQ(r.status, ImportResult::Status::Complete);
+    EXPECT_EQ(r.links, 17);
+    EXPECT_EQ(r.unlisted, 8);
+    EXPECT_EQ(server.NumServidores(), ServerTable::Capacity);
     EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "17"}));
     ASSERT_EQ(view.lists.size(), 1u);
     ASSERT_EQ(view.lists[0].size(), 20u);
@@ -316,52 +316,52 @@ TEST_F(ImportadorTest, TwentyFiveUsableRowsListSeventeenAndTellTheUserAboutTheRe
               "No se ha podido añadir el servidor personal: la lista admite un máximo de 20 servidores.");
 }
 
-TEST_F(ImportadorTest, SeventeenUsableRowsFillTheTableAndLeaveNoRoomForThePersonalServer)
+TEST_F(PortalImportTest, SeventeenUsableRowsFillTheTableAndLeaveNoRoomForThePersonalServer)
 {
-    std::vector<Fila> filas;
+    std::vector<Row> rows;
     for (int i = 1; i <= 17; ++i)
-        filas.push_back({"P" + std::to_string(i), "h", "u", "p", "r", 0});
-    filas.push_back({"Sin usuario", "h", "", "p", "r", 0});
-    talvane.install(filas);
+        rows.push_back({"P" + std::to_string(i), "h", "u", "p", "r", 0});
+    rows.push_back({"Sin usuario", "h", "", "p", "r", 0});
+    talvane.install(rows);
     personal = {"Personal", "127.0.4.200", "", "yo", "pw"};
 
-    const ResultadoImportacion r = importar();
+    const ImportResult r = runImport();
 
-    EXPECT_EQ(r.enlaces, 17);
-    EXPECT_EQ(r.sinListar, 0);
-    EXPECT_EQ(servidor.NumServidores(), 20);
-    EXPECT_EQ(servidor.entry(20).Name, "P17");
+    EXPECT_EQ(r.links, 17);
+    EXPECT_EQ(r.unlisted, 0);
+    EXPECT_EQ(server.NumServidores(), 20);
+    EXPECT_EQ(server.entry(20).Name, "P17");
     EXPECT_EQ(view.labels.back(), "17");
-    EXPECT_EQ(dialogs.messages, std::vector<std::string>{mensajeSinSitioPersonal()});
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{noRoomForPersonalMessage()});
 }
 
 // ---- failures -----------------------------------------------------------
 
-TEST_F(ImportadorTest, WithoutAnInstallationTheTableAndListStayAsTheyWere)
+TEST_F(PortalImportTest, WithoutAnInstallationTheTableAndListStayAsTheyWere)
 {
-    talvane.install(FilasMezcladas);
-    importar();
-    const auto before = servidor.names();
-    const int numBefore = servidor.NumServidores();
+    talvane.install(MixedRows);
+    runImport();
+    const auto before = server.names();
+    const int numBefore = server.NumServidores();
     view = {};
 
     // A prefix with neither registry keys nor a Corvalix folder on any drive.
-    pordane::testsupport::WinePrefixFixture vacio;
-    PortalImport::Options o = opciones();
-    o.abrirEntorno = [&] { return std::make_unique<pordane::platform::WinePrefix>(vacio.path()); };
-    const ResultadoImportacion r = importar(o);
+    pordane::testsupport::WinePrefixFixture isEmpty;
+    PortalImport::Options o = options();
+    o.openHost = [&] { return std::make_unique<pordane::platform::WinePrefix>(isEmpty.path()); };
+    const ImportResult r = runImport(o);
 
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::SinInstalacion);
+    EXPECT_EQ(r.status, ImportResult::Status::NoInstallation);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"No se ha encontrado la instalación de Talvane"});
     EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "0"}));
     EXPECT_TRUE(view.lists.empty());
-    EXPECT_EQ(servidor.NumServidores(), numBefore);
-    EXPECT_EQ(servidor.names(), before);
+    EXPECT_EQ(server.NumServidores(), numBefore);
+    EXPECT_EQ(server.names(), before);
 }
 
 namespace {
 
-struct Fallo {
+struct FailureCase {
     const char* name;
     std::function<void(Talvane&, PortalImport::Options&)> prepare;
     std::string expectedText;     // part of the error's own text
@@ -370,21 +370,21 @@ struct Fallo {
     const char* pass = "dbpass";  // of the last entry, as far as it was read
 };
 
-void PrintTo(const Fallo& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const FailureCase& f, std::ostream* os) { *os << f.name; }
 
-const Fila Buena{"Buena", "h", "u", "p", "r", 0};
-Fila conCodigo(int codigo) { return {"Con código", "dbhost", "dbuser", "dbpass", "dbremoto", codigo}; }
+const Row GoodRow{"Buena", "h", "u", "p", "r", 0};
+Row withCode(int code) { return {"Con código", "dbhost", "dbuser", "dbpass", "dbremoto", code}; }
 
-const std::vector<Fallo> Fallos = {
+const std::vector<FailureCase> Failures = {
     {"ConfigWithoutRuta",
      [](Talvane& t, PortalImport::Options&) { t.installWithoutDatabase({{"EMPRESA", "01"}}); },
      "Error\\Empresas\\Empre01\\VTES_DAT.MDB"},
     {"DatabaseMissing",
-     [](Talvane& t, PortalImport::Options&) { t.installWithoutDatabase({{"RUTA", Ruta}}); },
+     [](Talvane& t, PortalImport::Options&) { t.installWithoutDatabase({{"RUTA", DataPath}}); },
      "No se encuentra la base de datos"},
     {"FieldMissing",
      [](Talvane& t, PortalImport::Options&) {
-         t.installWithoutDatabase({{"RUTA", Ruta}});
+         t.installWithoutDatabase({{"RUTA", DataPath}});
          auto cols = Talvane::columns();
          cols.erase(cols.begin() + 3);  // ftpPassword
          t.writeDatabase(cols, {{"Con código", "dbhost", "dbuser", "dbremoto", JetCell(std::int32_t{0})}});
@@ -393,46 +393,46 @@ const std::vector<Fallo> Fallos = {
      "No se encuentra el campo \"ftpPassword\"", false, 4, ""},
     {"DatabaseDamaged",
      [](Talvane& t, PortalImport::Options&) {
-         t.install({Buena});
+         t.install({GoodRow});
          std::filesystem::resize_file(t.prefix().makeDirectory(CarpetaDatos) / "VTES_DAT.MDB", 4096);
      },
      "no es una base de datos de Access válida"},
     {"LoginRefused",
      [](Talvane& t, PortalImport::Options& o) {
-         t.install({Buena, conCodigo(15), Buena});
+         t.install({GoodRow, withCode(15), GoodRow});
          o.Password = "no es la clave";
      },
      "530", false, 5},
-    {"EstrucFolderMissing", [](Talvane& t, PortalImport::Options&) { t.install({Buena, conCodigo(99)}); },
+    {"EstrucFolderMissing", [](Talvane& t, PortalImport::Options&) { t.install({GoodRow, withCode(99)}); },
      "550", false, 5},
-    {"ConnectionFileMissing", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(19)}); }, "550",
+    {"ConnectionFileMissing", [](Talvane& t, PortalImport::Options&) { t.install({withCode(19)}); }, "550",
      true, 4},
-    {"EmptyLine", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(16)}); },
+    {"EmptyLine", [](Talvane& t, PortalImport::Options&) { t.install({withCode(16)}); },
      "La línea 2 del archivo 1000.ini de Estruc16 no es válida: ", true, 4},
-    {"NonNumericLine", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(17)}); },
+    {"NonNumericLine", [](Talvane& t, PortalImport::Options&) { t.install({withCode(17)}); },
      "La línea 3 del archivo 1000.ini de Estruc17 no es válida: El grupo \"abc\"", true, 4},
-    {"MissingLine", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(18)}); },
+    {"MissingLine", [](Talvane& t, PortalImport::Options&) { t.install({withCode(18)}); },
      "La línea 4 del archivo 1000.ini de Estruc18 no existe", true, 4},
-    {"EndlessLine", [](Talvane& t, PortalImport::Options&) { t.install({conCodigo(20)}); },
+    {"EndlessLine", [](Talvane& t, PortalImport::Options&) { t.install({withCode(20)}); },
      "La línea 2 del archivo 1000.ini de Estruc20 es demasiado larga", true, 4},
 };
 
-class ImportadorFalloTest : public ImportadorTest, public ::testing::WithParamInterface<Fallo> {};
+class PortalImportFailureTest : public PortalImportTest, public ::testing::WithParamInterface<FailureCase> {};
 
 } // namespace
 
-TEST_P(ImportadorFalloTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbuilt)
+TEST_P(PortalImportFailureTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbuilt)
 {
-    const Fallo& f = GetParam();
-    PortalImport::Options o = opciones();
+    const FailureCase& f = GetParam();
+    PortalImport::Options o = options();
     f.prepare(talvane, o);
-    const auto before = servidor.names();
+    const auto before = server.names();
 
-    ResultadoImportacion r;
+    ImportResult r;
     // The user gets our message only: nothing of the libraries on the terminal.
-    EXPECT_EQ(pordane::testsupport::capturedStderr([&] { r = importar(o); }), "");
+    EXPECT_EQ(pordane::testsupport::capturedStderr([&] { r = runImport(o); }), "");
 
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Error);
+    EXPECT_EQ(r.status, ImportResult::Status::Error);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     const std::string head = "No se han podido obtener las conexiones disponibles de Talvane\r";
     ASSERT_EQ(dialogs.messages[0].substr(0, head.size()), head);
@@ -440,11 +440,11 @@ TEST_P(ImportadorFalloTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbui
     EXPECT_NE(r.error.find(f.expectedText), std::string::npos) << r.error;
     EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "0"}));
     EXPECT_TRUE(view.lists.empty());
-    EXPECT_EQ(servidor.names().size(), before.size() + static_cast<std::size_t>(f.numServidores - 3));
-    EXPECT_EQ(servidor.NumServidores(), f.numServidores);
+    EXPECT_EQ(server.names().size(), before.size() + static_cast<std::size_t>(f.numServidores - 3));
+    EXPECT_EQ(server.NumServidores(), f.numServidores);
     if (f.numServidores > 3) {
         // The row being fetched keeps its database values.
-        const TSERVIDOR& last = servidor.entry(f.numServidores);
+        const TSERVIDOR& last = server.entry(f.numServidores);
         EXPECT_EQ(last.Name, "Con código");
         EXPECT_EQ(last.Host, "dbhost");
         EXPECT_EQ(last.Pass, f.pass);
@@ -453,70 +453,70 @@ TEST_P(ImportadorFalloTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbui
     EXPECT_FALSE(client.Connected());
 }
 
-INSTANTIATE_TEST_SUITE_P(Fallos, ImportadorFalloTest, ::testing::ValuesIn(Fallos),
-                         [](const ::testing::TestParamInfo<Fallo>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Failures, PortalImportFailureTest, ::testing::ValuesIn(Failures),
+                         [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
 
-TEST_F(ImportadorTest, AnEmptyTableWithAMissingFieldCompletesWithNoConnections)
+TEST_F(PortalImportTest, AnEmptyTableWithAMissingFieldCompletesWithNoConnections)
 {
-    talvane.installWithoutDatabase({{"RUTA", Ruta}});
+    talvane.installWithoutDatabase({{"RUTA", DataPath}});
     auto cols = Talvane::columns();
     cols.erase(cols.begin() + 3); // ftpPassword
     talvane.writeDatabase(cols, {});
-    const ResultadoImportacion r = importar();
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
+    const ImportResult r = runImport();
+    EXPECT_EQ(r.status, ImportResult::Status::Complete) << r.error;
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(view.labels, (std::vector<std::string>{"Obteniendo...", "0"}));
-    EXPECT_EQ(servidor.NumServidores(), 3);
+    EXPECT_EQ(server.NumServidores(), 3);
 }
 
-TEST_F(ImportadorTest, AMissingFieldDropsThePortalsOfAnEarlierImport)
+TEST_F(PortalImportTest, AMissingFieldDropsThePortalsOfAnEarlierImport)
 {
-    talvane.install({Buena, Fila{"Otra", "h2", "u2", "p2", "r2", 0}});
-    ASSERT_EQ(importar().enlaces, 2);
-    ASSERT_EQ(servidor.NumServidores(), 5);
+    talvane.install({GoodRow, Row{"Otra", "h2", "u2", "p2", "r2", 0}});
+    ASSERT_EQ(runImport().links, 2);
+    ASSERT_EQ(server.NumServidores(), 5);
 
     // The count goes back to 3 before the first row fails on its user name.
     auto cols = Talvane::columns();
     cols.erase(cols.begin() + 2); // ftpUserName
     talvane.writeDatabase(cols, {{"N", "h", "p", "r", JetCell(std::int32_t{0})}});
-    const ResultadoImportacion r = importar();
-    ASSERT_EQ(r.estado, ResultadoImportacion::Estado::Error);
+    const ImportResult r = runImport();
+    ASSERT_EQ(r.status, ImportResult::Status::Error);
     EXPECT_NE(r.error.find("\"ftpUserName\""), std::string::npos) << r.error;
-    EXPECT_EQ(servidor.NumServidores(), 3);
+    EXPECT_EQ(server.NumServidores(), 3);
     // "Aplicar" then lists the built-in servers only.
-    servidor.SetServidores({});
-    EXPECT_EQ(servidor.names(), builtinNames());
+    server.SetServidores({});
+    EXPECT_EQ(server.names(), builtinNames());
 }
 
-TEST_F(ImportadorTest, AFailedFetchLeavesTheClientReadyForTheNextImport)
+TEST_F(PortalImportTest, AFailedFetchLeavesTheClientReadyForTheNextImport)
 {
     // The folder change fails while the client is logged in to the maker.
-    talvane.install({Buena, conCodigo(99), Buena});
-    importar();
+    talvane.install({GoodRow, withCode(99), GoodRow});
+    runImport();
     ASSERT_EQ(view.labels.back(), "0");
     EXPECT_FALSE(client.Connected());
 
     // A stale file from an earlier failure is replaced, then removed.
     std::ofstream(work.path() / "1000.ini") << "viejo\r\n";
-    talvane.install({Buena, conCodigo(15), Buena});
-    const ResultadoImportacion r = importar();
+    talvane.install({GoodRow, withCode(15), GoodRow});
+    const ImportResult r = runImport();
 
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
+    EXPECT_EQ(r.status, ImportResult::Status::Complete) << r.error;
     EXPECT_EQ(view.labels.back(), "3");
     expectEntry(5, "Con código", Estruc15);
     EXPECT_FALSE(localFileLeft());
 }
 
-TEST_F(ImportadorTest, JunkAfterTheFourLinesOfAHugeFileIsNeverRead)
+TEST_F(PortalImportTest, JunkAfterTheFourLinesOfAHugeFileIsNeverRead)
 {
-    talvane.install({Buena, conCodigo(21)});
-    const ResultadoImportacion r = importar();
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
+    talvane.install({GoodRow, withCode(21)});
+    const ImportResult r = runImport();
+    EXPECT_EQ(r.status, ImportResult::Status::Complete) << r.error;
     expectEntry(5, "Con código", Estruc15);
     EXPECT_FALSE(localFileLeft());
 }
 
-TEST_F(ImportadorTest, ASessionLeftOpenByAConnectivityTestDoesNotStopTheFetch)
+TEST_F(PortalImportTest, ASessionLeftOpenByAConnectivityTestDoesNotStopTheFetch)
 {
     // The connectivity test leaves its last session open; here it is one on
     // the maker's server itself, in the client's current mode.
@@ -525,11 +525,11 @@ TEST_F(ImportadorTest, ASessionLeftOpenByAConnectivityTestDoesNotStopTheFetch)
     client.Password = pordane::config::PortalPassword;
     client.Connect();
     ASSERT_TRUE(client.Connected());
-    talvane.install({Buena, conCodigo(15)});
+    talvane.install({GoodRow, withCode(15)});
 
-    const ResultadoImportacion r = importar();
+    const ImportResult r = runImport();
 
-    EXPECT_EQ(r.estado, ResultadoImportacion::Estado::Completa) << r.error;
+    EXPECT_EQ(r.status, ImportResult::Status::Complete) << r.error;
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(view.labels.back(), "2");
     expectEntry(5, "Con código", Estruc15);
@@ -539,38 +539,38 @@ TEST_F(ImportadorTest, ASessionLeftOpenByAConnectivityTestDoesNotStopTheFetch)
 
 // ---- where the import looks ---------------------------------------------
 
-TEST_F(ImportadorTest, EachImportReadsThePrefixNamedByWineprefixAtThatMoment)
+TEST_F(PortalImportTest, EachImportReadsThePrefixNamedByWineprefixAtThatMoment)
 {
-    talvane.install(FilasMezcladas);
-    pordane::testsupport::WinePrefixFixture vacio;
+    talvane.install(MixedRows);
+    pordane::testsupport::WinePrefixFixture isEmpty;
     const char* old = getenv("WINEPREFIX");
     const std::string saved = old ? old : "";
-    PortalImport::Options o = opciones();
-    o.abrirEntorno = nullptr;  // the program's own: openHostEnvironment()
-    PortalImport importador(client, servidor, [this] { return personal; }, dialogs, view, o);
+    PortalImport::Options o = options();
+    o.openHost = nullptr;  // the program's own: openHostEnvironment()
+    PortalImport portalImport(client, server, [this] { return personal; }, dialogs, view, o);
 
-    setenv("WINEPREFIX", vacio.path().c_str(), 1);
-    const auto sinInstalacion = importador.ObtenerEnlacesWeb();
+    setenv("WINEPREFIX", isEmpty.path().c_str(), 1);
+    const auto noInstallation = portalImport.ObtenerEnlacesWeb();
     setenv("WINEPREFIX", talvane.prefix().path().c_str(), 1);
-    const auto completa = importador.ObtenerEnlacesWeb();
+    const auto complete = portalImport.ObtenerEnlacesWeb();
     if (old)
         setenv("WINEPREFIX", saved.c_str(), 1);
     else
         unsetenv("WINEPREFIX");
 
-    EXPECT_EQ(sinInstalacion.estado, ResultadoImportacion::Estado::SinInstalacion);
-    EXPECT_EQ(completa.estado, ResultadoImportacion::Estado::Completa) << completa.error;
-    EXPECT_EQ(completa.enlaces, 4);
+    EXPECT_EQ(noInstallation.status, ImportResult::Status::NoInstallation);
+    EXPECT_EQ(complete.status, ImportResult::Status::Complete) << complete.error;
+    EXPECT_EQ(complete.links, 4);
 }
 
-TEST_F(ImportadorTest, WithoutAFolderGivenTheFileGoesToTheWorkingDirectory)
+TEST_F(PortalImportTest, WithoutAFolderGivenTheFileGoesToTheWorkingDirectory)
 {
-    talvane.install({conCodigo(16)});
-    PortalImport::Options o = opciones();
-    o.CarpetaTrabajo.clear();
+    talvane.install({withCode(16)});
+    PortalImport::Options o = options();
+    o.WorkFolder.clear();
     const fs::path previous = fs::current_path();
     fs::current_path(work.path());
-    importar(o);
+    runImport(o);
     fs::current_path(previous);
 
     EXPECT_TRUE(fs::exists(work.path() / "1000.ini"));

@@ -1,9 +1,9 @@
 // world_catalogue_probe: what the program's own discovery and database code
 // make of the local world (run inside it, WINEPREFIX set). Prints
-//   mensaje <text>                       one per message box of the start-up check
+//   message <text>                       one per message box of the start-up check
 //   instalacion <folder>                 or "instalacion -" when none is found
-//   datos <CarpetaDatos>
-//   fila <name>|<host>|<user>|<pass>|<folder>|<code>   one per table row
+//   dataPath <CarpetaDatos>
+//   row <name>|<host>|<user>|<pass>|<folder>|<code>   one per table row
 // or, with "desencriptar FILE", the four descrambled lines of a 1000.ini.
 #include "catalogue/ConnectionSource.h"
 #include "catalogue/Desencriptar.h"
@@ -32,24 +32,24 @@ public:
 int probeCatalogue()
 {
     auto host = platform::openHostEnvironment();
-    catalogue::Entorno entorno(*host);
+    catalogue::HostDiscovery environment(*host);
     PrintingDialogs dialogs;
-    entorno.PrepararEntorno(dialogs, true);
-    if (!entorno.BuscarInstalacion(entorno.CarpetaInstalacion)) {
+    environment.PrepararEntorno(dialogs, true);
+    if (!environment.BuscarInstalacion(environment.CarpetaInstalacion)) {
         std::cout << "instalacion -\n";
         return 0;
     }
-    std::cout << "instalacion " << entorno.CarpetaInstalacion << '\n';
-    std::string ruta;
-    entorno.LeerRutaDatos(entorno.CarpetaInstalacion, ruta);
-    std::cout << "datos " << entorno.CarpetaDatos << '\n';
-    const auto database = host->nativePath(entorno.CarpetaDatos + "\\" + catalogue::NombreBaseDatos);
+    std::cout << "instalacion " << environment.CarpetaInstalacion << '\n';
+    std::string path;
+    environment.LeerRutaDatos(environment.CarpetaInstalacion, path);
+    std::cout << "datos " << environment.CarpetaDatos << '\n';
+    const auto database = host->nativePath(environment.CarpetaDatos + "\\" + catalogue::DatabaseName);
     if (!database) {
-        std::cerr << "cannot map " << entorno.CarpetaDatos << '\n';
+        std::cerr << "cannot map " << environment.CarpetaDatos << '\n';
         return 1;
     }
     catalogue::MdbConnectionSource source;
-    for (const auto& row : source.readConexiones(*database))
+    for (const auto& row : source.readConnections(*database))
         std::cout << "fila " << row.NombreConexion << '|' << row.ftpRemoteAdress << '|' << row.ftpUserName << '|'
                   << row.ftpPassword << '|' << row.ftpRemoteDirectory << '|' << row.CodigoOperadorConexion << '\n';
     return 0;

@@ -173,13 +173,13 @@ std::vector<pid_t> descendantsOf(pid_t root)
         ::closedir(d);
     }
     std::vector<pid_t> found;
-    std::vector<pid_t> todo{root};
-    while (!todo.empty()) {
-        const pid_t parent = todo.back();
-        todo.pop_back();
+    std::vector<pid_t> allowAll{root};
+    while (!allowAll.empty()) {
+        const pid_t parent = allowAll.back();
+        allowAll.pop_back();
         for (auto [it, end] = children.equal_range(parent); it != end; ++it) {
             found.push_back(it->second);
-            todo.push_back(it->second);
+            allowAll.push_back(it->second);
         }
     }
     return found;

@@ -7,7 +7,7 @@
 
 namespace pordane::testsupport {
 
-std::string Encriptar(const std::string& plain, int factor)
+std::string Encrypt(const std::string& plain, int factor)
 {
     std::string out;
     for (char16_t unit : utf8ToUtf16(plain)) {
@@ -21,11 +21,11 @@ std::string Encriptar(const std::string& plain, int factor)
     return out;
 }
 
-std::string EncriptarValor(const std::string& value, int factor, const std::string& before, const std::string& after)
+std::string encryptValue(const std::string& value, int factor, const std::string& before, const std::string& after)
 {
     if (value.find_first_of("<>") != std::string::npos)
         throw std::invalid_argument("a framed value cannot hold '<' or '>'");
-    return Encriptar(before + ">" + value + "<" + after, factor);
+    return Encrypt(before + ">" + value + "<" + after, factor);
 }
 
 } // namespace pordane::testsupport

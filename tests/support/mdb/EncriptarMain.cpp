@@ -18,7 +18,7 @@ int main(int argc, char** argv)
         while (std::getline(std::cin, line)) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
-            std::cout << pordane::testsupport::EncriptarValor(line, factor) << "\r\n";
+            std::cout << pordane::testsupport::encryptValue(line, factor) << "\r\n";
         }
     } catch (const std::exception& e) {
         std::cerr << "encriptar: " << e.what() << '\n';

@@ -17,8 +17,8 @@ namespace {
 
 // Talvane's data root: on a second drive and with accents, so that drive
 // mapping and the Windows-1252 configuration file are both exercised.
-constexpr const char* Ruta = "D:\\Datos Compañía";
-constexpr const char* Instalacion = "C:\\Corvalix";
+constexpr const char* DataPath = "D:\\Datos Compañía";
+constexpr const char* Installation = "C:\\Corvalix";
 
 void writeTalvane(WinePrefixFixture& p)
 {
@@ -27,25 +27,25 @@ void writeTalvane(WinePrefixFixture& p)
 
     // A 32-bit installer on a 64-bit prefix writes below Wow6432Node.
     const std::string runTime = "Software\\Wow6432Node\\Corvalix\\Tessaly Soft Run Time 2.0";
-    p.setRegString(runTime, "InstallDir", std::string(Instalacion) + "\\");
-    p.setRegString(runTime, "RuntimeDir", std::string(Instalacion) + "\\Runtime\\");
+    p.setRegString(runTime, "InstallDir", std::string(Installation) + "\\");
+    p.setRegString(runTime, "RuntimeDir", std::string(Installation) + "\\Runtime\\");
     p.setRegString(runTime, "Version", "2.0.31");
 
     const std::string uninstall = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     p.setRegString(uninstall + "Corvalix", "DisplayName", "Talvane");
     p.setRegString(uninstall + "Corvalix", "DisplayVersion", "15.4.2");
-    p.setRegString(uninstall + "Corvalix", "InstallDir", Instalacion);
+    p.setRegString(uninstall + "Corvalix", "InstallDir", Installation);
     p.setRegString(uninstall + "Corvalix", "Publisher", "Corvalix Software");
     // Talvane ships the Access 2010 runtime; the probes skip its own entry.
     p.setRegString(uninstall + "{90140000-001C-0C0A-0000-0000000FF1CE}", "DisplayName",
                    "Microsoft Access Runtime 2010");
     p.setRegString(uninstall + "{90140000-001C-0C0A-0000-0000000FF1CE}", "DisplayVersion", "14.0.7015.1000");
 
-    p.writeFile(std::string(Instalacion) + "\\Runtime\\VexorRuntime.exe", "MZ");
-    p.writeFile(std::string(Instalacion) + "\\Talvane.exe", "MZ");
-    p.writeConfigFile(std::string(Instalacion) + "\\Sistema\\Corvalix.config",
+    p.writeFile(std::string(Installation) + "\\Runtime\\VexorRuntime.exe", "MZ");
+    p.writeFile(std::string(Installation) + "\\Talvane.exe", "MZ");
+    p.writeConfigFile(std::string(Installation) + "\\Sistema\\Corvalix.config",
                       {{"EMPRESA", "Inmobiliaria Demostración"},
-                       {"RUTA", Ruta},
+                       {"RUTA", DataPath},
                        {"IDIOMA", "es-ES"}});
 }
 
@@ -61,18 +61,18 @@ int main(int argc, char** argv)
         const fs::path target = fs::absolute(argv[1]);
         if (fs::exists(target))
             throw std::runtime_error(target.string() + " already exists");
-        const std::string datos = std::string(Ruta) + "\\Empresas\\Empre01";
-        fs::path relativeDatos;
+        const std::string dataPath = std::string(DataPath) + "\\Empresas\\Empre01";
+        fs::path relativeData;
         {
             // The fixture builds in its own temporary folder and removes it
             // when it goes; the finished prefix is copied out first.
             WinePrefixFixture prefix;
             writeTalvane(prefix);
-            relativeDatos = prefix.makeDirectory(datos).lexically_relative(prefix.path());
+            relativeData = prefix.makeDirectory(dataPath).lexically_relative(prefix.path());
             fs::create_directories(target.parent_path());
             fs::copy(prefix.path(), target, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         }
-        std::cout << fs::weakly_canonical(target / relativeDatos).string() << '\n';
+        std::cout << fs::weakly_canonical(target / relativeData).string() << '\n';
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "make_demo_prefix: " << e.what() << '\n';

@@ -10,78 +10,78 @@ using namespace pordane::cli;
 
 namespace {
 
-Report permisos()
+Report permissions()
 {
     Report i;
-    i.orden = "permisos";
+    i.command = "permisos";
     i.version = "4.5.0.0";
-    i.fecha = "2026-01-02T03:04:05Z";
+    i.date = "2026-01-02T03:04:05Z";
     i.modo = "pasivo";
-    i.codigoSalida = 1;
-    ResultadoServidor a;
-    a.numero = 4;
-    a.nombre = "Señor \"A\"";
+    i.exitCode = 1;
+    ServerResult a;
+    a.number = 4;
+    a.name = "Señor \"A\"";
     a.host = "127.0.0.5";
-    a.resultado = Resultado::ConFallos;
-    a.pasos = {{"conectar", Estado::Ok}, {"borrar", Estado::Fallo}, {"listar", Estado::NoRealizado}};
-    a.cifras = {{"ciclos", 20}};
-    a.registro = {"Conectando a 127.0.0.5...OK", "tab\there"};
-    i.servidores.push_back(a);
+    a.outcome = Outcome::HadFailures;
+    a.steps = {{"conectar", Status::Ok}, {"borrar", Status::Failed}, {"listar", Status::NotDone}};
+    a.figures = {{"ciclos", 20}};
+    a.log = {"Conectando a 127.0.0.5...OK", "tab\there"};
+    i.servers.push_back(a);
     return i;
 }
 
-TEST(Report, TablaConMarcasYColumnasAlineadasPorCaracteres)
+TEST(Report, TableWithMarksAndColumnsAlignedByCharacters)
 {
     std::ostringstream out;
-    escribirTabla(out, permisos(), false);
+    writeTable(out, permissions(), false);
     EXPECT_EQ(out.str(), "Servidor   conectar  borrar  listar  Resultado\n"
                          "Señor \"A\"  ✓         ✗       -       ⚠ con fallos\n");
 }
 
-TEST(Report, TablaAsciiConLeyenda)
+TEST(Report, AsciiTableWithLegend)
 {
     std::ostringstream out;
-    Report i = permisos();
-    i.interrumpido = true;
-    i.servidores[0].resultado = Resultado::Interrumpido;
-    escribirTabla(out, i, true);
+    Report i = permissions();
+    i.interrupted = true;
+    i.servers[0].outcome = Outcome::Interrupted;
+    writeTable(out, i, true);
     EXPECT_EQ(out.str(), "Servidor   conectar  borrar  listar  Resultado\n"
                          "Señor \"A\"  OK        NO      -       interrumpido\n"
                          "Interrumpido con Ctrl-C: la transferencia en curso se canceló.\n"
                          "OK correcto, NO fallo, AV aviso, - no realizado\n");
 }
 
-TEST(Report, JsonConCadenasEscapadas)
+TEST(Report, JsonWithEscapedStrings)
 {
     std::ostringstream out;
-    escribirJson(out, permisos());
+    writeJson(out, permissions());
     const std::string j = out.str();
-    for (const char* parte : {"\"nombre\": \"Señor \\\"A\\\"\"", "\"tab\\there\"", "\"ciclos\": 20",
+    for (const char* part : {"\"nombre\": \"Señor \\\"A\\\"\"", "\"tab\\there\"", "\"ciclos\": 20",
                               "\"resultado\": \"fallo\"", "        {\"paso\": \"listar\", \"resultado\": \"no_realizado\"}\n      ]",
                               "\"codigo_salida\": 1", "\"avisos\": []", "\"modo\": \"pasivo\""})
-        EXPECT_NE(j.find(parte), std::string::npos) << parte << "\n" << j;
+        EXPECT_NE(j.find(part), std::string::npos) << part << "\n" << j;
     EXPECT_EQ(j.find("tamano_mb"), std::string::npos);
     EXPECT_EQ(j.back(), '\n');
 }
 
-TEST(LineaProgreso, SoloEnUnTerminalYSinPasarDeLaAnchura)
+TEST(ProgressLine, OnlyOnATerminalAndWithinTheWidth)
 {
-    std::ostringstream apagada;
+    std::ostringstream off;
     {
-        LineaProgreso l(apagada, false);
-        l.servidor("Tessaly24");
-        l.paso("Subiendo");
+        ProgressLine l(off, false);
+        l.server("Tessaly24");
+        l.step("Subiendo");
     }
-    EXPECT_EQ(apagada.str(), "");
+    EXPECT_EQ(off.str(), "");
 
-    std::ostringstream viva;
+    std::ostringstream live;
     {
-        LineaProgreso l(viva, true, 12);
-        l.servidor("Tessaly24");
-        l.paso("Subiendo áéí");
+        ProgressLine l(live, true, 12);
+        l.server("Tessaly24");
+        l.step("Subiendo áéí");
     }
-    EXPECT_EQ(viva.str(), "\r\033[KTessaly24\r\033[KTessaly24 · \r\033[K");
-    EXPECT_EQ(anchoVisible("Tessaly24 · "), 12u);
+    EXPECT_EQ(live.str(), "\r\033[KTessaly24\r\033[KTessaly24 · \r\033[K");
+    EXPECT_EQ(visibleWidth("Tessaly24 · "), 12u);
 }
 
 } // namespace

@@ -7,74 +7,74 @@ using namespace pordane::cli;
 
 namespace {
 
-struct Rechazo {
+struct Rejection {
     std::vector<std::string> args;
-    const char* motivo; // part of the message
+    const char* reason; // part of the message
 };
 
-class OpcionesRechazadas : public ::testing::TestWithParam<Rechazo> {};
+class RejectedOptions : public ::testing::TestWithParam<Rejection> {};
 
-TEST_P(OpcionesRechazadas, SonErrorDeUso)
+TEST_P(RejectedOptions, AreUsageErrors)
 {
     try {
-        leerOpciones(GetParam().args);
+        parseOptions(GetParam().args);
         FAIL() << "aceptada";
-    } catch (const ErrorDeUso& e) {
-        EXPECT_NE(std::string(e.what()).find(GetParam().motivo), std::string::npos) << e.what();
+    } catch (const UsageError& e) {
+        EXPECT_NE(std::string(e.what()).find(GetParam().reason), std::string::npos) << e.what();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Tabla, OpcionesRechazadas,
-    ::testing::Values(Rechazo{{}, "falta la orden"}, Rechazo{{"permiso"}, "orden desconocida"},
-                      Rechazo{{"permisos"}, "indique los servidores"},
-                      Rechazo{{"permisos", "--todos", "--servidor", "A"}, "no se combina"},
-                      Rechazo{{"permisos", "--host", "h"}, "necesita --usuario"},
-                      Rechazo{{"permisos", "--host", "h", "--usuario", "u", "--todos"}, "--host prueba solo"},
-                      Rechazo{{"permisos", "--todos", "--usuario", "u"}, "acompañan a --host"},
-                      Rechazo{{"permisos", "--todos", "--tamano", "3"}, "no admite --tamano"},
-                      Rechazo{{"velocidad", "--todos", "--activo"}, "no admite --activo"},
-                      Rechazo{{"velocidad", "--todos", "--tamano", "21"}, "de 1 a 20"},
-                      Rechazo{{"velocidad", "--todos", "--tamano", "0"}, "de 1 a 20"},
-                      Rechazo{{"velocidad", "--todos", "--tamano", "2x"}, "de 1 a 20"},
-                      Rechazo{{"velocidad", "--todos", "--tamano"}, "necesita un valor"},
-                      Rechazo{{"puertos", "--todos"}, "no admite --todos"},
-                      Rechazo{{"procesos", "--ascii"}, "no admite --ascii"},
-                      Rechazo{{"puertos", "--json=si"}, "no lleva valor"},
-                      Rechazo{{"puertos", "--rapido"}, "opción desconocida"}));
+    Table, RejectedOptions,
+    ::testing::Values(Rejection{{}, "falta la orden"}, Rejection{{"permiso"}, "orden desconocida"},
+                      Rejection{{"permisos"}, "indique los servidores"},
+                      Rejection{{"permisos", "--todos", "--servidor", "A"}, "no se combina"},
+                      Rejection{{"permisos", "--host", "h"}, "necesita --usuario"},
+                      Rejection{{"permisos", "--host", "h", "--usuario", "u", "--todos"}, "--host prueba solo"},
+                      Rejection{{"permisos", "--todos", "--usuario", "u"}, "acompañan a --host"},
+                      Rejection{{"permisos", "--todos", "--tamano", "3"}, "no admite --tamano"},
+                      Rejection{{"velocidad", "--todos", "--activo"}, "no admite --activo"},
+                      Rejection{{"velocidad", "--todos", "--tamano", "21"}, "de 1 a 20"},
+                      Rejection{{"velocidad", "--todos", "--tamano", "0"}, "de 1 a 20"},
+                      Rejection{{"velocidad", "--todos", "--tamano", "2x"}, "de 1 a 20"},
+                      Rejection{{"velocidad", "--todos", "--tamano"}, "necesita un valor"},
+                      Rejection{{"puertos", "--todos"}, "no admite --todos"},
+                      Rejection{{"procesos", "--ascii"}, "no admite --ascii"},
+                      Rejection{{"puertos", "--json=si"}, "no lleva valor"},
+                      Rejection{{"puertos", "--rapido"}, "opción desconocida"}));
 
-TEST(Options, ServidoresRepetidosEnOrdenYValoresConIgual)
+TEST(Options, RepeatedServersInOrderAndValuesWithEquals)
 {
-    const Options o = leerOpciones({"conectividad", "--servidor", "B", "--servidor=A b", "--activo", "--json"});
-    EXPECT_EQ(o.orden, Orden::Conectividad);
-    EXPECT_EQ(o.servidores, (std::vector<std::string>{"B", "A b"}));
-    EXPECT_TRUE(o.activo);
+    const Options o = parseOptions({"conectividad", "--servidor", "B", "--servidor=A b", "--activo", "--json"});
+    EXPECT_EQ(o.command, Command::Connectivity);
+    EXPECT_EQ(o.servers, (std::vector<std::string>{"B", "A b"}));
+    EXPECT_TRUE(o.active);
     EXPECT_TRUE(o.json);
     EXPECT_FALSE(o.ascii);
-    EXPECT_EQ(o.tamanoMB, 3);
+    EXPECT_EQ(o.sizeMB, 3);
 }
 
-TEST(Options, HostConSuCuenta)
+TEST(Options, HostWithItsAccount)
 {
-    const Options o = leerOpciones({"velocidad", "--host", "127.0.0.5", "--usuario", "u", "--remoto", "/in",
+    const Options o = parseOptions({"velocidad", "--host", "127.0.0.5", "--usuario", "u", "--remoto", "/in",
                                      "--tamano", "20", "--ascii"});
     EXPECT_EQ(o.host, "127.0.0.5");
-    EXPECT_EQ(o.usuario, "u");
+    EXPECT_EQ(o.user, "u");
     EXPECT_EQ(o.remoto, "/in");
-    EXPECT_FALSE(o.nombre.has_value());
-    EXPECT_EQ(o.tamanoMB, 20);
+    EXPECT_FALSE(o.name.has_value());
+    EXPECT_EQ(o.sizeMB, 20);
 }
 
-TEST(Options, AyudaPorOrdenSinComprobarLoDemas)
+TEST(Options, HelpPerCommandSkipsTheOtherChecks)
 {
-    const Options o = leerOpciones({"permisos", "--help"});
-    EXPECT_TRUE(o.ayuda);
-    EXPECT_EQ(o.orden, Orden::Permisos);
-    EXPECT_NE(ayuda(Orden::Permisos).find("--activo"), std::string::npos);
-    EXPECT_EQ(ayuda(Orden::Velocidad).find("--activo"), std::string::npos);
-    EXPECT_NE(ayuda(Orden::Velocidad).find("--tamano"), std::string::npos);
-    EXPECT_TRUE(leerOpciones({"--help"}).ayuda);
-    EXPECT_TRUE(leerOpciones({"--version"}).version);
+    const Options o = parseOptions({"permisos", "--help"});
+    EXPECT_TRUE(o.help);
+    EXPECT_EQ(o.command, Command::Permissions);
+    EXPECT_NE(help(Command::Permissions).find("--activo"), std::string::npos);
+    EXPECT_EQ(help(Command::Speed).find("--activo"), std::string::npos);
+    EXPECT_NE(help(Command::Speed).find("--tamano"), std::string::npos);
+    EXPECT_TRUE(parseOptions({"--help"}).help);
+    EXPECT_TRUE(parseOptions({"--version"}).version);
 }
 
 } // namespace

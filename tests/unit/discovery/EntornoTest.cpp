@@ -8,20 +8,20 @@
 #include <optional>
 #include <vector>
 
-using pordane::catalogue::carpetaComandoAccess;
-using pordane::catalogue::Entorno;
+using pordane::catalogue::accessCommandFolder;
+using pordane::catalogue::HostDiscovery;
 using pordane::platform::WinePrefix;
 using pordane::testsupport::WinePrefixFixture;
 
 namespace {
 
-const std::string ClaveTalvane = "Software\\Corvalix\\Tessaly Soft Run Time 2.0";
-const std::string ClaveDesinstalar = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const std::string ClaveComando = "Software\\Classes\\Access.Application.14\\shell\\Open\\command";
+const std::string TalvaneKey = "Software\\Corvalix\\Tessaly Soft Run Time 2.0";
+const std::string UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string CommandKey = "Software\\Classes\\Access.Application.14\\shell\\Open\\command";
 const std::string Config = "\\Sistema\\Corvalix.config";
 const std::string Office = "C:\\Program Files\\Microsoft Office\\Office14";
-const std::string ComandoEntrecomillado = "\"" + Office + "\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
-const std::string ComandoSinComillas = Office + "\\MSACCESS.EXE /NOSTARTUP \"%1\"";
+const std::string QuotedCommand = "\"" + Office + "\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
+const std::string UnquotedCommand = Office + "\\MSACCESS.EXE /NOSTARTUP \"%1\"";
 
 class RecordingDialogs : public pordane::views::Dialogs {
 public:
@@ -31,54 +31,54 @@ public:
 };
 
 // Each test builds its prefix first, then reads it through a fresh host.
-class EntornoTest : public ::testing::Test {
+class HostDiscoveryTest : public ::testing::Test {
 protected:
-    Entorno& entorno()
+    HostDiscovery& environment()
     {
         m_host.emplace(prefix.path());
-        m_entorno.emplace(*m_host);
-        return *m_entorno;
+        m_discovery.emplace(*m_host);
+        return *m_discovery;
     }
 
-    void instalarOffice(const std::string& subclave, const std::string& nombre, const std::string& version)
+    void installOffice(const std::string& subkey, const std::string& name, const std::string& version)
     {
-        prefix.setRegString(ClaveDesinstalar + "\\" + subclave, "DisplayName", nombre);
-        prefix.setRegString(ClaveDesinstalar + "\\" + subclave, "DisplayVersion", version);
+        prefix.setRegString(UninstallKey + "\\" + subkey, "DisplayName", name);
+        prefix.setRegString(UninstallKey + "\\" + subkey, "DisplayVersion", version);
     }
 
     WinePrefixFixture prefix;
 
 private:
     std::optional<WinePrefix> m_host;
-    std::optional<Entorno> m_entorno;
+    std::optional<HostDiscovery> m_discovery;
 };
 
 } // namespace
 
 // ---- BuscarInstalacion --------------------------------------------------
 
-TEST_F(EntornoTest, InstallDirLosesItsTrailingBackslashAndTheConfigIsLookedForUnderIt)
+TEST_F(HostDiscoveryTest, InstallDirLosesItsTrailingBackslashAndTheConfigIsLookedForUnderIt)
 {
-    prefix.setRegString(ClaveTalvane, "InstallDir", "C:\\Talvane\\");
+    prefix.setRegString(TalvaneKey, "InstallDir", "C:\\Talvane\\");
     prefix.writeConfigFile("C:\\Talvane" + Config, {{"RUTA", "D:\\Datos"}});
     prefix.addDrive('d');
     prefix.makeDirectory("D:\\Corvalix"); // not reached: the registry folder wins
-    std::string carpeta;
-    EXPECT_TRUE(entorno().BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, "C:\\Talvane");
+    std::string folder;
+    EXPECT_TRUE(environment().BuscarInstalacion(folder));
+    EXPECT_EQ(folder, "C:\\Talvane");
 }
 
-TEST_F(EntornoTest, AKeyWithoutItsConfigFileAndNoCorvalixFolderFails)
+TEST_F(HostDiscoveryTest, AKeyWithoutItsConfigFileAndNoCorvalixFolderFails)
 {
-    prefix.setRegString(ClaveTalvane, "InstallDir", "C:\\Talvane\\");
+    prefix.setRegString(TalvaneKey, "InstallDir", "C:\\Talvane\\");
     prefix.makeDirectory("C:\\Talvane\\Sistema");
     prefix.addDrive('d');
-    std::string carpeta = "C:\\Anterior";
-    EXPECT_FALSE(entorno().BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, "");
+    std::string folder = "C:\\Anterior";
+    EXPECT_FALSE(environment().BuscarInstalacion(folder));
+    EXPECT_EQ(folder, "");
 }
 
-TEST_F(EntornoTest, WithoutRegistryEntriesTheFirstFixedDriveWithCorvalixIsTaken)
+TEST_F(HostDiscoveryTest, WithoutRegistryEntriesTheFirstFixedDriveWithCorvalixIsTaken)
 {
     // A: removable, B: missing, C: without the folder, D: fixed with it (no
     // configuration file: the scan does not check for one), E: fixed too.
@@ -90,160 +90,160 @@ TEST_F(EntornoTest, WithoutRegistryEntriesTheFirstFixedDriveWithCorvalixIsTaken)
     prefix.makeDirectory("D:\\CORVALIX");
     prefix.addDrive('e');
     prefix.makeDirectory("E:\\Corvalix");
-    std::string carpeta;
-    EXPECT_TRUE(entorno().BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, "D:\\Corvalix");
+    std::string folder;
+    EXPECT_TRUE(environment().BuscarInstalacion(folder));
+    EXPECT_EQ(folder, "D:\\Corvalix");
 }
 
-TEST_F(EntornoTest, TheDriveScanSkipsNetworkOpticalAndRamDrives)
+TEST_F(HostDiscoveryTest, TheDriveScanSkipsNetworkOpticalAndRamDrives)
 {
     const std::vector<std::pair<char, const char*>> drives = {{'d', "cdrom"}, {'e', "network"}, {'f', "ramdisk"}};
-    for (const auto& [letra, tipo] : drives) {
-        prefix.addDrive(letra);
-        prefix.setDriveType(letra, tipo);
-        prefix.makeDirectory(std::string(1, letra) + ":\\Corvalix");
+    for (const auto& [letter, type] : drives) {
+        prefix.addDrive(letter);
+        prefix.setDriveType(letter, type);
+        prefix.makeDirectory(std::string(1, letter) + ":\\Corvalix");
     }
     prefix.makeDirectory("C:\\Corvalix.old");
-    std::string carpeta;
-    EXPECT_FALSE(entorno().BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, "");
+    std::string folder;
+    EXPECT_FALSE(environment().BuscarInstalacion(folder));
+    EXPECT_EQ(folder, "");
 }
 
-TEST_F(EntornoTest, ARegistryFolderWithoutConfigFallsBackToTheDriveScan)
+TEST_F(HostDiscoveryTest, ARegistryFolderWithoutConfigFallsBackToTheDriveScan)
 {
-    prefix.setRegString(ClaveTalvane, "InstallDir", "C:\\Talvane");
+    prefix.setRegString(TalvaneKey, "InstallDir", "C:\\Talvane");
     prefix.makeDirectory("C:\\Corvalix");
-    std::string carpeta;
-    EXPECT_TRUE(entorno().BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, "C:\\Corvalix");
+    std::string folder;
+    EXPECT_TRUE(environment().BuscarInstalacion(folder));
+    EXPECT_EQ(folder, "C:\\Corvalix");
 }
 
-TEST_F(EntornoTest, TheUninstallKeyWithAnEmptyInstallDirMeansTheSystemDrivesCorvalix)
+TEST_F(HostDiscoveryTest, TheUninstallKeyWithAnEmptyInstallDirMeansTheSystemDrivesCorvalix)
 {
     prefix.setRegString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalix", "InstallDir", "");
     prefix.writeConfigFile("C:\\Corvalix" + Config, {{"RUTA", "C:\\Datos"}});
     RecordingDialogs dialogs;
-    Entorno& e = entorno();
+    HostDiscovery& e = environment();
     e.PrepararEntorno(dialogs, false);
     EXPECT_EQ(e.UnidadSistema, "C:");
-    std::string carpeta;
-    EXPECT_TRUE(e.BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, "C:\\Corvalix");
+    std::string folder;
+    EXPECT_TRUE(e.BuscarInstalacion(folder));
+    EXPECT_EQ(folder, "C:\\Corvalix");
 }
 
-TEST_F(EntornoTest, TheUninstallKeyServesWhenTheFirstKeyIsMissingNoOrEmpty)
+TEST_F(HostDiscoveryTest, TheUninstallKeyServesWhenTheFirstKeyIsMissingNoOrEmpty)
 {
     prefix.setRegString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalix", "InstallDir", "E:\\Corvalix");
     prefix.addDrive('e');
     prefix.writeConfigFile("E:\\Corvalix" + Config, {{"RUTA", "E:\\Datos"}});
-    std::string carpeta;
-    EXPECT_TRUE(entorno().BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, "E:\\Corvalix");
+    std::string folder;
+    EXPECT_TRUE(environment().BuscarInstalacion(folder));
+    EXPECT_EQ(folder, "E:\\Corvalix");
 
-    for (const char* valor : {"No", "No\\", "", "\\"}) {
-        prefix.setRegString(ClaveTalvane, "InstallDir", valor);
-        carpeta.clear();
-        EXPECT_TRUE(entorno().BuscarInstalacion(carpeta)) << valor;
-        EXPECT_EQ(carpeta, "E:\\Corvalix") << valor;
+    for (const char* value : {"No", "No\\", "", "\\"}) {
+        prefix.setRegString(TalvaneKey, "InstallDir", value);
+        folder.clear();
+        EXPECT_TRUE(environment().BuscarInstalacion(folder)) << value;
+        EXPECT_EQ(folder, "E:\\Corvalix") << value;
     }
 }
 
-TEST_F(EntornoTest, TalvaneInstalledInA64BitPrefixIsFound)
+TEST_F(HostDiscoveryTest, TalvaneInstalledInA64BitPrefixIsFound)
 {
     prefix.setWin64(true);
     prefix.setRegString("Software\\Wow6432Node\\Corvalix\\Tessaly Soft Run Time 2.0", "InstallDir",
                         "C:\\Program Files (x86)\\Corvalix\\");
     prefix.writeConfigFile("C:\\Program Files (x86)\\Corvalix" + Config, {{"RUTA", "C:\\Datos"}});
-    std::string carpeta;
-    EXPECT_TRUE(entorno().BuscarInstalacion(carpeta));
-    EXPECT_EQ(carpeta, "C:\\Program Files (x86)\\Corvalix");
+    std::string folder;
+    EXPECT_TRUE(environment().BuscarInstalacion(folder));
+    EXPECT_EQ(folder, "C:\\Program Files (x86)\\Corvalix");
 }
 
 // ---- LeerValorConfig / LeerRutaDatos --------------------------------------
 
-TEST_F(EntornoTest, MarkersAndNameMatchInAnyCase)
+TEST_F(HostDiscoveryTest, MarkersAndNameMatchInAnyCase)
 {
     prefix.writeFile("C:\\Corvalix" + Config, "<item id='otro' value='X'/>\r\n<item id='ruta' value='E:\\Datos'/>\r\n");
-    std::string ruta;
-    Entorno& e = entorno();
-    e.LeerRutaDatos("C:\\Corvalix", ruta);
-    EXPECT_EQ(ruta, "E:\\Datos");
+    std::string path;
+    HostDiscovery& e = environment();
+    e.LeerRutaDatos("C:\\Corvalix", path);
+    EXPECT_EQ(path, "E:\\Datos");
     EXPECT_EQ(e.CarpetaDatos, "E:\\Datos\\Empresas\\Empre01");
 }
 
-TEST_F(EntornoTest, NoMatchingLineOrNoFileGivesError)
+TEST_F(HostDiscoveryTest, NoMatchingLineOrNoFileGivesError)
 {
     prefix.writeConfigFile("C:\\Corvalix" + Config, {{"RUTAS", "D:\\x"}, {"Servidor", "D:\\y"}});
-    std::string ruta;
-    Entorno& e = entorno();
-    e.LeerRutaDatos("C:\\Corvalix", ruta);
-    EXPECT_EQ(ruta, "Error");
+    std::string path;
+    HostDiscovery& e = environment();
+    e.LeerRutaDatos("C:\\Corvalix", path);
+    EXPECT_EQ(path, "Error");
     EXPECT_EQ(e.CarpetaDatos, "Error\\Empresas\\Empre01");
 
-    e.LeerRutaDatos("C:\\NoExiste", ruta);
-    EXPECT_EQ(ruta, "Error");
+    e.LeerRutaDatos("C:\\NoExiste", path);
+    EXPECT_EQ(path, "Error");
     EXPECT_EQ(e.CarpetaDatos, "Error\\Empresas\\Empre01");
 }
 
-TEST_F(EntornoTest, ALineWithoutTheValueMarkerLosesItsFirstSixCharacters)
+TEST_F(HostDiscoveryTest, ALineWithoutTheValueMarkerLosesItsFirstSixCharacters)
 {
     prefix.writeFile("C:\\c.config", "ID='RUTA' X='abc'\n");
     prefix.writeFile("C:\\d.config", "      ID='RUTA' DIR='D:\\x'\n");
     prefix.writeFile("C:\\e.config", "ID='RUTA' VALUE='sin cierre\n");
-    std::string valor;
-    Entorno& e = entorno();
-    e.LeerValorConfig("C:\\c.config", "RUTA", valor);
-    EXPECT_EQ(valor, "TA");
-    e.LeerValorConfig("C:\\d.config", "RUTA", valor);
-    EXPECT_EQ(valor, "ID=");
-    e.LeerValorConfig("C:\\e.config", "RUTA", valor);
-    EXPECT_EQ(valor, "");
+    std::string value;
+    HostDiscovery& e = environment();
+    e.LeerValorConfig("C:\\c.config", "RUTA", value);
+    EXPECT_EQ(value, "TA");
+    e.LeerValorConfig("C:\\d.config", "RUTA", value);
+    EXPECT_EQ(value, "ID=");
+    e.LeerValorConfig("C:\\e.config", "RUTA", value);
+    EXPECT_EQ(value, "");
 }
 
-TEST_F(EntornoTest, TheFirstMatchingLineWinsWhateverTheLineEnds)
+TEST_F(HostDiscoveryTest, TheFirstMatchingLineWinsWhateverTheLineEnds)
 {
     prefix.writeFile("C:\\lf.config", "a\nID='RUTA' VALUE='uno'\nID='RUTA' VALUE='dos'\n");
     prefix.writeFile("C:\\cr.config", "a\rID='RUTA' VALUE='uno'\rID='RUTA' VALUE='dos'");
     prefix.writeFile("C:\\mixed.config", "ID='OTRA' VALUE='x'\r\n\r\nid='Ruta'  valor='no' value='uno'");
-    std::string valor;
-    Entorno& e = entorno();
+    std::string value;
+    HostDiscovery& e = environment();
     for (const char* fichero : {"C:\\lf.config", "C:\\cr.config", "C:\\MIXED.config"}) {
-        e.LeerValorConfig(fichero, "RUTA", valor);
-        EXPECT_EQ(valor, "uno") << fichero;
+        e.LeerValorConfig(fichero, "RUTA", value);
+        EXPECT_EQ(value, "uno") << fichero;
     }
 }
 
-TEST_F(EntornoTest, AnAccentedDataRootInWindows1252ReadsBackAsUtf8)
+TEST_F(HostDiscoveryTest, AnAccentedDataRootInWindows1252ReadsBackAsUtf8)
 {
     // Accents before the markers too: positions must count ANSI characters.
     prefix.writeFile("C:\\Corvalix" + Config,
                      "<Item Descripci\xF3n='a\xF1o' ID='RUTA' VALUE='D:\\Datos Compa\xF1\xED" "a \x80' />\r\n");
-    std::string ruta;
-    Entorno& e = entorno();
-    e.LeerRutaDatos("C:\\Corvalix", ruta);
-    EXPECT_EQ(ruta, "D:\\Datos Compañía €");
+    std::string path;
+    HostDiscovery& e = environment();
+    e.LeerRutaDatos("C:\\Corvalix", path);
+    EXPECT_EQ(path, "D:\\Datos Compañía €");
     EXPECT_EQ(e.CarpetaDatos, "D:\\Datos Compañía €\\Empresas\\Empre01");
 
     prefix.writeConfigFile("C:\\otra.config", {{"AÑO", "Ñandú"}});
-    std::string valor;
-    e.LeerValorConfig("C:\\otra.config", "año", valor);
-    EXPECT_EQ(valor, "Ñandú");
-    e.LeerValorConfig("C:\\otra.config", "Ω", valor);
-    EXPECT_EQ(valor, "Error");
+    std::string value;
+    e.LeerValorConfig("C:\\otra.config", "año", value);
+    EXPECT_EQ(value, "Ñandú");
+    e.LeerValorConfig("C:\\otra.config", "Ω", value);
+    EXPECT_EQ(value, "Error");
 }
 
-TEST_F(EntornoTest, DiscoveryGivesTheImportTheDatabasePath)
+TEST_F(HostDiscoveryTest, DiscoveryGivesTheImportTheDatabasePath)
 {
     prefix.addDrive('d');
-    prefix.setRegString(ClaveTalvane, "InstallDir", "C:\\Corvalix");
+    prefix.setRegString(TalvaneKey, "InstallDir", "C:\\Corvalix");
     prefix.writeConfigFile("C:\\Corvalix" + Config, {{"RUTA", "D:\\Datos Compañía"}});
     // Spelt differently on disk: Windows would not care, nor may we.
     const auto mdb = prefix.writeFile("D:\\DATOS COMPAÑÍA\\empresas\\EMPRE01\\vtes_dat.mdb", "db");
-    Entorno& e = entorno();
+    HostDiscovery& e = environment();
     ASSERT_TRUE(e.BuscarInstalacion(e.CarpetaInstalacion));
     EXPECT_EQ(e.CarpetaInstalacion, "C:\\Corvalix");
-    std::string ruta;
-    e.LeerRutaDatos(e.CarpetaInstalacion, ruta);
+    std::string path;
+    e.LeerRutaDatos(e.CarpetaInstalacion, path);
     EXPECT_EQ(e.CarpetaDatos, "D:\\Datos Compañía\\Empresas\\Empre01");
     EXPECT_EQ(e.host().nativePath(e.CarpetaDatos + "\\VTES_DAT.MDB"), mdb);
     EXPECT_TRUE(e.host().fileExists(e.CarpetaDatos + "\\VTES_DAT.MDB"));
@@ -251,114 +251,114 @@ TEST_F(EntornoTest, DiscoveryGivesTheImportTheDatabasePath)
 
 // ---- Access runtime probes ----------------------------------------------
 
-TEST_F(EntornoTest, TalvaneRuntimeFolderNeedsMsaccessOrVexorRuntime)
+TEST_F(HostDiscoveryTest, TalvaneRuntimeFolderNeedsMsaccessOrVexorRuntime)
 {
-    prefix.setRegString(ClaveTalvane, "RuntimeDir", "C:\\Corvalix\\Runtime\\");
+    prefix.setRegString(TalvaneKey, "RuntimeDir", "C:\\Corvalix\\Runtime\\");
     prefix.makeDirectory("C:\\Corvalix\\Runtime");
-    std::string carpeta = "sin tocar";
-    EXPECT_FALSE(entorno().BuscarRuntimeTalvane(carpeta));
-    EXPECT_EQ(carpeta, "sin tocar");
+    std::string folder = "sin tocar";
+    EXPECT_FALSE(environment().BuscarRuntimeTalvane(folder));
+    EXPECT_EQ(folder, "sin tocar");
 
     prefix.writeFile("C:\\Corvalix\\Runtime\\VexorRuntime.exe", "MZ");
-    EXPECT_TRUE(entorno().BuscarRuntimeTalvane(carpeta));
-    EXPECT_EQ(carpeta, "C:\\Corvalix\\Runtime");
+    EXPECT_TRUE(environment().BuscarRuntimeTalvane(folder));
+    EXPECT_EQ(folder, "C:\\Corvalix\\Runtime");
 
     prefix.writeFile("C:\\Corvalix\\Runtime\\MSACCESS.EXE", "MZ");
     std::filesystem::remove(prefix.nativePath("C:\\Corvalix\\Runtime\\VexorRuntime.exe"));
-    carpeta.clear();
-    EXPECT_TRUE(entorno().BuscarRuntimeTalvane(carpeta));
-    EXPECT_EQ(carpeta, "C:\\Corvalix\\Runtime");
+    folder.clear();
+    EXPECT_TRUE(environment().BuscarRuntimeTalvane(folder));
+    EXPECT_EQ(folder, "C:\\Corvalix\\Runtime");
 
-    prefix.setRegString(ClaveTalvane, "RuntimeDir", "No");
-    EXPECT_FALSE(entorno().BuscarRuntimeTalvane(carpeta));
+    prefix.setRegString(TalvaneKey, "RuntimeDir", "No");
+    EXPECT_FALSE(environment().BuscarRuntimeTalvane(folder));
 }
 
-TEST_F(EntornoTest, Office2010FromTheUninstallListTakesTheFolderOfTheOpenCommand)
+TEST_F(HostDiscoveryTest, Office2010FromTheUninstallListTakesTheFolderOfTheOpenCommand)
 {
-    instalarOffice("Office14.ACCESSRT", "Microsoft Office Access Runtime 2010", "14.0.4763.1000");
-    instalarOffice("Office14.PROPLUS", "Microsoft Office Professional Plus 2010", "14.0.7015.1000");
+    installOffice("Office14.ACCESSRT", "Microsoft Office Access Runtime 2010", "14.0.4763.1000");
+    installOffice("Office14.PROPLUS", "Microsoft Office Professional Plus 2010", "14.0.7015.1000");
     prefix.writeFile(Office + "\\MSACCESS.EXE", "MZ");
-    for (const std::string& comando : {ComandoEntrecomillado, ComandoSinComillas}) {
-        prefix.setRegString(ClaveComando, "", comando);
-        std::string carpeta;
-        EXPECT_TRUE(entorno().BuscarAccessDesinstalar(carpeta)) << comando;
-        EXPECT_EQ(carpeta, "c:\\program files\\microsoft office\\office14") << comando;
+    for (const std::string& command : {QuotedCommand, UnquotedCommand}) {
+        prefix.setRegString(CommandKey, "", command);
+        std::string folder;
+        EXPECT_TRUE(environment().BuscarAccessDesinstalar(folder)) << command;
+        EXPECT_EQ(folder, "c:\\program files\\microsoft office\\office14") << command;
     }
 }
 
-TEST_F(EntornoTest, AccessRuntimeEntriesAndOtherProductsDoNotCount)
+TEST_F(HostDiscoveryTest, AccessRuntimeEntriesAndOtherProductsDoNotCount)
 {
-    prefix.setRegString(ClaveComando, "", ComandoEntrecomillado);
+    prefix.setRegString(CommandKey, "", QuotedCommand);
     prefix.writeFile(Office + "\\MSACCESS.EXE", "MZ");
-    instalarOffice("A", "Microsoft Access Runtime 2010", "14.0.4763.1000");
-    instalarOffice("B", "Microsoft Office Access Runtime 2010 (Español)", "14.0.4763.1000");
-    instalarOffice("C", "Microsoft Office Professional Plus 2013", "15.0.4569.1506");
-    instalarOffice("D", "Microsoft Office Professional Plus 2010", "15.0.1");
-    instalarOffice("E", "Microsoft Office Hogar y Empresas 2010", "14.0.7015.1000");
-    instalarOffice("F", "microsoft office professional plus 2010", "14.0.7015.1000");
-    prefix.addRegKey(ClaveDesinstalar + "\\G");
-    std::string carpeta = "x";
-    EXPECT_FALSE(entorno().BuscarAccessDesinstalar(carpeta));
-    EXPECT_EQ(carpeta, "");
+    installOffice("A", "Microsoft Access Runtime 2010", "14.0.4763.1000");
+    installOffice("B", "Microsoft Office Access Runtime 2010 (Español)", "14.0.4763.1000");
+    installOffice("C", "Microsoft Office Professional Plus 2013", "15.0.4569.1506");
+    installOffice("D", "Microsoft Office Professional Plus 2010", "15.0.1");
+    installOffice("E", "Microsoft Office Hogar y Empresas 2010", "14.0.7015.1000");
+    installOffice("F", "microsoft office professional plus 2010", "14.0.7015.1000");
+    prefix.addRegKey(UninstallKey + "\\G");
+    std::string folder = "x";
+    EXPECT_FALSE(environment().BuscarAccessDesinstalar(folder));
+    EXPECT_EQ(folder, "");
 }
 
-TEST_F(EntornoTest, TheFirstMatchingProductEndsTheScanEvenWithoutMsaccess)
+TEST_F(HostDiscoveryTest, TheFirstMatchingProductEndsTheScanEvenWithoutMsaccess)
 {
-    instalarOffice("A", "Microsoft Office Enterprise 2010", "14.0.4763.1000");
-    instalarOffice("B", "Microsoft Office System 2010", "14.0.4763.1000");
-    prefix.setRegString(ClaveComando, "", ComandoEntrecomillado);
-    std::string carpeta;
-    EXPECT_FALSE(entorno().BuscarAccessDesinstalar(carpeta));
+    installOffice("A", "Microsoft Office Enterprise 2010", "14.0.4763.1000");
+    installOffice("B", "Microsoft Office System 2010", "14.0.4763.1000");
+    prefix.setRegString(CommandKey, "", QuotedCommand);
+    std::string folder;
+    EXPECT_FALSE(environment().BuscarAccessDesinstalar(folder));
 
-    prefix.setRegString(ClaveComando, "", "No");
-    EXPECT_FALSE(entorno().BuscarAccessDesinstalar(carpeta));
-    EXPECT_EQ(carpeta, "");
+    prefix.setRegString(CommandKey, "", "No");
+    EXPECT_FALSE(environment().BuscarAccessDesinstalar(folder));
+    EXPECT_EQ(folder, "");
 }
 
-TEST_F(EntornoTest, AccessRuntimeFallsBackToTheOpenCommandInBothForms)
+TEST_F(HostDiscoveryTest, AccessRuntimeFallsBackToTheOpenCommandInBothForms)
 {
     prefix.writeFile(Office + "\\MSACCESS.EXE", "MZ");
-    for (const std::string& comando : {ComandoEntrecomillado, ComandoSinComillas}) {
-        prefix.setRegString(ClaveComando, "", comando);
-        std::string carpeta;
-        EXPECT_TRUE(entorno().BuscarAccessRuntime(carpeta)) << comando;
-        EXPECT_EQ(carpeta, "c:\\program files\\microsoft office\\office14") << comando;
+    for (const std::string& command : {QuotedCommand, UnquotedCommand}) {
+        prefix.setRegString(CommandKey, "", command);
+        std::string folder;
+        EXPECT_TRUE(environment().BuscarAccessRuntime(folder)) << command;
+        EXPECT_EQ(folder, "c:\\program files\\microsoft office\\office14") << command;
     }
-    prefix.setRegString(ClaveComando, "", "\"C:\\Otra\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
-    std::string carpeta = "x";
-    EXPECT_FALSE(entorno().BuscarAccessRuntime(carpeta));
-    EXPECT_EQ(carpeta, "");
+    prefix.setRegString(CommandKey, "", "\"C:\\Otra\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
+    std::string folder = "x";
+    EXPECT_FALSE(environment().BuscarAccessRuntime(folder));
+    EXPECT_EQ(folder, "");
 }
 
-TEST_F(EntornoTest, AccessRuntimeUsesTheUninstallProbeFirst)
+TEST_F(HostDiscoveryTest, AccessRuntimeUsesTheUninstallProbeFirst)
 {
-    instalarOffice("Office14.PROPLUS", "Microsoft Office Professional Plus 2010", "14.0.7015.1000");
-    prefix.setRegString(ClaveComando, "", ComandoSinComillas);
+    installOffice("Office14.PROPLUS", "Microsoft Office Professional Plus 2010", "14.0.7015.1000");
+    prefix.setRegString(CommandKey, "", UnquotedCommand);
     prefix.writeFile(Office + "\\msaccess.exe", "MZ");
-    std::string carpeta;
-    EXPECT_TRUE(entorno().BuscarAccessRuntime(carpeta));
-    EXPECT_EQ(carpeta, "c:\\program files\\microsoft office\\office14");
+    std::string folder;
+    EXPECT_TRUE(environment().BuscarAccessRuntime(folder));
+    EXPECT_EQ(folder, "c:\\program files\\microsoft office\\office14");
 }
 
-TEST(CarpetaComandoAccess, TakesTheFolderFromEitherForm)
+TEST(AccessCommandFolder, TakesTheFolderFromEitherForm)
 {
-    EXPECT_EQ(carpetaComandoAccess(ComandoEntrecomillado), "c:\\program files\\microsoft office\\office14");
-    EXPECT_EQ(carpetaComandoAccess(ComandoSinComillas), "c:\\program files\\microsoft office\\office14");
-    EXPECT_EQ(carpetaComandoAccess("  \"D:\\Office\\msaccess.exe\""), "d:\\office");
-    EXPECT_EQ(carpetaComandoAccess("msaccess.exe /x"), "");
-    EXPECT_EQ(carpetaComandoAccess("\"C:\\Office\\winword.exe\" /n"), "");
-    EXPECT_EQ(carpetaComandoAccess(""), "");
+    EXPECT_EQ(accessCommandFolder(QuotedCommand), "c:\\program files\\microsoft office\\office14");
+    EXPECT_EQ(accessCommandFolder(UnquotedCommand), "c:\\program files\\microsoft office\\office14");
+    EXPECT_EQ(accessCommandFolder("  \"D:\\Office\\msaccess.exe\""), "d:\\office");
+    EXPECT_EQ(accessCommandFolder("msaccess.exe /x"), "");
+    EXPECT_EQ(accessCommandFolder("\"C:\\Office\\winword.exe\" /n"), "");
+    EXPECT_EQ(accessCommandFolder(""), "");
 }
 
 // ---- PrepararEntorno ----------------------------------------------------
 
-TEST_F(EntornoTest, NoRuntimeAnywhereShowsTheMessageOnce)
+TEST_F(HostDiscoveryTest, NoRuntimeAnywhereShowsTheMessageOnce)
 {
-    instalarOffice("Office14.PROPLUS", "Microsoft Office Professional Plus 2010", "14.0.7015.1000");
-    prefix.setRegString(ClaveComando, "", ComandoEntrecomillado); // names a folder without msaccess.exe
-    prefix.setRegString(ClaveTalvane, "RuntimeDir", "C:\\Corvalix\\Runtime");
+    installOffice("Office14.PROPLUS", "Microsoft Office Professional Plus 2010", "14.0.7015.1000");
+    prefix.setRegString(CommandKey, "", QuotedCommand); // names a folder without msaccess.exe
+    prefix.setRegString(TalvaneKey, "RuntimeDir", "C:\\Corvalix\\Runtime");
     RecordingDialogs dialogs;
-    Entorno& e = entorno();
+    HostDiscovery& e = environment();
     e.PrepararEntorno(dialogs, true);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"No se ha encontrado Runtime de Access 2010"});
     EXPECT_EQ(e.UnidadSistema, "C:");
@@ -368,27 +368,27 @@ TEST_F(EntornoTest, NoRuntimeAnywhereShowsTheMessageOnce)
     EXPECT_TRUE(quiet.messages.empty());
 }
 
-TEST_F(EntornoTest, AnyRuntimeFoundKeepsStartUpQuiet)
+TEST_F(HostDiscoveryTest, AnyRuntimeFoundKeepsStartUpQuiet)
 {
     RecordingDialogs dialogs;
-    prefix.setRegString(ClaveTalvane, "RuntimeDir", "C:\\Corvalix\\Runtime");
+    prefix.setRegString(TalvaneKey, "RuntimeDir", "C:\\Corvalix\\Runtime");
     prefix.writeFile("C:\\Corvalix\\Runtime\\VexorRuntime.exe", "MZ");
-    entorno().PrepararEntorno(dialogs, true);
+    environment().PrepararEntorno(dialogs, true);
 
-    prefix.setRegString(ClaveTalvane, "RuntimeDir", "No");
-    prefix.setRegString(ClaveComando, "", ComandoSinComillas);
+    prefix.setRegString(TalvaneKey, "RuntimeDir", "No");
+    prefix.setRegString(CommandKey, "", UnquotedCommand);
     prefix.writeFile(Office + "\\MSACCESS.EXE", "MZ");
-    entorno().PrepararEntorno(dialogs, true);
+    environment().PrepararEntorno(dialogs, true);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(EntornoTest, AnEmptyOrBrokenPrefixStartsWithTheMessageAndFindsNothing)
+TEST_F(HostDiscoveryTest, AnEmptyOrBrokenPrefixStartsWithTheMessageAndFindsNothing)
 {
     prefix.writeRawSystemReg("WINE REGISTRY Version 2\n[Software\\\\Corvalix\n\x01\x02\xFF");
     RecordingDialogs dialogs;
-    Entorno& e = entorno();
+    HostDiscovery& e = environment();
     e.PrepararEntorno(dialogs, true);
     EXPECT_EQ(dialogs.messages.size(), 1u);
-    std::string carpeta;
-    EXPECT_FALSE(e.BuscarInstalacion(carpeta));
+    std::string folder;
+    EXPECT_FALSE(e.BuscarInstalacion(folder));
 }

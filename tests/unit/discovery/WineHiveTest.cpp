@@ -191,14 +191,14 @@ TEST(WineHive, EveryTruncationOfAHiveReadsAValueWholeOrNotAtAll)
     for (std::size_t length = 0; length <= WineText.size(); ++length) {
         const WineHive hive = WineHive::parse(std::string_view(WineText).substr(0, length));
         const auto runtime = read(hive, "Software\\Corvalix\\Tessaly Soft Run Time 2.0", "RuntimeDir");
-        const auto empresa = read(hive, "Software\\Corvalix\\Tessaly Soft Run Time 2.0", "Empresa");
+        const auto company = read(hive, "Software\\Corvalix\\Tessaly Soft Run Time 2.0", "Empresa");
         // A cut inside the hex list can end on a continuation boundary;
         // Wine then keeps the bytes read so far, as does the reader.
         if (runtime) {
             EXPECT_TRUE(std::string("C:\\Corvalix\\Runtime").rfind(*runtime, 0) == 0) << length << ": " << *runtime;
         }
-        if (empresa) {
-            EXPECT_EQ(*empresa, "Inmobiliaria España \"Sol\"") << length;
+        if (company) {
+            EXPECT_EQ(*company, "Inmobiliaria España \"Sol\"") << length;
         }
     }
 }

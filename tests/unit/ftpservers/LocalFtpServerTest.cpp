@@ -240,24 +240,24 @@ TEST_P(FtpServerFixtureTest, EveryAccountLogsInToItsOwnHome)
 TEST_P(FtpServerFixtureTest, FullAccountUploadsDownloadsAndDeletesInBothModes)
 {
     LocalFtpServer server(GetParam(), addr(0), ThreeAccounts);
-    const FtpAccount& todo = ThreeAccounts[0];
+    const FtpAccount& allowAll = ThreeAccounts[0];
     // Binary content with CR and LF bytes: TYPE I must keep them.
     const std::string content = randomBytes(200 * 1024, 7) + "\r\n\r";
     writeFile(m_tmp / "up.bin", content);
     for (Mode mode : {Mode::Passive, Mode::Active}) {
         SCOPED_TRACE(mode == Mode::Passive ? "passive" : "active");
         const std::string name = mode == Mode::Passive ? "pasivo.bin" : "activo.bin";
-        CurlResult r = upload(server, todo, m_tmp / "up.bin", name, mode);
+        CurlResult r = upload(server, allowAll, m_tmp / "up.bin", name, mode);
         ASSERT_EQ(r.exitCode, CurlOk) << r.err;
-        EXPECT_EQ(readFile(fs::path(server.homeOf(todo.user)) / name), content);
+        EXPECT_EQ(readFile(fs::path(server.homeOf(allowAll.user)) / name), content);
 
-        r = download(server, todo, name, m_tmp / ("down-" + name), mode);
+        r = download(server, allowAll, name, m_tmp / ("down-" + name), mode);
         ASSERT_EQ(r.exitCode, CurlOk) << r.err;
         EXPECT_EQ(readFile(m_tmp / ("down-" + name)), content);
 
-        r = dele(server, todo, name);
+        r = dele(server, allowAll, name);
         ASSERT_EQ(r.exitCode, CurlOk) << r.err;
-        EXPECT_FALSE(fs::exists(fs::path(server.homeOf(todo.user)) / name));
+        EXPECT_FALSE(fs::exists(fs::path(server.homeOf(allowAll.user)) / name));
     }
     // The transcript shows what the client sent, in order, whatever the server's log format.
     const auto cmds = server.commands();
@@ -276,39 +276,39 @@ TEST_P(FtpServerFixtureTest, FullAccountUploadsDownloadsAndDeletesInBothModes)
 TEST_P(FtpServerFixtureTest, NoDeleteAccountStoresButRefusesDele)
 {
     LocalFtpServer server(GetParam(), addr(0), ThreeAccounts);
-    const FtpAccount& noborra = ThreeAccounts[1];
+    const FtpAccount& cannotDelete = ThreeAccounts[1];
     writeFile(m_tmp / "f.txt", "contenido");
-    CurlResult r = upload(server, noborra, m_tmp / "f.txt", "f.txt");
+    CurlResult r = upload(server, cannotDelete, m_tmp / "f.txt", "f.txt");
     ASSERT_EQ(r.exitCode, CurlOk) << r.err;
-    r = dele(server, noborra, "f.txt");
+    r = dele(server, cannotDelete, "f.txt");
     EXPECT_EQ(r.exitCode, CurlQuoteFailed) << r.err;
     EXPECT_NE(r.err.find("550"), std::string::npos) << r.err;
-    EXPECT_TRUE(fs::exists(fs::path(server.homeOf(noborra.user)) / "f.txt"));
+    EXPECT_TRUE(fs::exists(fs::path(server.homeOf(cannotDelete.user)) / "f.txt"));
     // Rename is still allowed: the account lacks only 'd'.
-    r = curl({"-Q", "RNFR f.txt", "-Q", "RNTO g.txt", url(server, noborra)});
+    r = curl({"-Q", "RNFR f.txt", "-Q", "RNTO g.txt", url(server, cannotDelete)});
     EXPECT_EQ(r.exitCode, CurlOk) << r.err;
-    EXPECT_TRUE(fs::exists(fs::path(server.homeOf(noborra.user)) / "g.txt"));
+    EXPECT_TRUE(fs::exists(fs::path(server.homeOf(cannotDelete.user)) / "g.txt"));
 }
 
 TEST_P(FtpServerFixtureTest, ReadOnlyAccountListsAndDownloadsButRefusesWrites)
 {
     LocalFtpServer server(GetParam(), addr(0), ThreeAccounts);
-    const FtpAccount& sololee = ThreeAccounts[2];
-    server.putFile(sololee.user, "leeme.txt", "solo lectura");
+    const FtpAccount& readOnly = ThreeAccounts[2];
+    server.putFile(readOnly.user, "leeme.txt", "solo lectura");
     writeFile(m_tmp / "f.txt", "no debe llegar");
 
-    CurlResult r = upload(server, sololee, m_tmp / "f.txt", "f.txt");
+    CurlResult r = upload(server, readOnly, m_tmp / "f.txt", "f.txt");
     EXPECT_EQ(r.exitCode, CurlUploadFailed) << r.err;
-    EXPECT_FALSE(fs::exists(fs::path(server.homeOf(sololee.user)) / "f.txt"));
+    EXPECT_FALSE(fs::exists(fs::path(server.homeOf(readOnly.user)) / "f.txt"));
 
-    r = dele(server, sololee, "leeme.txt");
+    r = dele(server, readOnly, "leeme.txt");
     EXPECT_EQ(r.exitCode, CurlQuoteFailed) << r.err;
-    EXPECT_TRUE(fs::exists(fs::path(server.homeOf(sololee.user)) / "leeme.txt"));
+    EXPECT_TRUE(fs::exists(fs::path(server.homeOf(readOnly.user)) / "leeme.txt"));
 
-    r = list(server, sololee, Mode::Active);
+    r = list(server, readOnly, Mode::Active);
     ASSERT_EQ(r.exitCode, CurlOk) << r.err;
     EXPECT_NE(r.out.find("leeme.txt"), std::string::npos);
-    r = download(server, sololee, "leeme.txt", m_tmp / "leeme.txt");
+    r = download(server, readOnly, "leeme.txt", m_tmp / "leeme.txt");
     ASSERT_EQ(r.exitCode, CurlOk) << r.err;
     EXPECT_EQ(readFile(m_tmp / "leeme.txt"), "solo lectura");
 }
@@ -316,13 +316,13 @@ TEST_P(FtpServerFixtureTest, ReadOnlyAccountListsAndDownloadsButRefusesWrites)
 TEST_P(FtpServerFixtureTest, PutFileCanBeOverwrittenAndDeletedByTheServer)
 {
     LocalFtpServer server(GetParam(), addr(0), ThreeAccounts);
-    const FtpAccount& todo = ThreeAccounts[0];
-    server.putFile(todo.user, "previo.txt", "viejo");
+    const FtpAccount& allowAll = ThreeAccounts[0];
+    server.putFile(allowAll.user, "previo.txt", "viejo");
     writeFile(m_tmp / "nuevo.txt", "nuevo");
-    CurlResult r = upload(server, todo, m_tmp / "nuevo.txt", "previo.txt");
+    CurlResult r = upload(server, allowAll, m_tmp / "nuevo.txt", "previo.txt");
     ASSERT_EQ(r.exitCode, CurlOk) << r.err;
-    EXPECT_EQ(readFile(fs::path(server.homeOf(todo.user)) / "previo.txt"), "nuevo");
-    r = dele(server, todo, "previo.txt");
+    EXPECT_EQ(readFile(fs::path(server.homeOf(allowAll.user)) / "previo.txt"), "nuevo");
+    r = dele(server, allowAll, "previo.txt");
     EXPECT_EQ(r.exitCode, CurlOk) << r.err;
 }
 
@@ -344,22 +344,22 @@ TEST_P(FtpServerFixtureTest, ThrottledTransfersLastLongerThanTwoSeconds)
 {
     constexpr long Rate = 60 * 1000;
     LocalFtpServer server(GetParam(), addr(0), ThreeAccounts, FtpServerOptions{Rate, Rate});
-    const FtpAccount& todo = ThreeAccounts[0];
+    const FtpAccount& allowAll = ThreeAccounts[0];
     const std::string content = randomBytes(300 * 1024, 11);
-    server.putFile(todo.user, "lento.bin", content);
+    server.putFile(allowAll.user, "lento.bin", content);
 
     auto start = Clock::now();
-    CurlResult r = download(server, todo, "lento.bin", m_tmp / "lento.bin");
+    CurlResult r = download(server, allowAll, "lento.bin", m_tmp / "lento.bin");
     const auto down = Clock::now() - start;
     ASSERT_EQ(r.exitCode, CurlOk) << r.err;
     EXPECT_EQ(readFile(m_tmp / "lento.bin"), content);
     EXPECT_GT(down, std::chrono::seconds(2));
 
     start = Clock::now();
-    r = upload(server, todo, m_tmp / "lento.bin", "subido.bin");
+    r = upload(server, allowAll, m_tmp / "lento.bin", "subido.bin");
     const auto up = Clock::now() - start;
     ASSERT_EQ(r.exitCode, CurlOk) << r.err;
-    EXPECT_EQ(readFile(fs::path(server.homeOf(todo.user)) / "subido.bin"), content);
+    EXPECT_EQ(readFile(fs::path(server.homeOf(allowAll.user)) / "subido.bin"), content);
     EXPECT_GT(up, std::chrono::seconds(2));
 }
 

@@ -90,13 +90,13 @@ TEST_P(EllipseShape, OutlineIsClosedAroundAWhiteInterior)
     // Flood the white pixels 4-connected from the centre: the fill must not
     // leak to the bitmap's border.
     std::vector<char> seen(static_cast<std::size_t>(b.width() * b.height()), 0);
-    std::queue<std::pair<int, int>> todo;
-    todo.emplace((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ASSERT_FALSE(black(b, todo.front().first, todo.front().second));
+    std::queue<std::pair<int, int>> allowAll;
+    allowAll.emplace((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ASSERT_FALSE(black(b, allowAll.front().first, allowAll.front().second));
     int filled = 0;
-    while (!todo.empty()) {
-        const auto [x, y] = todo.front();
-        todo.pop();
+    while (!allowAll.empty()) {
+        const auto [x, y] = allowAll.front();
+        allowAll.pop();
         if (x < 0 || y < 0 || x >= b.width() || y >= b.height())
             continue;
         char& s = seen[static_cast<std::size_t>(y * b.width() + x)];
@@ -105,10 +105,10 @@ TEST_P(EllipseShape, OutlineIsClosedAroundAWhiteInterior)
         s = 1;
         ++filled;
         ASSERT_TRUE(x > r.left && x < r.right - 1 && y > r.top && y < r.bottom - 1) << x << "," << y;
-        todo.emplace(x + 1, y);
-        todo.emplace(x - 1, y);
-        todo.emplace(x, y + 1);
-        todo.emplace(x, y - 1);
+        allowAll.emplace(x + 1, y);
+        allowAll.emplace(x - 1, y);
+        allowAll.emplace(x, y + 1);
+        allowAll.emplace(x, y - 1);
     }
     EXPECT_GT(filled, 0);
 }

@@ -9,15 +9,15 @@
 
 using pordane::catalogue::DescrambleError;
 using pordane::catalogue::Desencriptar;
-using pordane::testsupport::Encriptar;
-using pordane::testsupport::EncriptarValor;
+using pordane::testsupport::Encrypt;
+using pordane::testsupport::encryptValue;
 
 namespace {
 
-std::string errorOf(const std::string& cadena, int factor)
+std::string errorOf(const std::string& text, int factor)
 {
     try {
-        Desencriptar(cadena, factor);
+        Desencriptar(text, factor);
     } catch (const DescrambleError& e) {
         return e.what();
     }
@@ -87,28 +87,28 @@ TEST(Desencriptar, RoundTripWithTheScrambler)
                                   "ÀÉÎÕÜ àéîõü çÇ"};
     for (int factor = 1; factor <= 9; ++factor) {
         for (const std::string& v : values) {
-            EXPECT_EQ(Desencriptar(EncriptarValor(v, factor), factor), v) << factor << " " << v;
-            EXPECT_EQ(Desencriptar(EncriptarValor(v, factor, "[Host]", "fin"), factor), v) << factor << " " << v;
+            EXPECT_EQ(Desencriptar(encryptValue(v, factor), factor), v) << factor << " " << v;
+            EXPECT_EQ(Desencriptar(encryptValue(v, factor, "[Host]", "fin"), factor), v) << factor << " " << v;
         }
     }
-    const std::string line = EncriptarValor("ftp.idealista.com", pordane::config::FactorEncriptacion);
+    const std::string line = encryptValue("ftp.idealista.com", pordane::config::FactorEncriptacion);
     EXPECT_EQ(line.size() % 3, 0u);
     EXPECT_EQ(line.find_first_not_of("0123456789"), std::string::npos);
     EXPECT_EQ(Desencriptar(line, pordane::config::FactorEncriptacion), "ftp.idealista.com");
     // With the wrong factor every mark shifts: '<' + 7 - 6 reads as '=', so nothing is framed.
-    EXPECT_EQ(Desencriptar(Encriptar(">abc<", 7), 6), "");
+    EXPECT_EQ(Desencriptar(Encrypt(">abc<", 7), 6), "");
 }
 
-TEST(Encriptar, RefusesWhatThreeDigitsCannotCarry)
+TEST(Encrypt, RefusesWhatThreeDigitsCannotCarry)
 {
-    EXPECT_THROW(Encriptar("€", 7), std::invalid_argument);     // U+20AC needs more than three digits
-    EXPECT_THROW(EncriptarValor("a<b", 7), std::invalid_argument);
-    EXPECT_EQ(Encriptar("A", 7), "072");
+    EXPECT_THROW(Encrypt("€", 7), std::invalid_argument);     // U+20AC needs more than three digits
+    EXPECT_THROW(encryptValue("a<b", 7), std::invalid_argument);
+    EXPECT_EQ(Encrypt("A", 7), "072");
 }
 
-TEST(EncriptarTool, WritesOneScrambledLinePerValue)
+TEST(EncryptTool, WritesOneScrambledLinePerValue)
 {
-    FILE* pipe = popen(("printf 'ftp.uno.es\\nusuário\\n' | " + std::string(ENCRIPTAR_PATH) + " 7").c_str(), "r");
+    FILE* pipe = popen(("printf 'ftp.uno.es\\nusuário\\n' | " + std::string(ENCRYPT_TOOL_PATH) + " 7").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string out;
     char buf[256];

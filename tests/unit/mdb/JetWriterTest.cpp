@@ -46,10 +46,10 @@ std::string expectedCsv(const std::vector<SampleRow>& rows)
     std::ostringstream csv;
     csv << "NombreConexión,ftpRemoteAdress,ftpUserName,ftpPassword,ftpRemoteDirectory,CódigoOperadorConexión\n";
     for (const SampleRow& r : rows) {
-        csv << csvText(r.nombre) << ',' << csvText(r.host) << ',' << csvText(r.user) << ',' << csvText(r.pass) << ','
+        csv << csvText(r.name) << ',' << csvText(r.host) << ',' << csvText(r.user) << ',' << csvText(r.pass) << ','
             << csvText(r.remoto) << ',';
-        if (r.codigo)
-            csv << *r.codigo;
+        if (r.code)
+            csv << *r.code;
         csv << '\n';
     }
     return csv.str();
@@ -107,7 +107,7 @@ TEST_F(JetWriterTest, MdbToolsSeeTheTableSchemaAndRows)
 {
     const auto rows = sampleRows();
     const auto file = dir / "VTES_DAT.MDB";
-    writeJet4(file, conexionTable(rows));
+    writeJet4(file, connectionTable(rows));
 
     EXPECT_EQ(tool("mdb-ver", file), "JET4\n");
     EXPECT_EQ(tool("mdb-tables", file, "-1"), "Dat_Conexión\n");
@@ -134,7 +134,7 @@ TEST_F(JetWriterTest, RowsSpreadOverSeveralDataPagesKeepTheirOrder)
 {
     const auto rows = sampleRows();
     const auto file = dir / "big.mdb";
-    writeJet4(file, conexionTable(rows));
+    writeJet4(file, connectionTable(rows));
     // Header, map page, catalog definition and data, table definition: 5 pages.
     const auto dataPages = std::filesystem::file_size(file) / 4096 - 5;
     EXPECT_GE(dataPages, 3u);
@@ -157,18 +157,18 @@ TEST_F(JetWriterTest, NullAndEmptyTextAreStoredDistinctly)
 {
     const auto rows = sampleRows();
     const auto file = dir / "nulls.mdb";
-    writeJet4(file, conexionTable(rows));
+    writeJet4(file, connectionTable(rows));
     const auto cracked = crackTable(file, "Dat_Conexión");
     ASSERT_EQ(cracked.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SampleRow& r = rows[i];
-        const std::optional<std::string> texts[] = {r.nombre, r.host, r.user, r.pass, r.remoto};
+        const std::optional<std::string> texts[] = {r.name, r.host, r.user, r.pass, r.remoto};
         for (std::size_t c = 0; c < 5; ++c) {
             EXPECT_EQ(cracked[i][c].isNull, !texts[c].has_value()) << "row " << i << " column " << c;
             EXPECT_EQ(cracked[i][c].text, texts[c].value_or("")) << "row " << i << " column " << c;
         }
-        EXPECT_EQ(cracked[i][5].isNull, !r.codigo.has_value()) << "row " << i;
-        EXPECT_EQ(cracked[i][5].text, r.codigo ? std::to_string(*r.codigo) : "") << "row " << i;
+        EXPECT_EQ(cracked[i][5].isNull, !r.code.has_value()) << "row " << i;
+        EXPECT_EQ(cracked[i][5].text, r.code ? std::to_string(*r.code) : "") << "row " << i;
     }
 }
 

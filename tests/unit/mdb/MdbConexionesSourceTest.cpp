@@ -17,8 +17,8 @@
 #include <fstream>
 
 using namespace mdbtest;
-using pordane::catalogue::cadenaConexion;
-using pordane::catalogue::ConexionRow;
+using pordane::catalogue::connectionString;
+using pordane::catalogue::ConnectionRow;
 using pordane::catalogue::DatabaseError;
 using pordane::catalogue::MdbConnectionSource;
 using pordane::testsupport::JetCell;
@@ -36,7 +36,7 @@ namespace {
 std::string readError(const std::filesystem::path& file)
 {
     try {
-        MdbConnectionSource().readConexiones(file);
+        MdbConnectionSource().readConnections(file);
     } catch (const DatabaseError& e) {
         return e.what();
     }
@@ -48,31 +48,31 @@ bool contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-void expectRowsMatch(const std::vector<ConexionRow>& got, const std::vector<SampleRow>& written)
+void expectRowsMatch(const std::vector<ConnectionRow>& got, const std::vector<SampleRow>& written)
 {
     ASSERT_EQ(got.size(), written.size());
     for (std::size_t i = 0; i < got.size(); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));
-        EXPECT_EQ(got[i].NombreConexion, written[i].nombre.value_or(""));
+        EXPECT_EQ(got[i].NombreConexion, written[i].name.value_or(""));
         EXPECT_EQ(got[i].ftpRemoteAdress, written[i].host.value_or(""));
         EXPECT_EQ(got[i].ftpUserName, written[i].user.value_or(""));
         EXPECT_EQ(got[i].ftpPassword, written[i].pass.value_or(""));
         EXPECT_EQ(got[i].ftpRemoteDirectory, written[i].remoto.value_or(""));
-        EXPECT_EQ(got[i].CodigoOperadorConexion, written[i].codigo.value_or(0));
+        EXPECT_EQ(got[i].CodigoOperadorConexion, written[i].code.value_or(0));
     }
 }
 
-class MdbConexionesSourceTest : public ::testing::Test {
+class MdbConnectionSourceTest : public ::testing::Test {
 protected:
     TempDir dir;
 };
 
-TEST_F(MdbConexionesSourceTest, ReadsEveryRowInTableOrder)
+TEST_F(MdbConnectionSourceTest, ReadsEveryRowInTableOrder)
 {
     const auto rows = sampleRows();
     const auto file = dir / "VTES_DAT.MDB";
-    writeJet4(file, conexionTable(rows));
-    const auto got = MdbConnectionSource().readConexiones(file);
+    writeJet4(file, connectionTable(rows));
+    const auto got = MdbConnectionSource().readConnections(file);
     expectRowsMatch(got, rows);
 
     // Spot checks of what the import depends on most.
@@ -83,10 +83,10 @@ TEST_F(MdbConexionesSourceTest, ReadsEveryRowInTableOrder)
     EXPECT_EQ(got[4].CodigoOperadorConexion, 15);
 
     // Reading twice gives the same rows (no state kept between reads).
-    expectRowsMatch(MdbConnectionSource().readConexiones(file), rows);
+    expectRowsMatch(MdbConnectionSource().readConnections(file), rows);
 }
 
-TEST_F(MdbConexionesSourceTest, FieldsAreFoundByNameWhateverTheColumnOrder)
+TEST_F(MdbConnectionSourceTest, FieldsAreFoundByNameWhateverTheColumnOrder)
 {
     JetTable table("Dat_Conexión", {{"Id", JetType::Long},
                                     {"CódigoOperadorConexión", JetType::Long},
@@ -99,7 +99,7 @@ TEST_F(MdbConexionesSourceTest, FieldsAreFoundByNameWhateverTheColumnOrder)
     table.addRow({std::int32_t{1}, std::int32_t{123}, "/sube", "nota", "secreto", "agencia", "127.0.4.9", "Pisos.com"});
     const auto file = dir / "order.mdb";
     writeJet4(file, table);
-    const auto got = MdbConnectionSource().readConexiones(file);
+    const auto got = MdbConnectionSource().readConnections(file);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].NombreConexion, "Pisos.com");
     EXPECT_EQ(got[0].ftpRemoteAdress, "127.0.4.9");
@@ -109,21 +109,21 @@ TEST_F(MdbConexionesSourceTest, FieldsAreFoundByNameWhateverTheColumnOrder)
     EXPECT_EQ(got[0].CodigoOperadorConexion, 123);
 }
 
-TEST_F(MdbConexionesSourceTest, EmptyTableGivesNoRows)
+TEST_F(MdbConnectionSourceTest, EmptyTableGivesNoRows)
 {
     const auto file = dir / "empty.mdb";
-    writeJet4(file, conexionTable({}));
-    EXPECT_TRUE(MdbConnectionSource().readConexiones(file).empty());
+    writeJet4(file, connectionTable({}));
+    EXPECT_TRUE(MdbConnectionSource().readConnections(file).empty());
 }
 
-TEST_F(MdbConexionesSourceTest, UserCharsetSettingDoesNotChangeTheText)
+TEST_F(MdbConnectionSourceTest, UserCharsetSettingDoesNotChangeTheText)
 {
     const auto file = dir / "charset.mdb";
-    writeJet4(file, conexionTable(sampleRows()));
+    writeJet4(file, connectionTable(sampleRows()));
     const char* previous = std::getenv("MDBICONV");
     const std::string saved = previous ? previous : "";
     setenv("MDBICONV", "ISO-8859-1", 1);
-    const auto got = MdbConnectionSource().readConexiones(file);
+    const auto got = MdbConnectionSource().readConnections(file);
     if (previous)
         setenv("MDBICONV", saved.c_str(), 1);
     else
@@ -132,7 +132,7 @@ TEST_F(MdbConexionesSourceTest, UserCharsetSettingDoesNotChangeTheText)
     EXPECT_EQ(got[0].NombreConexion, "Idealista Ñandú");
 }
 
-TEST_F(MdbConexionesSourceTest, MissingOrUnreadableFileIsAnError)
+TEST_F(MdbConnectionSourceTest, MissingOrUnreadableFileIsAnError)
 {
     const auto missing = dir / "Empresas" / "Empre01" / "VTES_DAT.MDB";
     const std::string error = readError(missing);
@@ -149,7 +149,7 @@ TEST_F(MdbConexionesSourceTest, MissingOrUnreadableFileIsAnError)
 
     // A real header followed by nothing: the catalog cannot be read.
     const auto cut = dir / "cortada.mdb";
-    writeJet4(cut, conexionTable(sampleRows()));
+    writeJet4(cut, connectionTable(sampleRows()));
     std::filesystem::resize_file(cut, 4096);
     EXPECT_FALSE(readError(cut).empty());
 }
@@ -186,7 +186,7 @@ TEST_P(DamagedDatabase, LeavesTheTerminalQuietAndGivesOurMessage)
 {
     TempDir dir;
     const auto cut = dir / "dañada.mdb";
-    writeJet4(cut, conexionTable(sampleRows()));
+    writeJet4(cut, connectionTable(sampleRows()));
     std::filesystem::resize_file(cut, GetParam().keep ? GetParam().keep : std::filesystem::file_size(cut) - 4096);
 
     // libmdb itself writes to standard error ("Unable to read table", "offset ... is beyond EOF", warnings)...
@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(CutShort, DamagedDatabase,
 // ahead of the cursor: it waits on the stream while the test looks at it.
 std::filesystem::path writeLargeTable(const TempDir& dir, int rows)
 {
-    JetTable table("Dat_Conexión", conexionColumns());
+    JetTable table("Dat_Conexión", connectionColumns());
     for (int i = 0; i < rows; ++i)
         table.addRow({"Portal " + std::to_string(i), std::string(200, 'h'), "u" + std::to_string(i),
                       std::string(200, 'p'), std::string(200, 'r'), std::int32_t{i}});
@@ -221,14 +221,14 @@ std::filesystem::path writeLargeTable(const TempDir& dir, int rows)
     return file;
 }
 
-TEST_F(MdbConexionesSourceTest, DestroyingTheCursorAfterOneRowLeavesNoChildAndNoDescriptor)
+TEST_F(MdbConnectionSourceTest, DestroyingTheCursorAfterOneRowLeavesNoChildAndNoDescriptor)
 {
     const auto file = writeLargeTable(dir, 600);
     const int before = openDescriptors();
     {
-        auto cursor = MdbConnectionSource().abrirConexiones(file);
-        ASSERT_TRUE(cursor->siguiente());
-        EXPECT_EQ(cursor->texto("NombreConexión"), "Portal 0");
+        auto cursor = MdbConnectionSource().openConnections(file);
+        ASSERT_TRUE(cursor->next());
+        EXPECT_EQ(cursor->text("NombreConexión"), "Portal 0");
         EXPECT_EQ(childProcesses().size(), 1u);  // still reading: the rows are not all sent yet
         EXPECT_EQ(openDescriptors(), before + 1);
     }
@@ -245,16 +245,16 @@ TEST_P(ReaderLostMidTable, IsAnErrorNotAShortTable)
     TempDir dir;
     const auto file = writeLargeTable(dir, 600);
     const auto limit = std::chrono::milliseconds(400);
-    auto cursor = MdbConnectionSource(limit).abrirConexiones(file);
-    ASSERT_TRUE(cursor->siguiente());
+    auto cursor = MdbConnectionSource(limit).openConnections(file);
+    ASSERT_TRUE(cursor->next());
     ASSERT_EQ(childProcesses().size(), 1u);
     ::kill(childProcesses()[0], GetParam());
     int rows = 1;
     std::string error;
     const auto start = std::chrono::steady_clock::now();
     try {
-        while (cursor->siguiente())
-            EXPECT_EQ(cursor->entero("CódigoOperadorConexión"), rows++);
+        while (cursor->next())
+            EXPECT_EQ(cursor->integer("CódigoOperadorConexión"), rows++);
     } catch (const DatabaseError& e) {
         error = e.what();
     }
@@ -273,18 +273,18 @@ TEST_P(ReaderLostMidTable, IsAnErrorNotAShortTable)
 INSTANTIATE_TEST_SUITE_P(Signal, ReaderLostMidTable, ::testing::Values(SIGKILL, SIGSEGV, SIGSTOP),
                          [](const ::testing::TestParamInfo<int>& p) { return std::string(sigabbrev_np(p.param)); });
 
-TEST_F(MdbConexionesSourceTest, TheProgramsEnvironmentIsLeftAlone)
+TEST_F(MdbConnectionSourceTest, TheProgramsEnvironmentIsLeftAlone)
 {
     const auto file = dir / "env.mdb";
-    writeJet4(file, conexionTable(sampleRows()));
+    writeJet4(file, connectionTable(sampleRows()));
     unsetenv("MDBICONV");
-    EXPECT_EQ(MdbConnectionSource().readConexiones(file).size(), sampleRows().size());
+    EXPECT_EQ(MdbConnectionSource().readConnections(file).size(), sampleRows().size());
     EXPECT_EQ(std::getenv("MDBICONV"), nullptr);
 }
 
-TEST_F(MdbConexionesSourceTest, MissingTableIsAnError)
+TEST_F(MdbConnectionSourceTest, MissingTableIsAnError)
 {
-    JetTable other("Dat_Conexiones", conexionColumns());
+    JetTable other("Dat_Conexiones", connectionColumns());
     const auto file = dir / "other.mdb";
     writeJet4(file, other);
     const std::string error = readError(file);
@@ -297,7 +297,7 @@ class MissingField : public ::testing::TestWithParam<std::size_t> {};
 TEST_P(MissingField, IsAnErrorNamingTheFieldWhenARowIsRead)
 {
     TempDir dir;
-    std::vector<JetColumn> columns = conexionColumns();
+    std::vector<JetColumn> columns = connectionColumns();
     const std::string missing = columns[GetParam()].name;
     columns.erase(columns.begin() + static_cast<std::ptrdiff_t>(GetParam()));
     columns.push_back({"Otro", JetType::Text});
@@ -326,9 +326,9 @@ std::string fieldName(const ::testing::TestParamInfo<std::size_t>& param)
 
 INSTANTIATE_TEST_SUITE_P(EachField, MissingField, ::testing::Range<std::size_t>(0, 6), fieldName);
 
-TEST_F(MdbConexionesSourceTest, CodeStoredAsTextIsReadAsANumber)
+TEST_F(MdbConnectionSourceTest, CodeStoredAsTextIsReadAsANumber)
 {
-    std::vector<JetColumn> columns = conexionColumns();
+    std::vector<JetColumn> columns = connectionColumns();
     columns[5].type = JetType::Text;
     JetTable table("Dat_Conexión", columns);
     table.addRow({"A", "h", "u", "p", "r", " 42 "});
@@ -336,7 +336,7 @@ TEST_F(MdbConexionesSourceTest, CodeStoredAsTextIsReadAsANumber)
     table.addRow({"C", "h", "u", "p", "r", std::nullopt});
     const auto file = dir / "textcode.mdb";
     writeJet4(file, table);
-    const auto got = MdbConnectionSource().readConexiones(file);
+    const auto got = MdbConnectionSource().readConnections(file);
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0].CodigoOperadorConexion, 42);
     EXPECT_EQ(got[1].CodigoOperadorConexion, 0);
@@ -353,9 +353,9 @@ TEST_F(MdbConexionesSourceTest, CodeStoredAsTextIsReadAsANumber)
     }
 }
 
-TEST(CadenaConexion, NamesTheProviderAndTheDatabaseOfTheCompanyFolder)
+TEST(ConnectionString, NamesTheProviderAndTheDatabaseOfTheCompanyFolder)
 {
-    EXPECT_EQ(cadenaConexion("C:\\Corvalix\\Datos\\Empresas\\Empre01"),
+    EXPECT_EQ(connectionString("C:\\Corvalix\\Datos\\Empresas\\Empre01"),
               "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=C:\\Corvalix\\Datos\\Empresas\\Empre01\\VTES_DAT.MDB;"
               "Persist Security Info=False;");
 }

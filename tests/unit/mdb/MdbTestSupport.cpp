@@ -68,18 +68,18 @@ std::vector<SampleRow> sampleRows()
     for (int i = 7; i < 30; ++i) {
         const std::string n = std::to_string(i);
         SampleRow row;
-        row.nombre = "Conexión " + n + (i % 3 == 0 ? " — ÀÉÎÕÜ" : " àéîõü");
+        row.name = "Conexión " + n + (i % 3 == 0 ? " — ÀÉÎÕÜ" : " àéîõü");
         row.host = "ftp" + n + ".portal.example";
         row.user = i % 5 == 0 ? std::optional<std::string>() : std::optional<std::string>("usuario" + n);
         row.pass = std::string(40, static_cast<char>('a' + i % 26));
         row.remoto = "/carpeta€/" + std::string(150, 'x') + n;
-        row.codigo = i % 4 == 0 ? std::optional<std::int32_t>() : std::optional<std::int32_t>(i * (i % 2 ? -1 : 1));
+        row.code = i % 4 == 0 ? std::optional<std::int32_t>() : std::optional<std::int32_t>(i * (i % 2 ? -1 : 1));
         rows.push_back(row);
     }
     return rows;
 }
 
-std::vector<JetColumn> conexionColumns()
+std::vector<JetColumn> connectionColumns()
 {
     return {{"NombreConexión", JetType::Text, 50},
             {"ftpRemoteAdress", JetType::Text},
@@ -89,11 +89,11 @@ std::vector<JetColumn> conexionColumns()
             {"CódigoOperadorConexión", JetType::Long}};
 }
 
-JetTable conexionTable(const std::vector<SampleRow>& rows)
+JetTable connectionTable(const std::vector<SampleRow>& rows)
 {
-    JetTable table("Dat_Conexión", conexionColumns());
+    JetTable table("Dat_Conexión", connectionColumns());
     for (const SampleRow& r : rows)
-        table.addRow({r.nombre, r.host, r.user, r.pass, r.remoto, r.codigo});
+        table.addRow({r.name, r.host, r.user, r.pass, r.remoto, r.code});
     return table;
 }
 

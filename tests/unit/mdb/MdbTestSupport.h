@@ -36,8 +36,8 @@ std::string shellQuote(const std::string& text);
 
 // One row of the sample table, as written.
 struct SampleRow {
-    std::optional<std::string> nombre, host, user, pass, remoto;
-    std::optional<std::int32_t> codigo;
+    std::optional<std::string> name, host, user, pass, remoto;
+    std::optional<std::int32_t> code;
 };
 
 // 30 rows: accented names and values, NULLs and empty texts in every text
@@ -45,7 +45,7 @@ struct SampleRow {
 // Latin-1, so stored as UCS-2) that the rows fill several data pages.
 std::vector<SampleRow> sampleRows();
 
-std::vector<pordane::testsupport::JetColumn> conexionColumns();
-pordane::testsupport::JetTable conexionTable(const std::vector<SampleRow>& rows);
+std::vector<pordane::testsupport::JetColumn> connectionColumns();
+pordane::testsupport::JetTable connectionTable(const std::vector<SampleRow>& rows);
 
 } // namespace mdbtest

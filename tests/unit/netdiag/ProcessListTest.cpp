@@ -184,7 +184,7 @@ TEST(ProcNetOwners, SocketsAreJoinedWithEveryProcessHoldingThem)
     // 1001 twice (two owners), 1004, 2002 twice, 3003 and 5005 without owner.
     EXPECT_EQ(sockets.size(), 7u);
 
-    EXPECT_EQ(netdiag::formatProcesos(sockets),
+    EXPECT_EQ(netdiag::formatProcesses(sockets),
               "100     22      TCP     servidor\n"
               "200     22      TCP     hijo\n"
               "100     22      UDP     servidor\n"
@@ -193,7 +193,7 @@ TEST(ProcNetOwners, SocketsAreJoinedWithEveryProcessHoldingThem)
               "-       8080    TCP");
 }
 
-TEST(FormatProcesos, SortsByPortThenProtocolAndPidAndKeepsColumns)
+TEST(FormatProcesses, SortsByPortThenProtocolAndPidAndKeepsColumns)
 {
     std::vector<ListeningSocket> sockets = {
         {SocketProtocol::UDP, 53, std::nullopt, ""},
@@ -204,7 +204,7 @@ TEST(FormatProcesos, SortsByPortThenProtocolAndPidAndKeepsColumns)
         {SocketProtocol::TCP, 1, 1, "init"},
         {SocketProtocol::TCP, 53, 9, "dns"},
     };
-    const auto lines = splitLines(netdiag::formatProcesos(sockets));
+    const auto lines = splitLines(netdiag::formatProcesses(sockets));
     const std::vector<std::string> expected = {
         "1       1       TCP     init",
         "9       53      TCP     dns",
@@ -215,7 +215,7 @@ TEST(FormatProcesos, SortsByPortThenProtocolAndPidAndKeepsColumns)
         "123456789 65535   TCP     nombre con?control?",
     };
     EXPECT_EQ(lines, expected);
-    EXPECT_EQ(netdiag::formatProcesos({}), "");
+    EXPECT_EQ(netdiag::formatProcesses({}), "");
 }
 
 TEST(ShowProcesesPorts, ListsOurOwnListeningTcpAndBoundUdpSockets)
@@ -236,7 +236,7 @@ TEST(ShowProcesesPorts, ListsOurOwnListeningTcpAndBoundUdpSockets)
         const auto fields = fieldsOf(line);
         ASSERT_GE(fields.size(), 3u) << line;
         // Columns start every 8 characters, under the page's header sections.
-        if (fields[0].size() < netdiag::ProcesosColumnWidth) {
+        if (fields[0].size() < netdiag::ProcessesColumnWidth) {
             EXPECT_EQ(line.find_first_not_of(' ', 8), 8u) << line;
             EXPECT_EQ(line.find_first_not_of(' ', 16), 16u) << line;
             if (fields.size() > 3) {

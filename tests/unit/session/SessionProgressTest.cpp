@@ -26,12 +26,12 @@ protected:
     ~SessionProgress() override { platform::setPumpHook(m_previousPump); }
 
     // Starts a timed speed-page transfer at the pinned clock.
-    void startSpeedTransfer(std::uint8_t sentido, std::int64_t announced)
+    void startSpeedTransfer(std::uint8_t direction, std::int64_t announced)
     {
-        run.PaginaActiva = pagina::Velocidad;
-        speed.SentidoTransfer = sentido;
+        run.PaginaActiva = page::Speed;
+        speed.SentidoTransfer = direction;
         speed.HoraInicio = clock;
-        session.FTPClientWorkBegin(sentido == SentidoDescarga ? WorkMode::wmRead : WorkMode::wmWrite,
+        session.FTPClientWorkBegin(direction == DirectionDownload ? WorkMode::wmRead : WorkMode::wmWrite,
                                    announced);
     }
     void advance(std::chrono::milliseconds d) { clock += d; }
@@ -55,7 +55,7 @@ private:
 
 TEST_F(SessionProgress, PermissionsPageUploadFillsProgressBar1AndTogglesCancel)
 {
-    run.PaginaActiva = pagina::Permisos;
+    run.PaginaActiva = page::Permissions;
     session.FTPClientWorkBegin(WorkMode::wmWrite, 200000);
     EXPECT_TRUE(progress.cancelIsEnabled());
     EXPECT_EQ(progress.bar1Max.back(), 200000);
@@ -72,7 +72,7 @@ TEST_F(SessionProgress, PermissionsPageUploadFillsProgressBar1AndTogglesCancel)
 
 TEST_F(SessionProgress, PermissionsPageDownloadLeavesProgressBar1AtZero)
 {
-    run.PaginaActiva = pagina::Permisos;
+    run.PaginaActiva = page::Permissions;
     session.FTPClientWorkBegin(WorkMode::wmRead, 0);
     session.FTPClientWork(WorkMode::wmRead, 100000);
     session.FTPClientWork(WorkMode::wmRead, 200000);
@@ -82,7 +82,7 @@ TEST_F(SessionProgress, PermissionsPageDownloadLeavesProgressBar1AtZero)
 
 TEST_F(SessionProgress, AnnouncedTotalReplacesTheMaximum)
 {
-    run.PaginaActiva = pagina::Permisos;
+    run.PaginaActiva = page::Permissions;
     session.FTPClientWorkBegin(WorkMode::wmRead, 0);
     session.FTPWorkProgress(50, 100);
     EXPECT_EQ(progress.bar1Max.back(), 100);
@@ -91,29 +91,29 @@ TEST_F(SessionProgress, AnnouncedTotalReplacesTheMaximum)
 
 TEST_F(SessionProgress, CountsBeyondThirtyTwoBitsPinTheGauge)
 {
-    run.PaginaActiva = pagina::Permisos;
+    run.PaginaActiva = page::Permissions;
     session.FTPClientWorkBegin(WorkMode::wmWrite, 5'000'000'000);
     EXPECT_EQ(progress.bar1Max.back(), std::numeric_limits<std::int32_t>::max());
 }
 
 TEST_F(SessionProgress, SpeedPageDownloadTakesSizeTestAsMaximum)
 {
-    run.SizeTest = 7 * UnMegabyte;
-    startSpeedTransfer(SentidoDescarga, 0);
+    run.SizeTest = 7 * OneMegabyte;
+    startSpeedTransfer(DirectionDownload, 0);
     ASSERT_FALSE(progress.bar2Max.empty());
-    EXPECT_EQ(progress.bar2Max.back(), 7 * UnMegabyte);
+    EXPECT_EQ(progress.bar2Max.back(), 7 * OneMegabyte);
     EXPECT_EQ(progress.bar2Progress.back(), 0);
     EXPECT_TRUE(progress.cancelEnabled.empty()); // only the permissions page can cancel
 
     progress.bar2Max.clear();
-    startSpeedTransfer(SentidoSubida, 1234);
+    startSpeedTransfer(DirectionUpload, 1234);
     EXPECT_EQ(progress.bar2Max, std::vector<std::int32_t>{1234});
 }
 
 TEST_F(SessionProgress, LiveSpeedShowsZeroForTwoSecondsThenGroupedValues)
 {
-    run.SizeTest = 20 * UnMegabyte;
-    startSpeedTransfer(SentidoDescarga, 0);
+    run.SizeTest = 20 * OneMegabyte;
+    startSpeedTransfer(DirectionDownload, 0);
     advance(500ms);
     session.FTPClientWork(WorkMode::wmRead, 1'000'000);
     advance(1499ms); // 1.999 s
@@ -135,7 +135,7 @@ TEST_F(SessionProgress, LiveSpeedShowsZeroForTwoSecondsThenGroupedValues)
 
 TEST_F(SessionProgress, UploadDirectionWritesTheUploadLabel)
 {
-    startSpeedTransfer(SentidoSubida, 30 * 1024 * 1024);
+    startSpeedTransfer(DirectionUpload, 30 * 1024 * 1024);
     advance(3s);
     session.FTPClientWork(WorkMode::wmWrite, 3 * 1024 * 1234);
     EXPECT_EQ(progress.labelUpload, std::vector<std::string>{"1.234 KB/s"});
@@ -146,7 +146,7 @@ TEST_F(SessionProgress, TenThousandKilobytesPerSecondReachesGaugeAndChartUnclamp
 {
     // The gauge shows 80 past its 50 Mbps scale and the chart pins 10240 at
     // 2000 itself: this side sends the values unchanged.
-    startSpeedTransfer(SentidoDescarga, 0);
+    startSpeedTransfer(DirectionDownload, 0);
     advance(2s);
     session.FTPClientWork(WorkMode::wmRead, 2 * 10240 * 1024);
     EXPECT_DOUBLE_EQ(progress.meter.back(), 80.0);
@@ -156,9 +156,9 @@ TEST_F(SessionProgress, TenThousandKilobytesPerSecondReachesGaugeAndChartUnclamp
 
 TEST_F(SessionProgress, SwitchingPagesMidTransferRedirectsTheEvents)
 {
-    run.PaginaActiva = pagina::Permisos;
+    run.PaginaActiva = page::Permissions;
     session.FTPClientWorkBegin(WorkMode::wmWrite, 1000);
-    run.PaginaActiva = pagina::Conectividad; // the user clicked another page
+    run.PaginaActiva = page::Connectivity; // the user clicked another page
     session.FTPClientWork(WorkMode::wmWrite, 500);
     session.FTPClientWorkEnd(WorkMode::wmWrite);
     EXPECT_EQ(progress.bar1Progress, std::vector<std::int32_t>{0});
@@ -166,7 +166,7 @@ TEST_F(SessionProgress, SwitchingPagesMidTransferRedirectsTheEvents)
     EXPECT_TRUE(progress.bar2Progress.empty());
 
     speed.HoraInicio = clock;
-    run.PaginaActiva = pagina::Velocidad;
+    run.PaginaActiva = page::Speed;
     session.FTPClientWork(WorkMode::wmWrite, 700);
     EXPECT_EQ(progress.bar2Progress, std::vector<std::int32_t>{700});
 }
@@ -175,7 +175,7 @@ TEST_F(SessionProgress, StatusAndEveryProgressEventGiveTheWindowATurn)
 {
     session.FTPClientStatus(FtpStatus::Connecting, "x");
     EXPECT_EQ(pumps, 1);
-    for (std::int32_t page : {pagina::Ninguna, pagina::Permisos, pagina::Velocidad, pagina::Conectividad}) {
+    for (std::int32_t page : {page::None, page::Permissions, page::Speed, page::Connectivity}) {
         run.PaginaActiva = page;
         const int before = pumps;
         session.FTPWorkProgress(10, 0);
