@@ -3,8 +3,8 @@
 // memory and temporary files measured before and after. No growth expected.
 //   soak [CONNECTIVITY_RUNS=50] [PERMISSION_RUNS=200]
 #include "FtpHarness.h"
-#include "ftptests/TestConectividad.h"
-#include "ftptests/TestPermisos.h"
+#include "ftptests/ConnectivityRun.h"
+#include "ftptests/PermissionsRun.h"
 
 #include <chrono>
 #include <cstdio>

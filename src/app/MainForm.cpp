@@ -5,9 +5,9 @@
 #include "app/ViewAdapters.h"
 #include "ftp/SpeedState.h"
 #include "ftptests/PrepararTest.h"
-#include "ftptests/TestConectividad.h"
-#include "ftptests/TestPermisos.h"
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/ConnectivityRun.h"
+#include "ftptests/PermissionsRun.h"
+#include "ftptests/SpeedRun.h"
 #include "netdiag/ProcessList.h"
 #include "views/Dialogs.h"
 #include "widgets/NavBar.h"
@@ -139,10 +139,10 @@ void TMainForm::buildFrame()
     widgets::centreOnScreen(*this);
 
     auto* strip = new QWidget(this);
-    strip->setObjectName(QStringLiteral("PanelNavegacion"));
+    strip->setObjectName(QStringLiteral("PanelNavigation"));
     strip->setGeometry(0, 0, StripWidth, ClientHeight);
     strip->setAttribute(Qt::WA_StyledBackground, true);
-    strip->setStyleSheet(QStringLiteral("#PanelNavegacion { background: #5a6b80; }"));
+    strip->setStyleSheet(QStringLiteral("#PanelNavigation { background: #5a6b80; }"));
 
     m_NavBar1 = new widgets::NavBar(QStringLiteral("NavBar1"), strip);
     m_NavBar1->setGeometry(0, 0, StripWidth, ClientHeight - 36);

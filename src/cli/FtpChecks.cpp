@@ -8,9 +8,9 @@
 #include "ftp/RunState.h"
 #include "ftptests/FtpTestContext.h"
 #include "ftptests/PrepararTest.h"
-#include "ftptests/TestConectividad.h"
-#include "ftptests/TestPermisos.h"
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/ConnectivityRun.h"
+#include "ftptests/PermissionsRun.h"
+#include "ftptests/SpeedRun.h"
 
 #include <algorithm>
 #include <filesystem>

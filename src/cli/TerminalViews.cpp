@@ -1,8 +1,8 @@
 #include "cli/TerminalViews.h"
 
 #include "cli/Report.h"
-#include "ftptests/TestPermisos.h"
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/PermissionsRun.h"
+#include "ftptests/SpeedRun.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -29,7 +29,7 @@ ConnectivityPage buildConnectivityPage(QWidget* parent)
     c.TabTestConexion = makePage(parent, QStringLiteral("TabTestConexion"));
     QWidget* page = c.TabTestConexion;
     c.PanelConnectionTitle =
-        makeHeaderStrip(page, QStringLiteral("PanelTituloConexion"), QStringLiteral("Comprobar Conectividad al FTP:"));
+        makeHeaderStrip(page, QStringLiteral("PanelConnectionTitle"), QStringLiteral("Comprobar Conectividad al FTP:"));
 
     c.ListaServidoresConectividad = makeReportList(page, QStringLiteral("ListaServidoresConectividad"),
                                                    {{QStringLiteral("Servidor"), 200},
@@ -44,21 +44,21 @@ ConnectivityPage buildConnectivityPage(QWidget* parent)
     c.LabelInfoConectividad->setAlignment(Qt::AlignCenter);
 
     c.PanelCycles = new QFrame(page);
-    c.PanelCycles->setObjectName(QStringLiteral("PanelCiclos"));
+    c.PanelCycles->setObjectName(QStringLiteral("PanelCycles"));
     c.PanelCycles->setFrameShape(QFrame::StyledPanel);
     c.PanelCycles->setFrameShadow(QFrame::Sunken);
     c.PanelCycles->setGeometry(8, 264, PageWidth - 16, 118);
     QWidget* box = c.PanelCycles;
 
-    c.LabelTestDone = makeLabel(box, QStringLiteral("LabelRealizadoTest"), QStringLiteral("Realizado test:"),
+    c.LabelTestDone = makeLabel(box, QStringLiteral("LabelTestDone"), QStringLiteral("Realizado test:"),
                                      QRect(16, 18, 90, 16));
     c.LabelInfoCiclo =
         colouredValue(box, QStringLiteral("LabelInfoCiclo"), QStringLiteral("0/20"), QRect(110, 18, 80, 16), QColor(0, 0, 128));
     c.LabelPassed =
-        makeLabel(box, QStringLiteral("LabelCorrectos"), QStringLiteral("Correctos:"), QRect(16, 48, 90, 16));
+        makeLabel(box, QStringLiteral("LabelPassed"), QStringLiteral("Correctos:"), QRect(16, 48, 90, 16));
     c.LabelCicloOk =
         colouredValue(box, QStringLiteral("LabelCicloOk"), QStringLiteral("0"), QRect(110, 48, 80, 16), QColor(0, 128, 0));
-    c.LabelErrors = makeLabel(box, QStringLiteral("LabelErrores"), QStringLiteral("Errores:"), QRect(16, 78, 90, 16));
+    c.LabelErrors = makeLabel(box, QStringLiteral("LabelErrors"), QStringLiteral("Errores:"), QRect(16, 78, 90, 16));
     c.LabelCicloError =
         colouredValue(box, QStringLiteral("LabelCicloError"), QStringLiteral("0"), QRect(110, 78, 80, 16), QColor(255, 0, 0));
 

@@ -37,13 +37,13 @@ OptionsPage buildOptionsPage(QWidget* parent)
     QWidget* page = o.TabOpciones;
 
     o.LabelOptionsTitle = makeLabel(
-        page, QStringLiteral("LabelTituloOpciones"),
+        page, QStringLiteral("LabelOptionsTitle"),
         QStringLiteral("Selecciona los Servidores en los que se realizarán las pruebas y el modo de ftp."),
         QRect(8, 8, PageWidth - 16, 30), true);
     o.LabelOptionsTitle->setWordWrap(true);
     o.LabelOptionsTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    o.LabelAvailableServers = makeLabel(page, QStringLiteral("LabelServidoresDisponibles"),
+    o.LabelAvailableServers = makeLabel(page, QStringLiteral("LabelAvailableServers"),
                                              QStringLiteral("Servidores disponibles:"), QRect(8, 44, 240, 16));
     o.CheckListServidores = new QListWidget(page);
     o.CheckListServidores->setObjectName(QStringLiteral("CheckListServidores"));
@@ -55,17 +55,17 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.RadioModoFTP->setGeometry(264, 56, 245, 68);
     auto* modeLayout = new QVBoxLayout(o.RadioModoFTP);
     o.RadioActiveMode = new QRadioButton(QStringLiteral("Modo Activo"), o.RadioModoFTP);
-    o.RadioActiveMode->setObjectName(QStringLiteral("RadioModoActivo"));
+    o.RadioActiveMode->setObjectName(QStringLiteral("RadioActiveMode"));
     o.RadioPassiveMode = new QRadioButton(QStringLiteral("Modo Pasivo"), o.RadioModoFTP);
-    o.RadioPassiveMode->setObjectName(QStringLiteral("RadioModoPasivo"));
+    o.RadioPassiveMode->setObjectName(QStringLiteral("RadioPassiveMode"));
     o.RadioPassiveMode->setChecked(true);
     modeLayout->addWidget(o.RadioActiveMode);
     modeLayout->addWidget(o.RadioPassiveMode);
 
     o.GroupTestSize = new QGroupBox(QStringLiteral("Tamaño del test"), page);
-    o.GroupTestSize->setObjectName(QStringLiteral("GroupTamanoTest"));
+    o.GroupTestSize->setObjectName(QStringLiteral("GroupTestSize"));
     o.GroupTestSize->setGeometry(264, 134, 245, 64);
-    o.LabelSize = makeLabel(o.GroupTestSize, QStringLiteral("LabelTamano"), QStringLiteral("Tamaño:"),
+    o.LabelSize = makeLabel(o.GroupTestSize, QStringLiteral("LabelSize"), QStringLiteral("Tamaño:"),
                               QRect(10, 26, 50, 16));
     o.TrackBarSizeTest = new QSlider(Qt::Horizontal, o.GroupTestSize);
     o.TrackBarSizeTest->setObjectName(QStringLiteral("TrackBarSizeTest"));
@@ -80,7 +80,7 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.LabelSizeTest = makeLabel(o.GroupTestSize, QStringLiteral("LabelSizeTest"), QStringLiteral("1 MB"),
                                 QRect(196, 26, 45, 16));
 
-    o.LabelTestToRun = makeLabel(page, QStringLiteral("LabelTestARealizar"), QStringLiteral("Test a realizar:"),
+    o.LabelTestToRun = makeLabel(page, QStringLiteral("LabelTestToRun"), QStringLiteral("Test a realizar:"),
                                      QRect(264, 214, 90, 16));
     o.LabelTestRealizar =
         makeLabel(page, QStringLiteral("LabelTestRealizar"), QString(), QRect(354, 214, 155, 16), true);
@@ -94,7 +94,7 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.PanelPrepararTest->setAttribute(Qt::WA_StyledBackground, true);
     o.PanelPrepararTest->setStyleSheet(
         QStringLiteral("#PanelPrepararTest { background: #d4d0c8; border: 2px outset #ffffff; }"));
-    o.LabelPreparingTest = makeLabel(o.PanelPrepararTest, QStringLiteral("LabelPreparandoTest"),
+    o.LabelPreparingTest = makeLabel(o.PanelPrepararTest, QStringLiteral("LabelPreparingTest"),
                                       QStringLiteral("Preparando Test..."), QRect(10, 10, 240, 18), true);
     o.LabelPreparingTest->setAlignment(Qt::AlignCenter);
     o.GaugePrepararTest = makeGauge(o.PanelPrepararTest, QStringLiteral("GaugePrepararTest"),

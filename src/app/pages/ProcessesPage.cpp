@@ -38,7 +38,7 @@ ProcessesPage buildProcessesPage(QWidget* parent)
     ProcessesPage p;
     p.TabProcesosPuertos = makePage(parent, QStringLiteral("TabProcesosPuertos"));
     QWidget* page = p.TabProcesosPuertos;
-    p.PanelProcessesTitle = makeHeaderStrip(page, QStringLiteral("PanelTituloProcesos"),
+    p.PanelProcessesTitle = makeHeaderStrip(page, QStringLiteral("PanelProcessesTitle"),
                                             QStringLiteral("Listado de procesos y puerto de escucha:"));
 
     p.HeaderControl1 = new QHeaderView(Qt::Horizontal, page);

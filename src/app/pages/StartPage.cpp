@@ -24,7 +24,7 @@ StartPage buildStartPage(QWidget* parent)
     s.LabelPordane->setGeometry((PageWidth - banner.width()) / 2, 36, banner.width(), banner.height());
 
     s.ImageStart = new widgets::StartPicture(s.TabInicio);
-    s.ImageStart->setObjectName(QStringLiteral("ImageInicio"));
+    s.ImageStart->setObjectName(QStringLiteral("ImageStart"));
     s.ImageStart->move((PageWidth - widgets::StartPicture::Width) / 2, 36 + banner.height() + 24);
 
     s.LabelCorvalix = makeLabel(s.TabInicio, QStringLiteral("LabelCorvalix"), QStringLiteral("Corvalix, S.L."),

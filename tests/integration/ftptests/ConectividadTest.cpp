@@ -2,7 +2,7 @@
 // refuses uploads, a refused connection, two servers, active mode.
 #include "FtpHarness.h"
 #include "ScriptedFtpServer.h"
-#include "ftptests/TestConectividad.h"
+#include "ftptests/ConnectivityRun.h"
 #include "platform/base/Pump.h"
 
 using namespace pordane;

@@ -1,7 +1,7 @@
 // The permissions test against real servers: every kind of account, an
 // unreachable server, two servers, a missing remote folder, both modes.
 #include "FtpHarness.h"
-#include "ftptests/TestPermisos.h"
+#include "ftptests/PermissionsRun.h"
 
 using namespace pordane;
 using namespace pordane::testharness;

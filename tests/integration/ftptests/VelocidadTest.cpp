@@ -2,7 +2,7 @@
 // measured whole seconds, clean-up, failures that no longer end the run, and
 // the live display during a throttled transfer.
 #include "FtpHarness.h"
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/SpeedRun.h"
 
 #include <regex>
 

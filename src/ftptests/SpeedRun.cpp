@@ -1,4 +1,4 @@
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/SpeedRun.h"
 
 #include "ftp/SpeedState.h"
 #include "ftptests/TestFiles.h"

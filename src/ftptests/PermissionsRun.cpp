@@ -1,4 +1,4 @@
-#include "ftptests/TestPermisos.h"
+#include "ftptests/PermissionsRun.h"
 
 #include "ftptests/TestFiles.h"
 #include "views/TaskListView.h"

@@ -1,4 +1,4 @@
-#include "ftptests/TestConectividad.h"
+#include "ftptests/ConnectivityRun.h"
 
 #include "ftptests/TestFiles.h"
 #include "platform/base/Pump.h"
