@@ -4,9 +4,9 @@
 
 #include "app/ViewAdapters.h"
 #include "ftp/SpeedState.h"
-#include "ftptests/PrepararTest.h"
 #include "ftptests/ConnectivityRun.h"
 #include "ftptests/PermissionsRun.h"
+#include "ftptests/PrepararTest.h"
 #include "ftptests/SpeedRun.h"
 #include "netdiag/ProcessList.h"
 #include "views/Dialogs.h"

@@ -1,16 +1,16 @@
 #include "cli/FtpChecks.h"
 
 #include "cli/RunErrors.h"
-#include "platform/base/Pump.h"
 #include "cli/ServerSelection.h"
 #include "cli/TerminalViews.h"
 #include "ftp/FtpSession.h"
 #include "ftp/RunState.h"
-#include "ftptests/FtpTestContext.h"
-#include "ftptests/PrepararTest.h"
 #include "ftptests/ConnectivityRun.h"
+#include "ftptests/FtpTestContext.h"
 #include "ftptests/PermissionsRun.h"
+#include "ftptests/PrepararTest.h"
 #include "ftptests/SpeedRun.h"
+#include "platform/base/Pump.h"
 
 #include <algorithm>
 #include <filesystem>

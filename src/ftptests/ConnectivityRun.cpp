@@ -31,8 +31,7 @@ bool copyComplete(const ftp::FtpSession& session, bool downloaded)
 
 } // namespace
 
-void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view,
-                        const std::vector<MarkedLine>& marked)
+void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view, const std::vector<MarkedLine>& marked)
 {
     view.showPage();
     views::ResultListView& list = view.ListaServidoresConectividad();
@@ -49,9 +48,9 @@ void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view,
     ctx.dialogs.showMessage("Test de Conectividad Realizado");
 }
 
-bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int numserv,
-                         std::uint8_t modo, const std::string& host, const std::string& remoto,
-                         const std::string& username, const std::string& password)
+bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int numserv, std::uint8_t modo,
+                         const std::string& host, const std::string& remoto, const std::string& username,
+                         const std::string& password)
 {
     ftp::FtpSession& session = ctx.session;
     const std::string R = newPrefix(ctx) + RemoteSuffixTXT;

@@ -19,12 +19,11 @@ inline constexpr int CellNum = 3; // no column
 inline constexpr int Cycles = 20;
 } // namespace connectivity
 
-void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view,
-                        const std::vector<MarkedLine>& marked);
+void DoTestConectividad(FtpTestContext& ctx, views::ConnectivityView& view, const std::vector<MarkedLine>& marked);
 
 // Fills row numserv; true when at least one cycle ran to its end.
-bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int numserv,
-                         std::uint8_t modo, const std::string& host, const std::string& remoto,
-                         const std::string& username, const std::string& password);
+bool TestFTPConectividad(FtpTestContext& ctx, views::ConnectivityView& view, int numserv, std::uint8_t modo,
+                         const std::string& host, const std::string& remoto, const std::string& username,
+                         const std::string& password);
 
 } // namespace pordane::ftptests

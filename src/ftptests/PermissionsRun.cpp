@@ -29,15 +29,13 @@ void markResult(views::PermissionsView& view, int numserv, int line, int cell, b
 
 } // namespace
 
-void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view,
-                    const std::vector<MarkedLine>& marked)
+void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view, const std::vector<MarkedLine>& marked)
 {
     view.showPage();
     views::ResultListView& list = view.ListaServidores();
     list.clear();
     for (const MarkedLine& line : marked)
-        list.addRow(line.text, {"", "?", "?", "?", "?", "?", std::to_string(line.position + 1)},
-                     image::Waiting);
+        list.addRow(line.text, {"", "?", "?", "?", "?", "?", std::to_string(line.position + 1)}, image::Waiting);
     ctx.run.Tarea = 0;
     ctx.session.memoLog().clear();
 
@@ -47,9 +45,9 @@ void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view,
     ctx.dialogs.showMessage("Test de Permisos Realizado");
 }
 
-bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int numserv,
-                     std::uint8_t modo, const std::string& host, const std::string& remoto,
-                     const std::string& username, const std::string& password)
+bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int numserv, std::uint8_t modo,
+                     const std::string& host, const std::string& remoto, const std::string& username,
+                     const std::string& password)
 {
     ftp::FtpSession& session = ctx.session;
     views::TaskListView& tasks = view.Tareas();

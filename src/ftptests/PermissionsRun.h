@@ -16,11 +16,11 @@ namespace pordane::ftptests {
 // Cells of a ListaServidores row.
 namespace permissions {
 inline constexpr int CellStatus = 0;
-inline constexpr int CellUpload = 1; // upload
+inline constexpr int CellUpload = 1;   // upload
 inline constexpr int CellDownload = 2; // download
-inline constexpr int CellRename = 3; // rename
-inline constexpr int CellListing = 4; // listing
-inline constexpr int CellDelete = 5; // delete
+inline constexpr int CellRename = 3;   // rename
+inline constexpr int CellListing = 4;  // listing
+inline constexpr int CellDelete = 5;   // delete
 inline constexpr int CellNum = 6;
 
 // Lines of Tareas.
@@ -34,12 +34,11 @@ inline constexpr int TaskEnd = 6;
 inline constexpr int TaskCount = 6;
 } // namespace permissions
 
-void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view,
-                    const std::vector<MarkedLine>& marked);
+void DoTestPermisos(FtpTestContext& ctx, views::PermissionsView& view, const std::vector<MarkedLine>& marked);
 
 // Fills row numserv; true when upload, download, rename, listing and delete all passed.
-bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int numserv,
-                     std::uint8_t modo, const std::string& host, const std::string& remoto,
-                     const std::string& username, const std::string& password);
+bool TestFTPPermisos(FtpTestContext& ctx, views::PermissionsView& view, int numserv, std::uint8_t modo,
+                     const std::string& host, const std::string& remoto, const std::string& username,
+                     const std::string& password);
 
 } // namespace pordane::ftptests

@@ -44,8 +44,7 @@ void measure(ftp::SpeedState& speed, std::int32_t SizeTest)
 
 } // namespace
 
-void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view,
-                     const std::vector<MarkedLine>& marked)
+void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view, const std::vector<MarkedLine>& marked)
 {
     const ScopeAndTimerOn running(view);
     view.showPage();
@@ -65,9 +64,8 @@ void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view,
     ctx.dialogs.showMessage("Test de Velocidad Realizado");
 }
 
-bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv,
-                      const std::string& host, const std::string& remoto,
-                      const std::string& username, const std::string& password)
+bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv, const std::string& host,
+                      const std::string& remoto, const std::string& username, const std::string& password)
 {
     ftp::FtpSession& session = ctx.session;
     ftp::FTPClient& client = session.client();

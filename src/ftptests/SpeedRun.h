@@ -21,13 +21,11 @@ inline constexpr std::uint8_t PassiveMode = 2;
 } // namespace speed
 
 // The chart and Timer1 run for the whole call and are stopped on every way out.
-void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view,
-                     const std::vector<MarkedLine>& marked);
+void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view, const std::vector<MarkedLine>& marked);
 
 // Fills row numserv; true when connected, both transfers worked and the
 // remote file was removed and the session closed.
-bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv,
-                      const std::string& host, const std::string& remoto,
-                      const std::string& username, const std::string& password);
+bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv, const std::string& host,
+                      const std::string& remoto, const std::string& username, const std::string& password);
 
 } // namespace pordane::ftptests

@@ -14,20 +14,19 @@ TEST_F(OptionsPage, TextsAndDesignValues)
 {
     QWidget* page = find("TabOpciones");
     ASSERT_NE(page, nullptr);
-    expectTexts(*page,
-                {{"LabelOptionsTitle",
-                  "Selecciona los Servidores en los que se realizarán las pruebas y el modo de ftp."},
-                 {"LabelAvailableServers", "Servidores disponibles:"},
-                 {"RadioModoFTP", "Modo FTP"},
-                 {"RadioActiveMode", "Modo Activo"},
-                 {"RadioPassiveMode", "Modo Pasivo"},
-                 {"GroupTestSize", "Tamaño del test"},
-                 {"LabelSize", "Tamaño:"},
-                 {"LabelSizeTest", "3 MB"},
-                 {"LabelTestToRun", "Test a realizar:"},
-                 {"LabelTestRealizar", ""},
-                 {"BotonIniciarTest", "Iniciar Test"},
-                 {"LabelPreparingTest", "Preparando Test..."}});
+    expectTexts(*page, {{"LabelOptionsTitle",
+                         "Selecciona los Servidores en los que se realizarán las pruebas y el modo de ftp."},
+                        {"LabelAvailableServers", "Servidores disponibles:"},
+                        {"RadioModoFTP", "Modo FTP"},
+                        {"RadioActiveMode", "Modo Activo"},
+                        {"RadioPassiveMode", "Modo Pasivo"},
+                        {"GroupTestSize", "Tamaño del test"},
+                        {"LabelSize", "Tamaño:"},
+                        {"LabelSizeTest", "3 MB"},
+                        {"LabelTestToRun", "Test a realizar:"},
+                        {"LabelTestRealizar", ""},
+                        {"BotonIniciarTest", "Iniciar Test"},
+                        {"LabelPreparingTest", "Preparando Test..."}});
     EXPECT_TRUE(find<QLabel>("LabelOptionsTitle")->font().bold());
     EXPECT_TRUE(find<QLabel>("LabelTestRealizar")->font().bold());
     EXPECT_TRUE(find<QLabel>("LabelPreparingTest")->font().bold());

@@ -31,9 +31,9 @@ TEST_F(PersonalConfig, TextsAndInitialValues)
                         {"LabelAvailableConnections", "Conexiones Disponibles:"}});
     EXPECT_EQ(find<QLineEdit>("EditPass")->echoMode(), QLineEdit::Normal);
     // Each edit box stands under its label.
-    for (auto [label, edit] : {std::pair{"LabelConnectionName", "EditNombreConexion"}, std::pair{"LabelHost", "EditHost"},
-                               std::pair{"LabelRemote", "EditRemoto"}, std::pair{"LabelUser", "EditUser"},
-                               std::pair{"LabelPass", "EditPass"}}) {
+    for (auto [label, edit] : {std::pair{"LabelConnectionName", "EditNombreConexion"},
+                               std::pair{"LabelHost", "EditHost"}, std::pair{"LabelRemote", "EditRemoto"},
+                               std::pair{"LabelUser", "EditUser"}, std::pair{"LabelPass", "EditPass"}}) {
         QWidget* l = find(label);
         QWidget* e = find(edit);
         ASSERT_TRUE(l && e);

@@ -28,8 +28,8 @@ ConnectivityPage buildConnectivityPage(QWidget* parent)
     ConnectivityPage c;
     c.TabTestConexion = makePage(parent, QStringLiteral("TabTestConexion"));
     QWidget* page = c.TabTestConexion;
-    c.PanelConnectionTitle =
-        makeHeaderStrip(page, QStringLiteral("PanelConnectionTitle"), QStringLiteral("Comprobar Conectividad al FTP:"));
+    c.PanelConnectionTitle = makeHeaderStrip(page, QStringLiteral("PanelConnectionTitle"),
+                                             QStringLiteral("Comprobar Conectividad al FTP:"));
 
     c.ListaServidoresConectividad = makeReportList(page, QStringLiteral("ListaServidoresConectividad"),
                                                    {{QStringLiteral("Servidor"), 200},
@@ -51,11 +51,10 @@ ConnectivityPage buildConnectivityPage(QWidget* parent)
     QWidget* box = c.PanelCycles;
 
     c.LabelTestDone = makeLabel(box, QStringLiteral("LabelTestDone"), QStringLiteral("Realizado test:"),
-                                     QRect(16, 18, 90, 16));
+                                QRect(16, 18, 90, 16));
     c.LabelInfoCiclo =
         colouredValue(box, QStringLiteral("LabelInfoCiclo"), QStringLiteral("0/20"), QRect(110, 18, 80, 16), QColor(0, 0, 128));
-    c.LabelPassed =
-        makeLabel(box, QStringLiteral("LabelPassed"), QStringLiteral("Correctos:"), QRect(16, 48, 90, 16));
+    c.LabelPassed = makeLabel(box, QStringLiteral("LabelPassed"), QStringLiteral("Correctos:"), QRect(16, 48, 90, 16));
     c.LabelCicloOk =
         colouredValue(box, QStringLiteral("LabelCicloOk"), QStringLiteral("0"), QRect(110, 48, 80, 16), QColor(0, 128, 0));
     c.LabelErrors = makeLabel(box, QStringLiteral("LabelErrors"), QStringLiteral("Errores:"), QRect(16, 78, 90, 16));

@@ -44,7 +44,7 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.LabelOptionsTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     o.LabelAvailableServers = makeLabel(page, QStringLiteral("LabelAvailableServers"),
-                                             QStringLiteral("Servidores disponibles:"), QRect(8, 44, 240, 16));
+                                        QStringLiteral("Servidores disponibles:"), QRect(8, 44, 240, 16));
     o.CheckListServidores = new QListWidget(page);
     o.CheckListServidores->setObjectName(QStringLiteral("CheckListServidores"));
     o.CheckListServidores->setGeometry(8, 62, 240, 250);
@@ -66,7 +66,7 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.GroupTestSize->setObjectName(QStringLiteral("GroupTestSize"));
     o.GroupTestSize->setGeometry(264, 134, 245, 64);
     o.LabelSize = makeLabel(o.GroupTestSize, QStringLiteral("LabelSize"), QStringLiteral("Tamaño:"),
-                              QRect(10, 26, 50, 16));
+                            QRect(10, 26, 50, 16));
     o.TrackBarSizeTest = new QSlider(Qt::Horizontal, o.GroupTestSize);
     o.TrackBarSizeTest->setObjectName(QStringLiteral("TrackBarSizeTest"));
     o.TrackBarSizeTest->setGeometry(60, 20, 130, 30);
@@ -81,7 +81,7 @@ OptionsPage buildOptionsPage(QWidget* parent)
                                 QRect(196, 26, 45, 16));
 
     o.LabelTestToRun = makeLabel(page, QStringLiteral("LabelTestToRun"), QStringLiteral("Test a realizar:"),
-                                     QRect(264, 214, 90, 16));
+                                 QRect(264, 214, 90, 16));
     o.LabelTestRealizar =
         makeLabel(page, QStringLiteral("LabelTestRealizar"), QString(), QRect(354, 214, 155, 16), true);
 
@@ -95,7 +95,7 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.PanelPrepararTest->setStyleSheet(
         QStringLiteral("#PanelPrepararTest { background: #d4d0c8; border: 2px outset #ffffff; }"));
     o.LabelPreparingTest = makeLabel(o.PanelPrepararTest, QStringLiteral("LabelPreparingTest"),
-                                      QStringLiteral("Preparando Test..."), QRect(10, 10, 240, 18), true);
+                                     QStringLiteral("Preparando Test..."), QRect(10, 10, 240, 18), true);
     o.LabelPreparingTest->setAlignment(Qt::AlignCenter);
     o.GaugePrepararTest = makeGauge(o.PanelPrepararTest, QStringLiteral("GaugePrepararTest"),
                                     QRect(16, 38, 228, 18), QColor(0x0a, 0x24, 0x6a));

@@ -59,7 +59,7 @@ PersonalConfigPage buildPersonalConfigPage(QWidget* parent)
     c.BotonObtenerEnlaces = makeButton(e, QStringLiteral("BotonObtenerEnlaces"), QStringLiteral("Obtener Datos Enlaces"),
                                        QRect(14, 30, 160, 26));
     c.LabelAvailableConnections = makeLabel(e, QStringLiteral("LabelAvailableConnections"),
-                                             QStringLiteral("Conexiones Disponibles:"), QRect(200, 35, 130, 16));
+                                            QStringLiteral("Conexiones Disponibles:"), QRect(200, 35, 130, 16));
     c.LabelNumEnlaces = makeLabel(e, QStringLiteral("LabelNumEnlaces"), QStringLiteral("0"), QRect(332, 35, 150, 16), true);
     return c;
 }

@@ -28,7 +28,7 @@ PortsPage buildPortsPage(QWidget* parent, const widgets::ImageList& imageList1)
     p.Panel9 = makeHeaderStrip(page, QStringLiteral("Panel9"), QStringLiteral("Test de conexión de puertos:"));
 
     p.LabelCheckingPorts = makeLabel(page, QStringLiteral("LabelCheckingPorts"),
-                                          QStringLiteral("Comprobando Conexión a Puertos:"), QRect(8, 36, 300, 16), true);
+                                     QStringLiteral("Comprobando Conexión a Puertos:"), QRect(8, 36, 300, 16), true);
 
     p.TareasPuertos = new widgets::TaskList(imageList1, page);
     p.TareasPuertos->setObjectName(QStringLiteral("TareasPuertos"));
