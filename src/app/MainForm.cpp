@@ -4,10 +4,10 @@
 
 #include "app/ViewAdapters.h"
 #include "ftp/SpeedState.h"
+#include "ftptests/ConnectivityRun.h"
+#include "ftptests/PermissionsRun.h"
 #include "ftptests/PrepararTest.h"
-#include "ftptests/TestConectividad.h"
-#include "ftptests/TestPermisos.h"
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/SpeedRun.h"
 #include "netdiag/ProcessList.h"
 #include "views/Dialogs.h"
 #include "widgets/NavBar.h"
@@ -50,7 +50,7 @@ std::string text(const QLineEdit* edit)
 
 class TMainForm::OperationScope {
 public:
-    OperationScope(TMainForm& form, Operacion op) : m_form(form), m_started(form.beginOperation(op)) {}
+    OperationScope(TMainForm& form, Operation op) : m_form(form), m_started(form.beginOperation(op)) {}
     ~OperationScope()
     {
         if (m_started)
@@ -65,7 +65,7 @@ private:
     bool m_started;
 };
 
-const char* const TMainForm::MensajeTablaLlena =
+const char* const TMainForm::TableFullMessage =
     "No se pueden añadir más servidores: la lista admite un máximo de 20.";
 
 TMainForm::TMainForm(views::Dialogs& dialogs, StartupHooks hooks, QWidget* parent)
@@ -86,8 +86,8 @@ TMainForm::~TMainForm()
 {
     // The session detaches from the client before the client goes.
     m_session.reset();
-    m_importador.reset();
-    if (m_operacion != Operacion::Ninguna)
+    m_portalImport.reset();
+    if (m_operation != Operation::None)
         platform::setPumpHook(std::move(m_previousPump));
 }
 
@@ -97,33 +97,33 @@ void TMainForm::buildModules()
     m_Timer1->setObjectName(QStringLiteral("Timer1"));
     m_Timer1->setInterval(100);
 
-    m_memoLog = std::make_unique<LogAdapter>(*m_permisos.MemoLog);
-    m_progress = std::make_unique<ProgressAdapter>(m_permisos, m_velocidad);
+    m_memoLog = std::make_unique<LogAdapter>(*m_permissionsPage.MemoLog);
+    m_progress = std::make_unique<ProgressAdapter>(m_permissionsPage, m_speedPage);
     ftp::FtpSession::Context context;
     context.PaginaActiva = [this] { return m_run.PaginaActiva; };
     context.SizeTest = [this] { return m_run.SizeTest; };
     m_session = std::make_unique<ftp::FtpSession>(m_FTPClient, *m_memoLog, m_dialogs, *m_progress, m_speed,
                                                   std::move(context));
-    m_permisosView = std::make_unique<PermisosAdapter>(m_permisos, m_ImageList1,
-                                                       [this] { showPage(m_permisos.TabTestPermisos); });
-    m_velocidadView = std::make_unique<VelocidadAdapter>(m_velocidad, m_ImageList1, *m_Timer1,
-                                                         [this] { showPage(m_velocidad.TabTestSpeed); });
-    m_conectividadView = std::make_unique<ConectividadAdapter>(m_conectividad, m_ImageList1,
-                                                               [this] { showPage(m_conectividad.TabTestConexion); });
-    m_enlacesView = std::make_unique<EnlacesAdapter>(
+    m_permissionsView = std::make_unique<PermissionsAdapter>(m_permissionsPage, m_ImageList1,
+                                                       [this] { showPage(m_permissionsPage.TabTestPermisos); });
+    m_speedView = std::make_unique<SpeedAdapter>(m_speedPage, m_ImageList1, *m_Timer1,
+                                                         [this] { showPage(m_speedPage.TabTestSpeed); });
+    m_connectivityView = std::make_unique<ConnectivityAdapter>(m_connectivityPage, m_ImageList1,
+                                                               [this] { showPage(m_connectivityPage.TabTestConexion); });
+    m_linksView = std::make_unique<LinksAdapter>(
         *m_configPersonal.LabelNumEnlaces, [this](const std::vector<std::string>& names) { rebuildCheckList(names); });
-    if (m_hooks.importador)
-        m_importador = std::make_unique<catalogue::PortalImport>(
-            m_FTPClient, m_Servidor, [this] { return personalFields(); }, m_dialogs, *m_enlacesView,
-            *m_hooks.importador);
+    if (m_hooks.importOptions)
+        m_portalImport = std::make_unique<catalogue::PortalImport>(
+            m_FTPClient, m_Servidor, [this] { return personalFields(); }, m_dialogs, *m_linksView,
+            *m_hooks.importOptions);
 
-    m_tareasPuertos = std::make_unique<TaskListAdapter>(*m_puertos.TareasPuertos, *m_puertos.TabPuertos);
+    m_tareasPuertos = std::make_unique<TaskListAdapter>(*m_portsPage.TareasPuertos, *m_portsPage.TabPuertos);
     m_TCPClient1 = std::make_unique<netdiag::PortTester>(*m_tareasPuertos, m_portTestOptions);
 }
 
 void TMainForm::setPortTestOptions(netdiag::PortTestOptions options)
 {
-    if (m_operacion == Operacion::PruebaPuertos)
+    if (m_operation == Operation::PortTest)
         throw std::logic_error("the port test is running");
     m_portTestOptions = std::move(options);
     m_TCPClient1 = std::make_unique<netdiag::PortTester>(*m_tareasPuertos, m_portTestOptions);
@@ -139,10 +139,10 @@ void TMainForm::buildFrame()
     widgets::centreOnScreen(*this);
 
     auto* strip = new QWidget(this);
-    strip->setObjectName(QStringLiteral("PanelNavegacion"));
+    strip->setObjectName(QStringLiteral("PanelNavigation"));
     strip->setGeometry(0, 0, StripWidth, ClientHeight);
     strip->setAttribute(Qt::WA_StyledBackground, true);
-    strip->setStyleSheet(QStringLiteral("#PanelNavegacion { background: #5a6b80; }"));
+    strip->setStyleSheet(QStringLiteral("#PanelNavigation { background: #5a6b80; }"));
 
     m_NavBar1 = new widgets::NavBar(QStringLiteral("NavBar1"), strip);
     m_NavBar1->setGeometry(0, 0, StripWidth, ClientHeight - 36);
@@ -154,17 +154,17 @@ void TMainForm::buildFrame()
     m_PageControl1->setObjectName(QStringLiteral("PageControl1"));
     m_PageControl1->setGeometry(StripWidth, 0, ClientWidth - StripWidth, ClientHeight);
 
-    m_inicio = pages::buildStartPage(m_PageControl1);
-    m_opciones = pages::buildOptionsPage(m_PageControl1);
-    m_permisos = pages::buildPermissionsPage(m_PageControl1, m_ImageList1);
-    m_velocidad = pages::buildSpeedPage(m_PageControl1);
-    m_conectividad = pages::buildConnectivityPage(m_PageControl1);
+    m_startPage = pages::buildStartPage(m_PageControl1);
+    m_optionsPage = pages::buildOptionsPage(m_PageControl1);
+    m_permissionsPage = pages::buildPermissionsPage(m_PageControl1, m_ImageList1);
+    m_speedPage = pages::buildSpeedPage(m_PageControl1);
+    m_connectivityPage = pages::buildConnectivityPage(m_PageControl1);
     m_configPersonal = pages::buildPersonalConfigPage(m_PageControl1);
-    m_procesos = pages::buildProcessesPage(m_PageControl1);
-    m_puertos = pages::buildPortsPage(m_PageControl1, m_ImageList1);
-    for (QWidget* page : {m_inicio.TabInicio, m_opciones.TabOpciones, m_permisos.TabTestPermisos,
-                          m_velocidad.TabTestSpeed, m_conectividad.TabTestConexion, m_configPersonal.TabConfigPersonal,
-                          m_procesos.TabProcesosPuertos, m_puertos.TabPuertos})
+    m_processesPage = pages::buildProcessesPage(m_PageControl1);
+    m_portsPage = pages::buildPortsPage(m_PageControl1, m_ImageList1);
+    for (QWidget* page : {m_startPage.TabInicio, m_optionsPage.TabOpciones, m_permissionsPage.TabTestPermisos,
+                          m_speedPage.TabTestSpeed, m_connectivityPage.TabTestConexion, m_configPersonal.TabConfigPersonal,
+                          m_processesPage.TabProcesosPuertos, m_portsPage.TabPuertos})
         m_PageControl1->addWidget(page);
 }
 
@@ -172,7 +172,7 @@ void TMainForm::buildNavBar()
 {
     widgets::NavBar& bar = *m_NavBar1;
     const int testFtp = bar.addGroup(QStringLiteral("Test FTP"));
-    const int otros = bar.addGroup(QStringLiteral("Otros Test"));
+    const int others = bar.addGroup(QStringLiteral("Otros Test"));
     const int config = bar.addGroup(QStringLiteral("Configuración"));
     const auto add = [&](int group, const char* caption, int icon, void (TMainForm::*handler)()) {
         QToolButton* b = bar.addButton(group, QString::fromUtf8(caption), m_ImageList2.icon(icon));
@@ -182,8 +182,8 @@ void TMainForm::buildNavBar()
     add(testFtp, "Velocidad", 0, &TMainForm::BotonTestSpeedClick);
     add(testFtp, "Permisos", 1, &TMainForm::BotonTestFTPClick);
     add(testFtp, "Conectividad", 2, &TMainForm::BotonTestConectividadClick);
-    add(otros, "Puertos Abiertos", 0, &TMainForm::NavBar1Pages1Buttons0Click);
-    add(otros, "Lista Procesos", 3, &TMainForm::NavBar1Pages1Buttons1Click);
+    add(others, "Puertos Abiertos", 0, &TMainForm::NavBar1Pages1Buttons0Click);
+    add(others, "Lista Procesos", 3, &TMainForm::NavBar1Pages1Buttons1Click);
     add(config, "General", 3, nullptr);
     add(config, "FTP Personal", 3, &TMainForm::NavBar1Pages2Buttons1Click);
 }
@@ -191,14 +191,14 @@ void TMainForm::buildNavBar()
 void TMainForm::connectControls()
 {
     connect(m_Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
-    connect(m_opciones.TrackBarSizeTest, &QSlider::valueChanged, this, &TMainForm::TrackBarSizeTestChange);
-    connect(m_opciones.RadioModoActivo, &QRadioButton::toggled, this,
-            [this](bool activo) { m_run.FTPMODO = activo ? 1 : 2; });
-    connect(m_opciones.BotonIniciarTest, &QPushButton::clicked, this, &TMainForm::BotonIniciarTestClick);
-    connect(m_permisos.BotonCancelarFTP, &QPushButton::clicked, this, &TMainForm::BotonCancelarFTPClick);
-    connect(m_puertos.BotonTestPuertos, &QPushButton::clicked, this, &TMainForm::BotonTestPuertosClick);
+    connect(m_optionsPage.TrackBarSizeTest, &QSlider::valueChanged, this, &TMainForm::TrackBarSizeTestChange);
+    connect(m_optionsPage.RadioActiveMode, &QRadioButton::toggled, this,
+            [this](bool active) { m_run.FTPMODO = active ? 1 : 2; });
+    connect(m_optionsPage.BotonIniciarTest, &QPushButton::clicked, this, &TMainForm::BotonIniciarTestClick);
+    connect(m_permissionsPage.BotonCancelarFTP, &QPushButton::clicked, this, &TMainForm::BotonCancelarFTPClick);
+    connect(m_portsPage.BotonTestPuertos, &QPushButton::clicked, this, &TMainForm::BotonTestPuertosClick);
     connect(m_Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
-    connect(m_procesos.BotonProcesosRefrescar, &QPushButton::clicked, this, &TMainForm::BotonProcesosRefrescarClick);
+    connect(m_processesPage.BotonProcesosRefrescar, &QPushButton::clicked, this, &TMainForm::BotonProcesosRefrescarClick);
     connect(m_configPersonal.BotonAplicarServidores, &QPushButton::clicked, this,
             &TMainForm::BotonAplicarServidoresClick);
     connect(m_configPersonal.BotonObtenerEnlaces, &QPushButton::clicked, this, &TMainForm::BotonObtenerEnlacesClick);
@@ -209,19 +209,19 @@ void TMainForm::FormCreate()
     setWindowTitle(QStringLiteral("Pordane 4.5"));
     if (m_hooks.updateCheck && m_hooks.updateCheck())
         m_terminationRequested = true;
-    m_run.SizeTest = m_opciones.TrackBarSizeTest->value() * BytesPerMB;
-    m_opciones.TrackBarSizeTest->setValue(3);
-    m_opciones.LabelSizeTest->setText(QString::number(m_opciones.TrackBarSizeTest->value()) + QStringLiteral(" MB"));
-    showPage(m_inicio.TabInicio);
+    m_run.SizeTest = m_optionsPage.TrackBarSizeTest->value() * BytesPerMB;
+    m_optionsPage.TrackBarSizeTest->setValue(3);
+    m_optionsPage.LabelSizeTest->setText(QString::number(m_optionsPage.TrackBarSizeTest->value()) + QStringLiteral(" MB"));
+    showPage(m_startPage.TabInicio);
     m_NavBar1->openGroup(0);
     m_Servidor.setNumServidores(3);
     SetServidores();
     if (m_hooks.environmentDiscovery)
         m_hooks.environmentDiscovery();
-    showPage(m_inicio.TabInicio);
+    showPage(m_startPage.TabInicio);
     m_run.FTPTIPO = 1;
     m_run.FTPMODO = 2;
-    m_opciones.RadioModoPasivo->setChecked(true);
+    m_optionsPage.RadioPassiveMode->setChecked(true);
 }
 
 void TMainForm::AfterCreate()
@@ -231,7 +231,7 @@ void TMainForm::AfterCreate()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (m_operacion != Operacion::Ninguna) {
+    if (m_operation != Operation::None) {
         // The operation is still on the call stack below this event: it must
         // unwind before the window may go. It closes the window when it ends.
         // A run or an import stops at its next turn of the pump (every wait
@@ -244,11 +244,11 @@ void TMainForm::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool TMainForm::beginOperation(Operacion op)
+bool TMainForm::beginOperation(Operation op)
 {
-    if (m_operacion != Operacion::Ninguna || m_closePending)
+    if (m_operation != Operation::None || m_closePending)
         return false;
-    m_operacion = op;
+    m_operation = op;
     updateStartButtons();
     // A wrapper round the installed pump: after the window's turn, a close
     // asked for meanwhile ends the run from where it waits.
@@ -269,7 +269,7 @@ void TMainForm::endOperation()
     platform::setPumpHook(std::move(m_previousPump));
     m_previousPump = {};
     m_abortable = false;
-    m_operacion = Operacion::Ninguna;
+    m_operation = Operation::None;
     updateStartButtons();
     if (m_closePending) {
         m_closePending = false;
@@ -279,14 +279,14 @@ void TMainForm::endOperation()
 
 void TMainForm::updateStartButtons()
 {
-    const bool idle = m_operacion == Operacion::Ninguna;
+    const bool idle = m_operation == Operation::None;
     // BotonIniciarTest and BotonTestPuertos are also disabled by their own
     // handlers for the length of their run; this covers the other operations.
-    m_opciones.BotonIniciarTest->setEnabled(idle);
-    m_puertos.BotonTestPuertos->setEnabled(idle);
+    m_optionsPage.BotonIniciarTest->setEnabled(idle);
+    m_portsPage.BotonTestPuertos->setEnabled(idle);
     m_configPersonal.BotonObtenerEnlaces->setEnabled(idle);
     // The import rewrites the server table that "Aplicar" writes too.
-    m_configPersonal.BotonAplicarServidores->setEnabled(m_operacion != Operacion::Importacion);
+    m_configPersonal.BotonAplicarServidores->setEnabled(m_operation != Operation::Import);
 }
 
 void TMainForm::FormClose()
@@ -308,11 +308,11 @@ void TMainForm::showPage(QWidget* page)
     m_PageControl1->setCurrentWidget(page);
 }
 
-void TMainForm::chooseTest(int pagina, const QString& label)
+void TMainForm::chooseTest(int page, const QString& label)
 {
-    m_run.PaginaActiva = pagina;
-    m_opciones.LabelTestRealizar->setText(label);
-    showPage(m_opciones.TabOpciones);
+    m_run.PaginaActiva = page;
+    m_optionsPage.LabelTestRealizar->setText(label);
+    showPage(m_optionsPage.TabOpciones);
 }
 
 void TMainForm::BotonTestSpeedClick()
@@ -333,12 +333,12 @@ void TMainForm::BotonTestConectividadClick()
 void TMainForm::NavBar1Pages1Buttons0Click()
 {
     m_run.PaginaActiva = 1;
-    showPage(m_puertos.TabPuertos);
+    showPage(m_portsPage.TabPuertos);
 }
 
 void TMainForm::NavBar1Pages1Buttons1Click()
 {
-    showPage(m_procesos.TabProcesosPuertos);
+    showPage(m_processesPage.TabProcesosPuertos);
     m_run.PaginaActiva = 12;
     ShowProcesesPorts();
 }
@@ -356,7 +356,7 @@ void TMainForm::BotonProcesosRefrescarClick()
 
 void TMainForm::ShowProcesesPorts()
 {
-    m_procesos.MemoProcesos->setPlainText(QString::fromStdString(netdiag::ShowProcesesPorts()));
+    m_processesPage.MemoProcesos->setPlainText(QString::fromStdString(netdiag::ShowProcesesPorts()));
 }
 
 void TMainForm::BotonObtenerEnlacesClick()
@@ -366,9 +366,9 @@ void TMainForm::BotonObtenerEnlacesClick()
 
 void TMainForm::ObtenerEnlacesWeb()
 {
-    if (!m_hooks.portalImport && !m_importador)
+    if (!m_hooks.portalImport && !m_portalImport)
         return;
-    const OperationScope scope(*this, Operacion::Importacion);
+    const OperationScope scope(*this, Operation::Import);
     if (!scope.started())
         return;
     m_abortable = true;
@@ -376,7 +376,7 @@ void TMainForm::ObtenerEnlacesWeb()
         if (m_hooks.portalImport)
             m_hooks.portalImport();
         else
-            m_importador->ObtenerEnlacesWeb();
+            m_portalImport->ObtenerEnlacesWeb();
     } catch (const ftp::RunStopped&) {
         abandonRun();
     }
@@ -397,10 +397,10 @@ catalogue::PersonalFields TMainForm::personalFields() const
 
 void TMainForm::BotonTestPuertosClick()
 {
-    const OperationScope scope(*this, Operacion::PruebaPuertos);
+    const OperationScope scope(*this, Operation::PortTest);
     if (!scope.started())
         return;
-    m_puertos.BotonTestPuertos->setEnabled(false);
+    m_portsPage.BotonTestPuertos->setEnabled(false);
     m_abortable = true;
     try {
         m_TCPClient1->TestConnectionPorts();
@@ -412,10 +412,10 @@ void TMainForm::BotonTestPuertosClick()
 
 void TMainForm::BotonIniciarTestClick()
 {
-    const OperationScope scope(*this, Operacion::PruebaFTP);
+    const OperationScope scope(*this, Operation::FtpTest);
     if (!scope.started())
         return;
-    m_opciones.BotonIniciarTest->setEnabled(false);
+    m_optionsPage.BotonIniciarTest->setEnabled(false);
     // The file writers treat any error as a write failure, so the run becomes
     // abortable only after them.
     PrepararTest();
@@ -424,13 +424,13 @@ void TMainForm::BotonIniciarTestClick()
     m_abortable = true;
     try {
         switch (m_run.PaginaActiva) {
-        case ftp::pagina::Velocidad:
+        case ftp::page::Speed:
             DoTestVelocidad();
             break;
-        case ftp::pagina::Permisos:
+        case ftp::page::Permissions:
             DoTestPermisos();
             break;
-        case ftp::pagina::Conectividad:
+        case ftp::page::Connectivity:
             DoTestConectividad();
             break;
         default:
@@ -445,14 +445,14 @@ void TMainForm::BotonIniciarTestClick()
 
 void TMainForm::PrepararTest()
 {
-    PrepareAdapter view(*m_opciones.PanelPrepararTest, *m_opciones.GaugePrepararTest);
+    PrepareAdapter view(*m_optionsPage.PanelPrepararTest, *m_optionsPage.GaugePrepararTest);
     ftptests::PrepararTest(view, m_dialogs, m_run.SizeTest);
 }
 
-std::vector<ftptests::LineaMarcada> TMainForm::lineasMarcadas() const
+std::vector<ftptests::MarkedLine> TMainForm::markedLines() const
 {
-    std::vector<ftptests::LineaMarcada> out;
-    const QListWidget* list = m_opciones.CheckListServidores;
+    std::vector<ftptests::MarkedLine> out;
+    const QListWidget* list = m_optionsPage.CheckListServidores;
     for (int i = 0; i < list->count(); ++i)
         if (list->item(i)->checkState() == Qt::Checked)
             out.push_back({i, list->item(i)->text().toStdString()});
@@ -462,19 +462,19 @@ std::vector<ftptests::LineaMarcada> TMainForm::lineasMarcadas() const
 void TMainForm::DoTestVelocidad()
 {
     ftptests::FtpTestContext ctx{*m_session, m_dialogs, m_run, m_Servidor};
-    ftptests::DoTestVelocidad(ctx, *m_velocidadView, lineasMarcadas());
+    ftptests::DoTestVelocidad(ctx, *m_speedView, markedLines());
 }
 
 void TMainForm::DoTestPermisos()
 {
     ftptests::FtpTestContext ctx{*m_session, m_dialogs, m_run, m_Servidor};
-    ftptests::DoTestPermisos(ctx, *m_permisosView, lineasMarcadas());
+    ftptests::DoTestPermisos(ctx, *m_permissionsView, markedLines());
 }
 
 void TMainForm::DoTestConectividad()
 {
     ftptests::FtpTestContext ctx{*m_session, m_dialogs, m_run, m_Servidor};
-    ftptests::DoTestConectividad(ctx, *m_conectividadView, lineasMarcadas());
+    ftptests::DoTestConectividad(ctx, *m_connectivityView, markedLines());
 }
 
 void TMainForm::BotonCancelarFTPClick()
@@ -484,7 +484,7 @@ void TMainForm::BotonCancelarFTPClick()
 
 void TMainForm::Timer1Timer()
 {
-    const std::int64_t kbs = ftp::redondeoPar(m_speed.VelocidadKBs);
+    const std::int64_t kbs = ftp::roundHalfEven(m_speed.VelocidadKBs);
     m_progress->addScopeSample(kbs);
 }
 
@@ -499,12 +499,12 @@ void TMainForm::SetServidores()
     rebuildCheckList(m_Servidor.names());
     // Tell the user after the list is rebuilt, so the box shows over a consistent window.
     if (!added)
-        m_dialogs.showMessage(MensajeTablaLlena);
+        m_dialogs.showMessage(TableFullMessage);
 }
 
 void TMainForm::rebuildCheckList(const std::vector<std::string>& names)
 {
-    QListWidget* list = m_opciones.CheckListServidores;
+    QListWidget* list = m_optionsPage.CheckListServidores;
     list->clear();
     for (const std::string& name : names) {
         auto* item = new QListWidgetItem(QString::fromStdString(name), list);
@@ -515,9 +515,9 @@ void TMainForm::rebuildCheckList(const std::vector<std::string>& names)
 
 void TMainForm::TrackBarSizeTestChange()
 {
-    const int position = m_opciones.TrackBarSizeTest->value();
+    const int position = m_optionsPage.TrackBarSizeTest->value();
     m_run.SizeTest = position * BytesPerMB;
-    m_opciones.LabelSizeTest->setText(QString::number(position) + QStringLiteral(" MB"));
+    m_optionsPage.LabelSizeTest->setText(QString::number(position) + QStringLiteral(" MB"));
 }
 
 } // namespace pordane::app

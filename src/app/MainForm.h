@@ -55,25 +55,25 @@ struct StartupHooks {
     std::function<void()> portalImport;
     // The window's own importer and where it looks; without it (and without
     // portalImport) the import step does nothing.
-    std::optional<catalogue::PortalImport::Options> importador;
+    std::optional<catalogue::PortalImport::Options> importOptions;
 };
 
-class ConectividadAdapter;
-class EnlacesAdapter;
+class ConnectivityAdapter;
+class LinksAdapter;
 class LogAdapter;
-class PermisosAdapter;
+class PermissionsAdapter;
 class ProgressAdapter;
 class TaskListAdapter;
-class VelocidadAdapter;
+class SpeedAdapter;
 
 // The long operations, of which one runs at a time.
-enum class Operacion { Ninguna, PruebaPuertos, PruebaFTP, Importacion };
+enum class Operation { None, PortTest, FtpTest, Import };
 
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
     // Text shown when "Aplicar" would add a 21st server.
-    static const char* const MensajeTablaLlena;
+    static const char* const TableFullMessage;
 
     // Creating the window runs FormCreate.
     explicit TMainForm(views::Dialogs& dialogs, StartupHooks hooks = {}, QWidget* parent = nullptr);
@@ -109,7 +109,7 @@ public:
     void DoTestConectividad();
 
     // The long operation running now, and whether a close waits for it to end.
-    Operacion operacionEnCurso() const { return m_operacion; }
+    Operation currentOperation() const { return m_operation; }
     bool closePending() const { return m_closePending; }
 
     // Where the port test probes; tests point it at loopback stand-ins.
@@ -136,14 +136,14 @@ public:
     widgets::NavBar* NavBar1() const { return m_NavBar1; }
     QStackedWidget* PageControl1() const { return m_PageControl1; }
 
-    const pages::StartPage& inicio() const { return m_inicio; }
-    const pages::OptionsPage& opciones() const { return m_opciones; }
-    const pages::PermissionsPage& permisos() const { return m_permisos; }
-    const pages::SpeedPage& velocidad() const { return m_velocidad; }
-    const pages::ConnectivityPage& conectividad() const { return m_conectividad; }
+    const pages::StartPage& startPage() const { return m_startPage; }
+    const pages::OptionsPage& optionsPage() const { return m_optionsPage; }
+    const pages::PermissionsPage& permissionsPage() const { return m_permissionsPage; }
+    const pages::SpeedPage& speedPage() const { return m_speedPage; }
+    const pages::ConnectivityPage& connectivityPage() const { return m_connectivityPage; }
     const pages::PersonalConfigPage& configPersonal() const { return m_configPersonal; }
-    const pages::ProcessesPage& procesos() const { return m_procesos; }
-    const pages::PortsPage& puertos() const { return m_puertos; }
+    const pages::ProcessesPage& processesPage() const { return m_processesPage; }
+    const pages::PortsPage& portsPage() const { return m_portsPage; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -153,17 +153,17 @@ private:
     void buildFrame();
     void buildNavBar();
     void connectControls();
-    void chooseTest(int pagina, const QString& label);
+    void chooseTest(int page, const QString& label);
     void showPage(QWidget* page);
     void buildModules();
     void rebuildCheckList(const std::vector<std::string>& names);
-    std::vector<ftptests::LineaMarcada> lineasMarcadas() const;
+    std::vector<ftptests::MarkedLine> markedLines() const;
     catalogue::PersonalFields personalFields() const;
 
     // One long operation at a time: the other start buttons are disabled for
     // its length; an abortable one ends early when the window is closed.
     class OperationScope;
-    bool beginOperation(Operacion op);
+    bool beginOperation(Operation op);
     void endOperation();
     void updateStartButtons();
     void abandonRun();
@@ -178,7 +178,7 @@ private:
     catalogue::ServerTable m_Servidor;
     bool m_terminationRequested = false;
 
-    Operacion m_operacion = Operacion::Ninguna;
+    Operation m_operation = Operation::None;
     bool m_closePending = false;
     bool m_abortable = false; // a close ends the running operation from its pump
     platform::PumpHook m_previousPump;
@@ -189,11 +189,11 @@ private:
     std::unique_ptr<LogAdapter> m_memoLog;
     std::unique_ptr<ProgressAdapter> m_progress;
     std::unique_ptr<ftp::FtpSession> m_session;
-    std::unique_ptr<PermisosAdapter> m_permisosView;
-    std::unique_ptr<VelocidadAdapter> m_velocidadView;
-    std::unique_ptr<ConectividadAdapter> m_conectividadView;
-    std::unique_ptr<EnlacesAdapter> m_enlacesView;
-    std::unique_ptr<catalogue::PortalImport> m_importador;
+    std::unique_ptr<PermissionsAdapter> m_permissionsView;
+    std::unique_ptr<SpeedAdapter> m_speedView;
+    std::unique_ptr<ConnectivityAdapter> m_connectivityView;
+    std::unique_ptr<LinksAdapter> m_linksView;
+    std::unique_ptr<catalogue::PortalImport> m_portalImport;
     std::unique_ptr<TaskListAdapter> m_tareasPuertos;
     netdiag::PortTestOptions m_portTestOptions;
     std::unique_ptr<netdiag::PortTester> m_TCPClient1; // the port test and its client
@@ -202,14 +202,14 @@ private:
     widgets::NavBar* m_NavBar1 = nullptr;
     QPushButton* m_Button2 = nullptr;
     QStackedWidget* m_PageControl1 = nullptr;
-    pages::StartPage m_inicio;
-    pages::OptionsPage m_opciones;
-    pages::PermissionsPage m_permisos;
-    pages::SpeedPage m_velocidad;
-    pages::ConnectivityPage m_conectividad;
+    pages::StartPage m_startPage;
+    pages::OptionsPage m_optionsPage;
+    pages::PermissionsPage m_permissionsPage;
+    pages::SpeedPage m_speedPage;
+    pages::ConnectivityPage m_connectivityPage;
     pages::PersonalConfigPage m_configPersonal;
-    pages::ProcessesPage m_procesos;
-    pages::PortsPage m_puertos;
+    pages::ProcessesPage m_processesPage;
+    pages::PortsPage m_portsPage;
 };
 
 } // namespace pordane::app

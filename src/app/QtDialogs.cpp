@@ -20,11 +20,11 @@ QString title()
 void setPlainText(QMessageBox& box, const std::string& text)
 {
     box.setTextFormat(Qt::PlainText);
-    box.setText(textoConSaltos(text));
+    box.setText(textWithBreaks(text));
 }
 } // namespace
 
-QString textoConSaltos(const std::string& text)
+QString textWithBreaks(const std::string& text)
 {
     QString out = QString::fromStdString(text);
     out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -12,7 +12,7 @@ class QWidget;
 namespace pordane::app {
 
 // The text as a box shows it: CR LF, a lone CR and LF each become one line break.
-QString textoConSaltos(const std::string& text);
+QString textWithBreaks(const std::string& text);
 
 class QtDialogs final : public views::Dialogs {
 public:

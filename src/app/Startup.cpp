@@ -14,15 +14,15 @@ namespace pordane::app {
 void discoverEnvironment(views::Dialogs& dialogs)
 {
     const std::unique_ptr<platform::HostEnvironment> host = platform::openHostEnvironment();
-    catalogue::Entorno entorno(*host);
-    entorno.PrepararEntorno(dialogs, true);
+    catalogue::HostDiscovery environment(*host);
+    environment.PrepararEntorno(dialogs, true);
 }
 
 StartupHooks defaultStartupHooks(views::Dialogs& dialogs)
 {
     StartupHooks hooks;
     hooks.environmentDiscovery = [&dialogs] { discoverEnvironment(dialogs); };
-    hooks.importador = catalogue::PortalImport::Options();
+    hooks.importOptions = catalogue::PortalImport::Options();
     return hooks;
 }
 
@@ -37,7 +37,7 @@ int runWindow(const WindowRun& run)
     updateSetup.dialogs = run.updateDialogs;
     updateSetup.onWindowShown = run.onUpdateWindowShown;
     StartupHooks hooks = defaultStartupHooks(*run.dialogs);
-    hooks.updateCheck = [&updateSetup] { return ComprobarActualizacionAlInicio(updateSetup); };
+    hooks.updateCheck = [&updateSetup] { return ComprobarActualizacionAtStartup(updateSetup); };
 
     TMainForm form(*run.dialogs, hooks);
     form.AfterCreate();

@@ -77,8 +77,8 @@ TFormUpdate::~TFormUpdate()
 
 bool TFormUpdate::confirmCancel()
 {
-    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(TituloConfirmarCancelacion),
-                    QString::fromUtf8(TextoConfirmarCancelacion), QMessageBox::Yes | QMessageBox::No);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(ConfirmCancelTitle),
+                    QString::fromUtf8(ConfirmCancelText), QMessageBox::Yes | QMessageBox::No);
     box.setObjectName(QStringLiteral("ConfirmarCancelacion"));
     box.setDefaultButton(QMessageBox::No);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -120,7 +120,7 @@ void TFormUpdate::VexorUpdaterFileProgress(const std::string&, int64_t Pos, int6
 void TFormUpdate::VexorUpdaterSuccess()
 {
     if (!OcultarMensajeExito) {
-        QMessageBox box(QMessageBox::Information, QCoreApplication::applicationName(), QString::fromUtf8(TextoExito),
+        QMessageBox box(QMessageBox::Information, QCoreApplication::applicationName(), QString::fromUtf8(SuccessText),
                         QMessageBox::Ok);
         box.exec();
     }
@@ -186,7 +186,7 @@ bool ComprobarActualizacion(const std::string& AppName, const std::string& Contr
     return result;
 }
 
-bool ComprobarActualizacionAlInicio(const UpdateCheckSetup& setup)
+bool ComprobarActualizacionAtStartup(const UpdateCheckSetup& setup)
 {
     // A package manager owns a folder we cannot write: leave it to it.
     const auto folder = platform::specialFolder(platform::SpecialFolder::Program);

@@ -24,9 +24,9 @@ extern bool OcultarMensajeExito;
 extern bool OcultarVentana;
 extern bool ActualizacionRealizada;
 
-inline constexpr const char* TextoConfirmarCancelacion = "¿Está seguro que desea cancelar el proceso de actualización?";
-inline constexpr const char* TituloConfirmarCancelacion = "Actualización";
-inline constexpr const char* TextoExito = "Actualización realizada con éxito.";
+inline constexpr const char* ConfirmCancelText = "¿Está seguro que desea cancelar el proceso de actualización?";
+inline constexpr const char* ConfirmCancelTitle = "Actualización";
+inline constexpr const char* SuccessText = "Actualización realizada con éxito.";
 
 class TFormUpdate final : public QWidget, private update::TUpdaterObserver {
 public:
@@ -78,6 +78,6 @@ bool ComprobarActualizacion(const std::string& AppName, const std::string& Contr
 
 // The program's own call: skipped when the program's folder cannot be
 // written (an installed package, a read-only share).
-bool ComprobarActualizacionAlInicio(const UpdateCheckSetup& setup = {});
+bool ComprobarActualizacionAtStartup(const UpdateCheckSetup& setup = {});
 
 } // namespace pordane::app

@@ -188,113 +188,113 @@ void PrepareAdapter::repaint()
 
 void ProgressAdapter::setProgressBar1Max(std::int32_t maximum)
 {
-    setGaugeMax(*m_permisos.ProgressBar1, maximum);
+    setGaugeMax(*m_permissionsPage.ProgressBar1, maximum);
 }
 
 void ProgressAdapter::setProgressBar1Progress(std::int32_t progress)
 {
-    setGaugeProgress(*m_permisos.ProgressBar1, progress);
+    setGaugeProgress(*m_permissionsPage.ProgressBar1, progress);
 }
 
 void ProgressAdapter::repaintProgressBar1()
 {
-    m_permisos.ProgressBar1->repaint();
+    m_permissionsPage.ProgressBar1->repaint();
 }
 
 void ProgressAdapter::setBotonCancelarFTPEnabled(bool enabled)
 {
-    m_permisos.BotonCancelarFTP->setEnabled(enabled);
+    m_permissionsPage.BotonCancelarFTP->setEnabled(enabled);
 }
 
 void ProgressAdapter::setProgressBar2Max(std::int32_t maximum)
 {
-    setGaugeMax(*m_velocidad.ProgressBar2, maximum);
+    setGaugeMax(*m_speedPage.ProgressBar2, maximum);
 }
 
 void ProgressAdapter::setProgressBar2Progress(std::int32_t progress)
 {
-    setGaugeProgress(*m_velocidad.ProgressBar2, progress);
+    setGaugeProgress(*m_speedPage.ProgressBar2, progress);
 }
 
 void ProgressAdapter::repaintProgressBar2()
 {
-    m_velocidad.ProgressBar2->repaint();
+    m_speedPage.ProgressBar2->repaint();
 }
 
 void ProgressAdapter::setLabelDownload(const std::string& text)
 {
-    m_velocidad.LabelDownload->setText(qs(text));
+    m_speedPage.LabelDownload->setText(qs(text));
 }
 
 void ProgressAdapter::setLabelUpload(const std::string& text)
 {
-    m_velocidad.LabelUpload->setText(qs(text));
+    m_speedPage.LabelUpload->setText(qs(text));
 }
 
 void ProgressAdapter::setSpeedMeter(double mbps)
 {
-    m_velocidad.SpeedMeter->setValue(mbps);
+    m_speedPage.SpeedMeter->setValue(mbps);
 }
 
 void ProgressAdapter::addScopeSample(std::int64_t kbs)
 {
     // The chart draws anything above its range at the top; keep the int in range.
     const auto v = std::clamp<std::int64_t>(kbs, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    m_velocidad.Scope1->addSample(static_cast<int>(v));
+    m_speedPage.Scope1->addSample(static_cast<int>(v));
 }
 
 // ---------------------------------------------------------------------- pages
 
-PermisosAdapter::PermisosAdapter(const pages::PermissionsPage& page, const widgets::ImageList& images,
+PermissionsAdapter::PermissionsAdapter(const pages::PermissionsPage& page, const widgets::ImageList& images,
                                  std::function<void()> showPage)
-    : m_lista(*page.ListaServidores, images),
-      m_tareas(*page.Tareas, *page.TabTestPermisos),
+    : m_list(*page.ListaServidores, images),
+      m_tasks(*page.Tareas, *page.TabTestPermisos),
       m_showPage(std::move(showPage))
 {
 }
 
-VelocidadAdapter::VelocidadAdapter(const pages::SpeedPage& page, const widgets::ImageList& images, QTimer& timer1,
+SpeedAdapter::SpeedAdapter(const pages::SpeedPage& page, const widgets::ImageList& images, QTimer& timer1,
                                    std::function<void()> showPage)
-    : m_page(page), m_lista(*page.ListaServidoresSpeed, images), m_timer1(timer1), m_showPage(std::move(showPage))
+    : m_page(page), m_list(*page.ListaServidoresSpeed, images), m_timer1(timer1), m_showPage(std::move(showPage))
 {
 }
 
-void VelocidadAdapter::setLabelInfoSpeed(const std::string& text)
+void SpeedAdapter::setLabelInfoSpeed(const std::string& text)
 {
     m_page.LabelInfoSpeed->setText(qs(text));
 }
 
-void VelocidadAdapter::setLabelDownload(const std::string& text)
+void SpeedAdapter::setLabelDownload(const std::string& text)
 {
     m_page.LabelDownload->setText(qs(text));
 }
 
-void VelocidadAdapter::setLabelUpload(const std::string& text)
+void SpeedAdapter::setLabelUpload(const std::string& text)
 {
     m_page.LabelUpload->setText(qs(text));
 }
 
-void VelocidadAdapter::setLabelTimeDownload(const std::string& text)
+void SpeedAdapter::setLabelTimeDownload(const std::string& text)
 {
     m_page.LabelTimeDownload->setText(qs(text));
 }
 
-void VelocidadAdapter::setLabelTimeUpload(const std::string& text)
+void SpeedAdapter::setLabelTimeUpload(const std::string& text)
 {
     m_page.LabelTimeUpload->setText(qs(text));
 }
 
-void VelocidadAdapter::setScopeActive(bool active)
+void SpeedAdapter::setScopeActive(bool active)
 {
     m_page.Scope1->setActive(active);
 }
 
-void VelocidadAdapter::clearScope()
+void SpeedAdapter::clearScope()
 {
     m_page.Scope1->clear();
 }
 
-void VelocidadAdapter::setTimer1Enabled(bool enabled)
+void SpeedAdapter::setTimer1Enabled(bool enabled)
 {
     if (enabled)
         m_timer1.start();
@@ -302,40 +302,40 @@ void VelocidadAdapter::setTimer1Enabled(bool enabled)
         m_timer1.stop();
 }
 
-ConectividadAdapter::ConectividadAdapter(const pages::ConnectivityPage& page, const widgets::ImageList& images,
+ConnectivityAdapter::ConnectivityAdapter(const pages::ConnectivityPage& page, const widgets::ImageList& images,
                                          std::function<void()> showPage)
-    : m_page(page), m_lista(*page.ListaServidoresConectividad, images), m_showPage(std::move(showPage))
+    : m_page(page), m_list(*page.ListaServidoresConectividad, images), m_showPage(std::move(showPage))
 {
 }
 
-void ConectividadAdapter::setLabelInfoConectividad(const std::string& text)
+void ConnectivityAdapter::setLabelInfoConectividad(const std::string& text)
 {
     m_page.LabelInfoConectividad->setText(qs(text));
 }
 
-void ConectividadAdapter::setLabelInfoCiclo(const std::string& text)
+void ConnectivityAdapter::setLabelInfoCiclo(const std::string& text)
 {
     m_page.LabelInfoCiclo->setText(qs(text));
 }
 
-void ConectividadAdapter::setLabelCicloOk(const std::string& text)
+void ConnectivityAdapter::setLabelCicloOk(const std::string& text)
 {
     m_page.LabelCicloOk->setText(qs(text));
 }
 
-void ConectividadAdapter::setLabelCicloError(const std::string& text)
+void ConnectivityAdapter::setLabelCicloError(const std::string& text)
 {
     m_page.LabelCicloError->setText(qs(text));
 }
 
-void ConectividadAdapter::setProgressConectividadVisible(bool visible)
+void ConnectivityAdapter::setProgressConectividadVisible(bool visible)
 {
     m_page.ProgressConectividad->setVisible(visible);
 }
 
-void EnlacesAdapter::setNumEnlaces(const std::string& text)
+void LinksAdapter::setLabelNumEnlaces(const std::string& text)
 {
-    m_numEnlaces.setText(qs(text));
+    m_numLinks.setText(qs(text));
 }
 
 } // namespace pordane::app

@@ -107,8 +107,8 @@ private:
 // FTP client's progress events drive.
 class ProgressAdapter final : public views::TransferProgressView {
 public:
-    ProgressAdapter(const pages::PermissionsPage& permisos, const pages::SpeedPage& velocidad)
-        : m_permisos(permisos), m_velocidad(velocidad)
+    ProgressAdapter(const pages::PermissionsPage& permissions, const pages::SpeedPage& speed)
+        : m_permissionsPage(permissions), m_speedPage(speed)
     {
     }
     void setProgressBar1Max(std::int32_t maximum) override;
@@ -124,30 +124,30 @@ public:
     void addScopeSample(std::int64_t kbs) override;
 
 private:
-    const pages::PermissionsPage& m_permisos;
-    const pages::SpeedPage& m_velocidad;
+    const pages::PermissionsPage& m_permissionsPage;
+    const pages::SpeedPage& m_speedPage;
 };
 
-class PermisosAdapter final : public views::PermissionsView {
+class PermissionsAdapter final : public views::PermissionsView {
 public:
-    PermisosAdapter(const pages::PermissionsPage& page, const widgets::ImageList& images,
+    PermissionsAdapter(const pages::PermissionsPage& page, const widgets::ImageList& images,
                     std::function<void()> showPage);
     void showPage() override { m_showPage(); }
-    views::ResultListView& ListaServidores() override { return m_lista; }
-    views::TaskListView& Tareas() override { return m_tareas; }
+    views::ResultListView& ListaServidores() override { return m_list; }
+    views::TaskListView& Tareas() override { return m_tasks; }
 
 private:
-    ResultListAdapter m_lista;
-    TaskListAdapter m_tareas;
+    ResultListAdapter m_list;
+    TaskListAdapter m_tasks;
     std::function<void()> m_showPage;
 };
 
-class VelocidadAdapter final : public views::SpeedView {
+class SpeedAdapter final : public views::SpeedView {
 public:
-    VelocidadAdapter(const pages::SpeedPage& page, const widgets::ImageList& images, QTimer& timer1,
+    SpeedAdapter(const pages::SpeedPage& page, const widgets::ImageList& images, QTimer& timer1,
                      std::function<void()> showPage);
     void showPage() override { m_showPage(); }
-    views::ResultListView& ListaServidoresSpeed() override { return m_lista; }
+    views::ResultListView& ListaServidoresSpeed() override { return m_list; }
     void setLabelInfoSpeed(const std::string& text) override;
     void setLabelDownload(const std::string& text) override;
     void setLabelUpload(const std::string& text) override;
@@ -159,17 +159,17 @@ public:
 
 private:
     const pages::SpeedPage& m_page;
-    ResultListAdapter m_lista;
+    ResultListAdapter m_list;
     QTimer& m_timer1;
     std::function<void()> m_showPage;
 };
 
-class ConectividadAdapter final : public views::ConnectivityView {
+class ConnectivityAdapter final : public views::ConnectivityView {
 public:
-    ConectividadAdapter(const pages::ConnectivityPage& page, const widgets::ImageList& images,
+    ConnectivityAdapter(const pages::ConnectivityPage& page, const widgets::ImageList& images,
                         std::function<void()> showPage);
     void showPage() override { m_showPage(); }
-    views::ResultListView& ListaServidoresConectividad() override { return m_lista; }
+    views::ResultListView& ListaServidoresConectividad() override { return m_list; }
     void setLabelInfoConectividad(const std::string& text) override;
     void setLabelInfoCiclo(const std::string& text) override;
     void setLabelCicloOk(const std::string& text) override;
@@ -178,22 +178,22 @@ public:
 
 private:
     const pages::ConnectivityPage& m_page;
-    ResultListAdapter m_lista;
+    ResultListAdapter m_list;
     std::function<void()> m_showPage;
 };
 
 // LabelNumEnlaces and the rebuild of CheckListServidores.
-class EnlacesAdapter final : public views::LinksView {
+class LinksAdapter final : public views::LinksView {
 public:
-    EnlacesAdapter(QLabel& numEnlaces, std::function<void(const std::vector<std::string>&)> rebuild)
-        : m_numEnlaces(numEnlaces), m_rebuild(std::move(rebuild))
+    LinksAdapter(QLabel& numLinks, std::function<void(const std::vector<std::string>&)> rebuild)
+        : m_numLinks(numLinks), m_rebuild(std::move(rebuild))
     {
     }
-    void setNumEnlaces(const std::string& text) override;
+    void setLabelNumEnlaces(const std::string& text) override;
     void rebuildCheckList(const std::vector<std::string>& names) override { m_rebuild(names); }
 
 private:
-    QLabel& m_numEnlaces;
+    QLabel& m_numLinks;
     std::function<void(const std::vector<std::string>&)> m_rebuild;
 };
 

@@ -2,24 +2,24 @@
 
 namespace pordane::catalogue {
 
-std::string cadenaConexion(const std::string& CarpetaDatos)
+std::string connectionString(const std::string& CarpetaDatos)
 {
-    return std::string("Provider=") + ProveedorOleDb + ";Data Source=" + CarpetaDatos + "\\" + NombreBaseDatos +
+    return std::string("Provider=") + OleDbProvider + ";Data Source=" + CarpetaDatos + "\\" + DatabaseName +
            ";Persist Security Info=False;";
 }
 
-std::vector<ConexionRow> ConnectionSource::readConexiones(const std::filesystem::path& database)
+std::vector<ConnectionRow> ConnectionSource::readConnections(const std::filesystem::path& database)
 {
-    const std::unique_ptr<CursorConexiones> tabla = abrirConexiones(database);
-    std::vector<ConexionRow> rows;
-    while (tabla->siguiente()) {
-        ConexionRow row;
-        row.NombreConexion = tabla->texto(CampoNombre);
-        row.ftpRemoteAdress = tabla->texto(CampoHost);
-        row.ftpUserName = tabla->texto(CampoUser);
-        row.ftpPassword = tabla->texto(CampoPass);
-        row.ftpRemoteDirectory = tabla->texto(CampoRemoto);
-        row.CodigoOperadorConexion = tabla->entero(CampoCodigo);
+    const std::unique_ptr<ConnectionCursor> table = openConnections(database);
+    std::vector<ConnectionRow> rows;
+    while (table->next()) {
+        ConnectionRow row;
+        row.NombreConexion = table->text(NameField);
+        row.ftpRemoteAdress = table->text(HostField);
+        row.ftpUserName = table->text(UserField);
+        row.ftpPassword = table->text(PassField);
+        row.ftpRemoteDirectory = table->text(RemoteField);
+        row.CodigoOperadorConexion = table->integer(CodeField);
         rows.push_back(std::move(row));
     }
     return rows;

@@ -11,25 +11,25 @@
 
 namespace pordane::catalogue {
 
-inline constexpr const char* NombreBaseDatos = "VTES_DAT.MDB";
-inline constexpr const char* TablaConexiones = "Dat_Conexión";
-inline constexpr const char* ProveedorOleDb = "Microsoft.ACE.OLEDB.12.0";
+inline constexpr const char* DatabaseName = "VTES_DAT.MDB";
+inline constexpr const char* ConnectionsTable = "Dat_Conexión";
+inline constexpr const char* OleDbProvider = "Microsoft.ACE.OLEDB.12.0";
 
 // The identity of the database as Talvane's own tools open it: the OLE DB
 // connection string for the company folder (a Windows path).
-std::string cadenaConexion(const std::string& CarpetaDatos);
+std::string connectionString(const std::string& CarpetaDatos);
 
 // The fields of "Dat_Conexión" that the import reads.
-inline constexpr const char* CampoNombre = "NombreConexión";
-inline constexpr const char* CampoHost = "ftpRemoteAdress";
-inline constexpr const char* CampoUser = "ftpUserName";
-inline constexpr const char* CampoPass = "ftpPassword";
-inline constexpr const char* CampoRemoto = "ftpRemoteDirectory";
-inline constexpr const char* CampoCodigo = "CódigoOperadorConexión";
+inline constexpr const char* NameField = "NombreConexión";
+inline constexpr const char* HostField = "ftpRemoteAdress";
+inline constexpr const char* UserField = "ftpUserName";
+inline constexpr const char* PassField = "ftpPassword";
+inline constexpr const char* RemoteField = "ftpRemoteDirectory";
+inline constexpr const char* CodeField = "CódigoOperadorConexión";
 
 // One row of "Dat_Conexión"; empty or NULL texts read as "", an empty or NULL
 // code as 0.
-struct ConexionRow {
+struct ConnectionRow {
     std::string NombreConexion;      // "NombreConexión"
     std::string ftpRemoteAdress;
     std::string ftpUserName;
@@ -46,17 +46,17 @@ public:
 
 // The open table "Dat_Conexión", read row by row and field by field as a
 // recordset is: a field the table lacks fails only when it is read.
-class CursorConexiones {
+class ConnectionCursor {
 public:
-    virtual ~CursorConexiones() = default;
+    virtual ~ConnectionCursor() = default;
     // Moves to the next row (the first one on the first call); false past the last.
-    virtual bool siguiente() = 0;
+    virtual bool next() = 0;
     // A text field of the current row; empty or NULL reads as "". Throws
     // DatabaseError naming a field the table does not have.
-    virtual std::string texto(const char* campo) = 0;
+    virtual std::string text(const char* field) = 0;
     // A whole-number field; empty or NULL reads as 0. Throws DatabaseError for
     // a missing field or a value that is not a 32-bit whole number.
-    virtual std::int32_t entero(const char* campo) = 0;
+    virtual std::int32_t integer(const char* field) = 0;
 };
 
 class ConnectionSource {
@@ -65,10 +65,10 @@ public:
 
     // Opens the database and its table "Dat_Conexión". Throws DatabaseError
     // naming the missing or unreadable file or table.
-    virtual std::unique_ptr<CursorConexiones> abrirConexiones(const std::filesystem::path& database) = 0;
+    virtual std::unique_ptr<ConnectionCursor> openConnections(const std::filesystem::path& database) = 0;
 
     // The whole table in the table's own order, every field of every row.
-    std::vector<ConexionRow> readConexiones(const std::filesystem::path& database);
+    std::vector<ConnectionRow> readConnections(const std::filesystem::path& database);
 };
 
 } // namespace pordane::catalogue

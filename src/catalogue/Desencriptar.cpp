@@ -36,15 +36,15 @@ void checkSurrogates(const std::u16string& units)
 
 } // namespace
 
-std::string Desencriptar(const std::string& cadena, std::int32_t FactorEncriptacion)
+std::string Desencriptar(const std::string& text, std::int32_t FactorEncriptacion)
 {
-    if (cadena.empty())
+    if (text.empty())
         throw DescrambleError("La línea cifrada está vacía");
 
     // Groups start at positions 1, 4, 7, ...; the last may hold one or two digits.
     std::u16string units;
-    for (std::size_t p = 0; p < cadena.size(); p += 3) {
-        const std::string group = cadena.substr(p, 3);
+    for (std::size_t p = 0; p < text.size(); p += 3) {
+        const std::string group = text.substr(p, 3);
         const std::string where = " en la posición " + std::to_string(p + 1) + " de la línea cifrada";
         if (!std::all_of(group.begin(), group.end(), [](char c) { return c >= '0' && c <= '9'; }))
             throw DescrambleError("El grupo \"" + printable(group) + "\"" + where + " no es un número");

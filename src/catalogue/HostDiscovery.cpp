@@ -11,25 +11,25 @@ namespace pordane::catalogue {
 
 namespace {
 
-constexpr std::string_view ClaveTalvane = "Software\\Corvalix\\Tessaly Soft Run Time 2.0";
-constexpr std::string_view ClaveDesinstalarCorvalix = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalix";
-constexpr std::string_view ClaveDesinstalar = "Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
-constexpr std::string_view ClaveComandoAccess = "\\Access.Application.14\\shell\\Open\\command";
-constexpr std::string_view FicheroConfig = "\\Sistema\\Corvalix.config";
-constexpr std::string_view NoEncontrado = "No";
+constexpr std::string_view TalvaneKey = "Software\\Corvalix\\Tessaly Soft Run Time 2.0";
+constexpr std::string_view CorvalixUninstallKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalix";
+constexpr std::string_view UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
+constexpr std::string_view AccessCommandKey = "\\Access.Application.14\\shell\\Open\\command";
+constexpr std::string_view ConfigFile = "\\Sistema\\Corvalix.config";
+constexpr std::string_view NotFound = "No";
 
-void quitarBarraFinal(std::string& s)
+void stripTrailingSlash(std::string& s)
 {
     if (!s.empty() && s.back() == '\\')
         s.pop_back();
 }
 
-bool empiezaPor(std::string_view s, std::string_view prefix)
+bool startsWith(std::string_view s, std::string_view prefix)
 {
     return s.substr(0, prefix.size()) == prefix;
 }
 
-bool contiene(std::string_view s, std::string_view part)
+bool contains(std::string_view s, std::string_view part)
 {
     return s.find(part) != std::string_view::npos;
 }
@@ -44,7 +44,7 @@ std::string lower(std::string_view s)
 }
 
 // Text lines as Delphi's text files split them: at CR LF, LF or CR.
-std::vector<std::string_view> lineas(std::string_view text)
+std::vector<std::string_view> lines(std::string_view text)
 {
     std::vector<std::string_view> out;
     std::size_t start = 0;
@@ -62,25 +62,25 @@ std::vector<std::string_view> lineas(std::string_view text)
 
 } // namespace
 
-std::string carpetaComandoAccess(std::string_view comando)
+std::string accessCommandFolder(std::string_view command)
 {
-    const std::string texto = lower(comando);
-    const std::size_t p = texto.find("msaccess.exe");
+    const std::string text = lower(command);
+    const std::size_t p = text.find("msaccess.exe");
     if (p == std::string::npos)
         return {};
-    std::string_view carpeta = std::string_view(texto).substr(0, p);
-    while (!carpeta.empty() && (carpeta.front() == ' ' || carpeta.front() == '\t'))
-        carpeta.remove_prefix(1);
-    if (!carpeta.empty() && carpeta.front() == '"')
-        carpeta.remove_prefix(1);
-    std::string result(carpeta);
-    quitarBarraFinal(result);
+    std::string_view folder = std::string_view(text).substr(0, p);
+    while (!folder.empty() && (folder.front() == ' ' || folder.front() == '\t'))
+        folder.remove_prefix(1);
+    if (!folder.empty() && folder.front() == '"')
+        folder.remove_prefix(1);
+    std::string result(folder);
+    stripTrailingSlash(result);
     return result;
 }
 
-Entorno::Entorno(const platform::HostEnvironment& host) : m_host(host) {}
+HostDiscovery::HostDiscovery(const platform::HostEnvironment& host) : m_host(host) {}
 
-void Entorno::PrepararEntorno(views::Dialogs& dialogs, bool mostrarMensaje)
+void HostDiscovery::PrepararEntorno(views::Dialogs& dialogs, bool showMessage)
 {
     if (m_host.isNtFamily()) {
         UnidadSistema = m_host.environmentVariable("SystemDrive").value_or("");
@@ -88,70 +88,70 @@ void Entorno::PrepararEntorno(views::Dialogs& dialogs, bool mostrarMensaje)
         UnidadSistema = m_host.environmentVariable("Windir").value_or("").substr(0, 2);
     }
     // The folder found is not used: the check only warns.
-    std::string carpeta;
-    if (!BuscarRuntimeTalvane(carpeta) && !BuscarAccessRuntime(carpeta) && mostrarMensaje)
+    std::string folder;
+    if (!BuscarRuntimeTalvane(folder) && !BuscarAccessRuntime(folder) && showMessage)
         dialogs.showMessage("No se ha encontrado Runtime de Access 2010");
 }
 
-bool Entorno::BuscarInstalacion(std::string& carpeta) const
+bool HostDiscovery::BuscarInstalacion(std::string& folder) const
 {
     TEasyReg reg(m_host.registry());
-    bool encontrado = false;
-    std::string valor;
+    bool found = false;
+    std::string value;
 
-    reg.ReadString(ClaveTalvane, "InstallDir", valor, NoEncontrado);
-    quitarBarraFinal(valor);
-    if (valor != NoEncontrado) {
-        carpeta = valor;
-        encontrado = true;
+    reg.ReadString(TalvaneKey, "InstallDir", value, NotFound);
+    stripTrailingSlash(value);
+    if (value != NotFound) {
+        folder = value;
+        found = true;
     }
 
-    if (!encontrado || carpeta.empty()) {
-        reg.ReadString(ClaveDesinstalarCorvalix, "InstallDir", valor, NoEncontrado);
-        encontrado = valor != NoEncontrado;
-        if (encontrado) {
-            carpeta = valor;
-            if (carpeta.empty())
-                carpeta = UnidadSistema + "\\Corvalix";
+    if (!found || folder.empty()) {
+        reg.ReadString(CorvalixUninstallKey, "InstallDir", value, NotFound);
+        found = value != NotFound;
+        if (found) {
+            folder = value;
+            if (folder.empty())
+                folder = UnidadSistema + "\\Corvalix";
         }
     }
 
-    if (encontrado && !carpeta.empty() && m_host.fileExists(carpeta + std::string(FicheroConfig)))
+    if (found && !folder.empty() && m_host.fileExists(folder + std::string(ConfigFile)))
         return true;
 
     // A folder found by the drive scan is taken without the configuration check.
-    carpeta.clear();
-    for (char letra = 'A'; letra <= 'Z'; ++letra) {
+    folder.clear();
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
         try {
-            const std::string candidata = std::string(1, letra) + ":\\Corvalix";
-            if (m_host.driveType(letra) == platform::DriveType::Fixed && m_host.directoryExists(candidata)) {
-                carpeta = candidata;
+            const std::string candidate = std::string(1, letter) + ":\\Corvalix";
+            if (m_host.driveType(letter) == platform::DriveType::Fixed && m_host.directoryExists(candidate)) {
+                folder = candidate;
                 break;
             }
         } catch (...) {
             // A drive that cannot be probed is skipped.
         }
     }
-    return !carpeta.empty();
+    return !folder.empty();
 }
 
-void Entorno::LeerRutaDatos(const std::string& carpetaInstalacion, std::string& ruta)
+void HostDiscovery::LeerRutaDatos(const std::string& installFolder, std::string& path)
 {
-    LeerValorConfig(carpetaInstalacion + std::string(FicheroConfig), "RUTA", ruta);
-    CarpetaDatos = ruta + "\\Empresas\\Empre01";
+    LeerValorConfig(installFolder + std::string(ConfigFile), "RUTA", path);
+    CarpetaDatos = path + "\\Empresas\\Empre01";
 }
 
-void Entorno::LeerValorConfig(const std::string& fichero, const std::string& id, std::string& valor) const
+void HostDiscovery::LeerValorConfig(const std::string& fichero, const std::string& id, std::string& value) const
 {
-    valor = "Error";
+    value = "Error";
     if (!m_host.fileExists(fichero))
         return;
-    std::string contenido;
+    std::string content;
     try {
         std::ifstream in(*m_host.nativePath(fichero), std::ios::binary);
         if (!in)
             return;
-        contenido.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (in.bad())
             return;
     } catch (...) {
@@ -163,86 +163,86 @@ void Entorno::LeerValorConfig(const std::string& fichero, const std::string& id,
     const auto idAnsi = platform::utf8ToWindows1252(id);
     if (!idAnsi)
         return;
-    const std::string clave = platform::windows1252ToUpper("ID='" + *idAnsi + "'");
-    for (std::string_view linea : lineas(contenido)) {
-        const std::string mayusculas = platform::windows1252ToUpper(linea);
-        if (mayusculas.find(clave) == std::string::npos)
+    const std::string key = platform::windows1252ToUpper("ID='" + *idAnsi + "'");
+    for (std::string_view line : lines(content)) {
+        const std::string upper = platform::windows1252ToUpper(line);
+        if (upper.find(key) == std::string::npos)
             continue;
-        const std::size_t marca = mayusculas.find("VALUE='");
-        const std::size_t p = marca == std::string::npos ? 0 : marca + 1;
+        const std::size_t mark = upper.find("VALUE='");
+        const std::size_t p = mark == std::string::npos ? 0 : mark + 1;
         // Drops "VALUE='" and what precedes it; a line without the marker
         // loses its first six characters.
-        const std::string_view resto = linea.substr(std::min(p + 6, linea.size()));
-        const std::size_t cierre = resto.find('\'');
-        valor = cierre == std::string_view::npos ? std::string() : platform::windows1252ToUtf8(resto.substr(0, cierre));
+        const std::string_view rest = line.substr(std::min(p + 6, line.size()));
+        const std::size_t closing = rest.find('\'');
+        value = closing == std::string_view::npos ? std::string() : platform::windows1252ToUtf8(rest.substr(0, closing));
         return;
     }
 }
 
-bool Entorno::BuscarRuntimeTalvane(std::string& carpeta) const
+bool HostDiscovery::BuscarRuntimeTalvane(std::string& folder) const
 {
     TEasyReg reg(m_host.registry());
-    std::string valor;
-    reg.ReadString(ClaveTalvane, "RuntimeDir", valor, NoEncontrado);
-    if (valor == NoEncontrado)
+    std::string value;
+    reg.ReadString(TalvaneKey, "RuntimeDir", value, NotFound);
+    if (value == NotFound)
         return false;
-    quitarBarraFinal(valor);
-    if (m_host.fileExists(valor + "\\msaccess.exe") || m_host.fileExists(valor + "\\VexorRuntime.exe")) {
-        carpeta = valor;
+    stripTrailingSlash(value);
+    if (m_host.fileExists(value + "\\msaccess.exe") || m_host.fileExists(value + "\\VexorRuntime.exe")) {
+        folder = value;
         return true;
     }
     return false;
 }
 
-bool Entorno::BuscarAccessDesinstalar(std::string& carpeta) const
+bool HostDiscovery::BuscarAccessDesinstalar(std::string& folder) const
 {
-    carpeta.clear();
+    folder.clear();
     TEasyReg reg(m_host.registry());
-    if (!reg.OpenKey(ClaveDesinstalar))
+    if (!reg.OpenKey(UninstallKey))
         return false;
-    const std::vector<std::string> subclaves = reg.GetKeyNames();
+    const std::vector<std::string> subkeys = reg.GetKeyNames();
     reg.CloseKey();
 
     static constexpr std::array<std::string_view, 4> Productos = {
         "Microsoft Office Professional", "Microsoft Office System", "Microsoft Office Enterprise",
         "Microsoft Office Access"};
-    for (const std::string& subclave : subclaves) {
-        const std::string ruta = std::string(ClaveDesinstalar) + "\\" + subclave;
-        if (!reg.OpenKey(ruta))
+    for (const std::string& subkey : subkeys) {
+        const std::string path = std::string(UninstallKey) + "\\" + subkey;
+        if (!reg.OpenKey(path))
             continue;
         reg.CloseKey();
-        std::string nombre, version;
-        reg.ReadString(ruta, "DisplayName", nombre, "");
-        reg.ReadString(ruta, "DisplayVersion", version, "");
+        std::string name, version;
+        reg.ReadString(path, "DisplayName", name, "");
+        reg.ReadString(path, "DisplayVersion", version, "");
 
-        if (contiene(nombre, "Access Runtime 2010") || contiene(nombre, "Office Access Runtime"))
+        if (contains(name, "Access Runtime 2010") || contains(name, "Office Access Runtime"))
             continue;
         bool producto = false;
-        for (auto prefijo : Productos)
-            producto = producto || empiezaPor(nombre, prefijo);
-        if (!producto || !contiene(nombre, "2010") || !empiezaPor(version, "14."))
+        for (auto prefix : Productos)
+            producto = producto || startsWith(name, prefix);
+        if (!producto || !contains(name, "2010") || !startsWith(version, "14."))
             continue;
 
-        TEasyReg clases(m_host.registry());
-        clases.setRootKey(platform::RegistryRoot::ClassesRoot);
-        std::string comando;
-        clases.ReadString(ClaveComandoAccess, "", comando, NoEncontrado);
-        if (comando != NoEncontrado)
-            carpeta = carpetaComandoAccess(comando);
-        return !carpeta.empty() && m_host.fileExists(carpeta + "\\msaccess.exe");
+        TEasyReg classes(m_host.registry());
+        classes.setRootKey(platform::RegistryRoot::ClassesRoot);
+        std::string command;
+        classes.ReadString(AccessCommandKey, "", command, NotFound);
+        if (command != NotFound)
+            folder = accessCommandFolder(command);
+        return !folder.empty() && m_host.fileExists(folder + "\\msaccess.exe");
     }
     return false;
 }
 
-bool Entorno::BuscarAccessRuntime(std::string& carpeta) const
+bool HostDiscovery::BuscarAccessRuntime(std::string& folder) const
 {
-    carpeta.clear();
+    folder.clear();
     try {
         std::string f;
         if (BuscarAccessDesinstalar(f)) {
-            quitarBarraFinal(f);
+            stripTrailingSlash(f);
             if (m_host.fileExists(f + "\\msaccess.exe")) {
-                carpeta = f;
+                folder = f;
                 return true;
             }
         }
@@ -252,14 +252,14 @@ bool Entorno::BuscarAccessRuntime(std::string& carpeta) const
     try {
         std::string runtime;
         if (!BuscarRuntimeTalvane(runtime)) {
-            TEasyReg clases(m_host.registry());
-            clases.setRootKey(platform::RegistryRoot::ClassesRoot);
-            std::string comando;
-            clases.ReadString(ClaveComandoAccess, "", comando, NoEncontrado);
-            if (comando != NoEncontrado) {
-                const std::string f = carpetaComandoAccess(comando);
+            TEasyReg classes(m_host.registry());
+            classes.setRootKey(platform::RegistryRoot::ClassesRoot);
+            std::string command;
+            classes.ReadString(AccessCommandKey, "", command, NotFound);
+            if (command != NotFound) {
+                const std::string f = accessCommandFolder(command);
                 if (!f.empty() && m_host.fileExists(f + "\\msaccess.exe")) {
-                    carpeta = f;
+                    folder = f;
                     return true;
                 }
             }

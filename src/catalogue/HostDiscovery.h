@@ -19,22 +19,22 @@ using platform::FormatearMiles;
 //   c:\office14\msaccess.exe /nostartup "%1"
 // both give the folder before "msaccess.exe" without its trailing backslash.
 // Empty when the command does not name msaccess.exe.
-std::string carpetaComandoAccess(std::string_view comando);
+std::string accessCommandFolder(std::string_view command);
 
 // The discovery's state (the folders it finds) and its operations, served by
 // one host environment, which must outlive it. The import uses it so:
 //
 //   auto host = platform::openHostEnvironment();
-//   Entorno entorno(*host);
-//   entorno.PrepararEntorno(dialogs, true);               // at start
-//   if (entorno.BuscarInstalacion(entorno.CarpetaInstalacion)) {
-//       std::string ruta;
-//       entorno.LeerRutaDatos(entorno.CarpetaInstalacion, ruta);
-//       auto mdb = entorno.host().nativePath(entorno.CarpetaDatos + "\\VTES_DAT.MDB");
+//   HostDiscovery environment(*host);
+//   environment.PrepararEntorno(dialogs, true);               // at start
+//   if (environment.BuscarInstalacion(environment.CarpetaInstalacion)) {
+//       std::string path;
+//       environment.LeerRutaDatos(environment.CarpetaInstalacion, path);
+//       auto mdb = environment.host().nativePath(environment.CarpetaDatos + "\\VTES_DAT.MDB");
 //   }
-class Entorno {
+class HostDiscovery {
 public:
-    explicit Entorno(const platform::HostEnvironment& host);
+    explicit HostDiscovery(const platform::HostEnvironment& host);
 
     const platform::HostEnvironment& host() const { return m_host; }
 
@@ -46,28 +46,28 @@ public:
     std::string CarpetaDatos;
 
     // Start-up discovery: sets UnidadSistema and checks for an Access 2010
-    // runtime; when none is found and mostrarMensaje is set, shows
+    // runtime; when none is found and showMessage is set, shows
     // "No se ha encontrado Runtime de Access 2010" once. Never fails.
-    void PrepararEntorno(views::Dialogs& dialogs, bool mostrarMensaje);
+    void PrepararEntorno(views::Dialogs& dialogs, bool showMessage);
 
     // Finds the Talvane installation folder from the registry (checked for
     // "\Sistema\Corvalix.config") or, failing that, a Corvalix folder in the
-    // root of a fixed drive A: to Z:. carpeta is emptied when nothing is found.
-    bool BuscarInstalacion(std::string& carpeta) const;
+    // root of a fixed drive A: to Z:. folder is emptied when nothing is found.
+    bool BuscarInstalacion(std::string& folder) const;
 
-    // ruta := RUTA of the installation's configuration file ("Error" when
-    // missing); CarpetaDatos := ruta + "\Empresas\Empre01".
-    void LeerRutaDatos(const std::string& carpetaInstalacion, std::string& ruta);
+    // path := RUTA of the installation's configuration file ("Error" when
+    // missing); CarpetaDatos := path + "\Empresas\Empre01".
+    void LeerRutaDatos(const std::string& installFolder, std::string& path);
 
-    // valor := the entry `id` of the configuration file, read as
+    // value := the entry `id` of the configuration file, read as
     // Windows-1252 text and returned as UTF-8; "Error" when the file is
     // missing or has no line for the entry.
-    void LeerValorConfig(const std::string& fichero, const std::string& id, std::string& valor) const;
+    void LeerValorConfig(const std::string& fichero, const std::string& id, std::string& value) const;
 
-    // The three Access runtime probes; carpeta is the folder found.
-    bool BuscarRuntimeTalvane(std::string& carpeta) const;
-    bool BuscarAccessDesinstalar(std::string& carpeta) const;
-    bool BuscarAccessRuntime(std::string& carpeta) const;
+    // The three Access runtime probes; folder is the folder found.
+    bool BuscarRuntimeTalvane(std::string& folder) const;
+    bool BuscarAccessDesinstalar(std::string& folder) const;
+    bool BuscarAccessRuntime(std::string& folder) const;
 
 private:
     const platform::HostEnvironment& m_host;

@@ -20,7 +20,7 @@ namespace {
 // Every bound buffer must hold libmdb's bind size; texts here are short.
 constexpr std::size_t BindSize = 16384;
 // The longest error message the reading process sends.
-constexpr std::size_t MensajeMaximo = 4096;
+constexpr std::size_t MaxMessage = 4096;
 
 struct CloseMdb {
     void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
@@ -45,7 +45,7 @@ void useUtf8Output()
 }
 
 // libmdb hands LONG values over as decimal text; NULL and empty come as "".
-std::int32_t codeFrom(const char* campo, const char* text, std::size_t row)
+std::int32_t codeFrom(const char* field, const char* text, std::size_t row)
 {
     std::string_view value(text);
     while (!value.empty() && value.front() == ' ')
@@ -57,19 +57,19 @@ std::int32_t codeFrom(const char* campo, const char* text, std::size_t row)
     std::int32_t code = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
     if (ec != std::errc() || end != value.data() + value.size())
-        throw DatabaseError("El campo " + quoted(campo) + " de la fila " + std::to_string(row) +
-                            " de la tabla " + quoted(TablaConexiones) + " no es un número entero: " +
+        throw DatabaseError("El campo " + quoted(field) + " de la fila " + std::to_string(row) +
+                            " de la tabla " + quoted(ConnectionsTable) + " no es un número entero: " +
                             quoted(std::string(value)));
     return code;
 }
 
-constexpr std::array<const char*, 6> Campos{CampoNombre, CampoHost, CampoUser, CampoPass, CampoRemoto, CampoCodigo};
+constexpr std::array<const char*, 6> Fields{NameField, HostField, UserField, PassField, RemoteField, CodeField};
 
 // What the reading process sends: 'E' and a message when the table cannot
 // be opened; else 'C' and one byte per field (1: the table has it), then per
 // row 'R' and each present field as a 32-bit length and its bytes, then 'F'
 // after the last row. A stream that ends without 'F' lost the child.
-constexpr char Fallo = 'E', Abierta = 'C', Fila = 'R', Fin = 'F';
+constexpr char TagError = 'E', TagOpened = 'C', TagRow = 'R', TagEnd = 'F';
 
 using platform::ChildStream;
 
@@ -82,7 +82,7 @@ void putText(std::string& out, const char* text, std::size_t size)
 
 bool sendFailure(int fd, const std::string& message)
 {
-    std::string out(1, Fallo);
+    std::string out(1, TagError);
     putText(out, message.data(), message.size());
     return ChildStream::writeAll(fd, out.data(), out.size());
 }
@@ -90,7 +90,7 @@ bool sendFailure(int fd, const std::string& message)
 // The child's side: libmdb opens the table and reads it row by row; the pipe
 // holds only so much, so the child reads ahead of the cursor by a few rows
 // at most. No exceptions are thrown here (see ChildStream on the fork).
-void leerTabla(const std::string& name, int fd)
+void readTable(const std::string& name, int fd)
 {
     useUtf8Output();
     std::unique_ptr<MdbHandle, CloseMdb> mdb(mdb_open(name.c_str(), MDB_NOFLAGS));
@@ -103,130 +103,130 @@ void leerTabla(const std::string& name, int fd)
         sendFailure(fd, "La base de datos " + quoted(name) + " no es una base de datos de Access válida");
         return;
     }
-    std::string tableName = TablaConexiones;
+    std::string tableName = ConnectionsTable;
     std::unique_ptr<MdbTableDef, FreeTable> table(mdb_read_table_by_name(mdb.get(), tableName.data(), MDB_TABLE));
     if (!table) {
-        sendFailure(fd, "No se encuentra la tabla " + quoted(TablaConexiones) + " en la base de datos " + quoted(name));
+        sendFailure(fd, "No se encuentra la tabla " + quoted(ConnectionsTable) + " en la base de datos " + quoted(name));
         return;
     }
     if (mdb_read_columns(table.get()) == nullptr) {
-        sendFailure(fd, "No se pueden leer los campos de la tabla " + quoted(TablaConexiones));
+        sendFailure(fd, "No se pueden leer los campos de la tabla " + quoted(ConnectionsTable));
         return;
     }
 
     // The fields are bound by name (the column order is not relied on).
-    std::array<std::unique_ptr<char[]>, Campos.size()> values;
-    std::array<char, Campos.size()> bound{};
-    for (std::size_t i = 0; i < Campos.size(); ++i) {
+    std::array<std::unique_ptr<char[]>, Fields.size()> values;
+    std::array<char, Fields.size()> bound{};
+    for (std::size_t i = 0; i < Fields.size(); ++i) {
         values[i] = std::make_unique<char[]>(BindSize);
-        std::string field = Campos[i];
+        std::string field = Fields[i];
         bound[i] = mdb_bind_column_by_name(table.get(), field.data(), values[i].get(), nullptr) != -1;
     }
-    if (!ChildStream::writeAll(fd, &Abierta, 1) || !ChildStream::writeAll(fd, bound.data(), bound.size()))
+    if (!ChildStream::writeAll(fd, &TagOpened, 1) || !ChildStream::writeAll(fd, bound.data(), bound.size()))
         return;
     mdb_rewind_table(table.get());
     // One write per row: the stream costs little beside libmdb's own work.
     std::string row;
     while (mdb_fetch_row(table.get())) {
-        row.assign(1, Fila);
-        for (std::size_t i = 0; i < Campos.size(); ++i)
+        row.assign(1, TagRow);
+        for (std::size_t i = 0; i < Fields.size(); ++i)
             if (bound[i])
                 putText(row, values[i].get(), strnlen(values[i].get(), BindSize));
         if (!ChildStream::writeAll(fd, row.data(), row.size()))
             return;
     }
-    ChildStream::writeAll(fd, &Fin, 1);
+    ChildStream::writeAll(fd, &TagEnd, 1);
 }
 
 // The parent's side: one row per step, read from the child's stream.
-class MdbTabla final : public CursorConexiones {
+class MdbTableCursor final : public ConnectionCursor {
 public:
-    MdbTabla(const std::string& name, std::chrono::milliseconds espera)
-        : m_name(name), m_espera(espera), m_hijo([&name](int fd) { leerTabla(name, fd); })
+    MdbTableCursor(const std::string& name, std::chrono::milliseconds wait)
+        : m_name(name), m_wait(wait), m_child([&name](int fd) { readTable(name, fd); })
     {
         char tag = 0;
-        if (!recibir(&tag, 1))
+        if (!receive(&tag, 1))
             throw DatabaseError("No se puede abrir la base de datos " + quoted(m_name));
-        if (tag == Fallo)
-            throw DatabaseError(recibirTexto(MensajeMaximo, "No se puede abrir la base de datos " + quoted(m_name)));
-        if (tag != Abierta || !recibir(m_bound.data(), m_bound.size()))
+        if (tag == TagError)
+            throw DatabaseError(receiveText(MaxMessage, "No se puede abrir la base de datos " + quoted(m_name)));
+        if (tag != TagOpened || !receive(m_bound.data(), m_bound.size()))
             throw DatabaseError("No se puede abrir la base de datos " + quoted(m_name));
     }
 
-    bool siguiente() override
+    bool next() override
     {
-        if (m_fin)
+        if (m_end)
             return false;
         char tag = 0;
-        if (recibir(&tag, 1) && tag == Fin) {
-            m_fin = true;
-            m_hijo.close();
+        if (receive(&tag, 1) && tag == TagEnd) {
+            m_end = true;
+            m_child.close();
             return false;
         }
-        if (tag != Fila)
-            throw perdida();
-        for (std::size_t i = 0; i < Campos.size(); ++i)
+        if (tag != TagRow)
+            throw lost();
+        for (std::size_t i = 0; i < Fields.size(); ++i)
             if (m_bound[i])
-                m_values[i] = recibirTexto(BindSize, {});
+                m_values[i] = receiveText(BindSize, {});
         ++m_row;
         return true;
     }
 
-    std::string texto(const char* campo) override { return valor(campo); }
+    std::string text(const char* field) override { return value(field); }
 
-    std::int32_t entero(const char* campo) override { return codeFrom(campo, valor(campo).c_str(), m_row); }
+    std::int32_t integer(const char* field) override { return codeFrom(field, value(field).c_str(), m_row); }
 
 private:
-    bool recibir(void* data, std::size_t size)
+    bool receive(void* data, std::size_t size)
     {
-        return m_hijo.read(data, size, m_espera) == ChildStream::Read::Done;
+        return m_child.read(data, size, m_wait) == ChildStream::Read::Done;
     }
 
-    // A length-prefixed text of at most `limite` bytes.
-    std::string recibirTexto(std::size_t limite, const std::string& siNo)
+    // A length-prefixed text of at most `limit` bytes.
+    std::string receiveText(std::size_t limit, const std::string& otherwise)
     {
         std::uint32_t size = 0;
         std::string text;
-        if (recibir(&size, sizeof size) && size <= limite) {
+        if (receive(&size, sizeof size) && size <= limit) {
             text.resize(size);
-            if (recibir(text.data(), size))
+            if (receive(text.data(), size))
                 return text;
         }
-        if (!siNo.empty())
-            throw DatabaseError(siNo);
-        throw perdida();
+        if (!otherwise.empty())
+            throw DatabaseError(otherwise);
+        throw lost();
     }
 
     // The child died, stopped answering or sent what it never sends.
-    DatabaseError perdida() const
+    DatabaseError lost() const
     {
-        return DatabaseError("No se puede leer la tabla " + quoted(TablaConexiones) + " de la base de datos " +
+        return DatabaseError("No se puede leer la tabla " + quoted(ConnectionsTable) + " de la base de datos " +
                              quoted(m_name) + (m_row ? " después de la fila " + std::to_string(m_row) : ""));
     }
 
-    const std::string& valor(const char* campo) const
+    const std::string& value(const char* field) const
     {
-        for (std::size_t i = 0; i < Campos.size(); ++i)
-            if (std::strcmp(Campos[i], campo) == 0 && m_bound[i])
+        for (std::size_t i = 0; i < Fields.size(); ++i)
+            if (std::strcmp(Fields[i], field) == 0 && m_bound[i])
                 return m_values[i];
-        throw DatabaseError("No se encuentra el campo " + quoted(campo) + " en la tabla " +
-                            quoted(TablaConexiones));
+        throw DatabaseError("No se encuentra el campo " + quoted(field) + " en la tabla " +
+                            quoted(ConnectionsTable));
     }
 
     const std::string m_name;
-    std::chrono::milliseconds m_espera;
-    ChildStream m_hijo;
-    std::array<char, Campos.size()> m_bound{};
-    std::array<std::string, Campos.size()> m_values;
+    std::chrono::milliseconds m_wait;
+    ChildStream m_child;
+    std::array<char, Fields.size()> m_bound{};
+    std::array<std::string, Fields.size()> m_values;
     std::size_t m_row = 0;
-    bool m_fin = false;
+    bool m_end = false;
 };
 
 } // namespace
 
-MdbConnectionSource::MdbConnectionSource(std::chrono::milliseconds espera) : m_espera(espera) {}
+MdbConnectionSource::MdbConnectionSource(std::chrono::milliseconds wait) : m_wait(wait) {}
 
-std::unique_ptr<CursorConexiones> MdbConnectionSource::abrirConexiones(const std::filesystem::path& database)
+std::unique_ptr<ConnectionCursor> MdbConnectionSource::openConnections(const std::filesystem::path& database)
 {
     const std::string name = database.string();
     std::error_code ec;
@@ -235,7 +235,7 @@ std::unique_ptr<CursorConexiones> MdbConnectionSource::abrirConexiones(const std
     if (!std::filesystem::is_regular_file(database, ec))
         throw DatabaseError("No se puede abrir la base de datos " + quoted(name));
     try {
-        return std::make_unique<MdbTabla>(name, m_espera);
+        return std::make_unique<MdbTableCursor>(name, m_wait);
     } catch (const std::system_error&) {
         throw DatabaseError("No se puede abrir la base de datos " + quoted(name));
     }

@@ -15,15 +15,15 @@ public:
     // The longest silence of the reading process before it counts as stuck:
     // libmdb reads a page or two per row, and even a large database on a slow
     // share gives the catalogue or the next row in well under a second.
-    static constexpr std::chrono::milliseconds EsperaMaxima{30000};
+    static constexpr std::chrono::milliseconds MaxWait{30000};
 
-    explicit MdbConnectionSource(std::chrono::milliseconds espera = EsperaMaxima);
+    explicit MdbConnectionSource(std::chrono::milliseconds wait = MaxWait);
 
     // Destroying the cursor ends its reading process.
-    std::unique_ptr<CursorConexiones> abrirConexiones(const std::filesystem::path& database) override;
+    std::unique_ptr<ConnectionCursor> openConnections(const std::filesystem::path& database) override;
 
 private:
-    std::chrono::milliseconds m_espera;
+    std::chrono::milliseconds m_wait;
 };
 
 } // namespace pordane::catalogue

@@ -17,10 +17,10 @@ namespace pordane::catalogue {
 
 namespace {
 
-constexpr int LineasConexion = 4;
+constexpr int ConnectionLines = 4;
 
 // The file's lines as Windows reads text: CR LF, LF or a lone CR ends a line.
-std::vector<std::string> lineas(const std::string& bytes)
+std::vector<std::string> splitLines(const std::string& bytes)
 {
     std::vector<std::string> out;
     std::string actual;
@@ -41,28 +41,28 @@ std::vector<std::string> lineas(const std::string& bytes)
 }
 
 // The file holds four short lines; a server could send gigabytes.
-constexpr std::size_t MaxBytesConexion = 64 * 1024;
+constexpr std::size_t MaxConnectionBytes = 64 * 1024;
 
-// At most MaxBytesConexion bytes of the file; `cortado` tells whether more followed.
-std::string leerArchivo(const std::filesystem::path& path, bool& cortado)
+// At most MaxConnectionBytes bytes of the file; `truncated` tells whether more followed.
+std::string readFile(const std::filesystem::path& path, bool& truncated)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw ConnectionFileError("No se puede abrir el archivo local \"" + path.string() + "\"");
-    std::string bytes(MaxBytesConexion + 1, '\0');
+    std::string bytes(MaxConnectionBytes + 1, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
-    cortado = bytes.size() > MaxBytesConexion;
-    if (cortado) {
+    truncated = bytes.size() > MaxConnectionBytes;
+    if (truncated) {
         // Only the lines that end within the cap are whole.
-        bytes.resize(MaxBytesConexion);
-        const auto fin = bytes.find_last_of("\r\n");
-        bytes.resize(fin == std::string::npos ? 0 : fin + 1);
+        bytes.resize(MaxConnectionBytes);
+        const auto end = bytes.find_last_of("\r\n");
+        bytes.resize(end == std::string::npos ? 0 : end + 1);
     }
     return bytes;
 }
 
-void desconectarSinErrores(ftp::FTPClient& client) noexcept
+void disconnectQuietly(ftp::FTPClient& client) noexcept
 {
     try {
         client.Disconnect();
@@ -73,207 +73,207 @@ void desconectarSinErrores(ftp::FTPClient& client) noexcept
 
 } // namespace
 
-std::string mensajeConexionesSinListar(int n)
+std::string unlistedConnectionsMessage(int n)
 {
-    const std::string cuantas = n == 1 ? "No se ha podido listar 1 conexión de Talvane"
+    const std::string howMany = n == 1 ? "No se ha podido listar 1 conexión de Talvane"
                                        : "No se han podido listar " + std::to_string(n) + " conexiones de Talvane";
-    return cuantas + ": la lista admite un máximo de " + std::to_string(ServerTable::Capacity) + " servidores.";
+    return howMany + ": la lista admite un máximo de " + std::to_string(ServerTable::Capacity) + " servidores.";
 }
 
-std::string mensajeSinSitioPersonal()
+std::string noRoomForPersonalMessage()
 {
     return "No se ha podido añadir el servidor personal: la lista admite un máximo de " +
            std::to_string(ServerTable::Capacity) + " servidores.";
 }
 
 PortalImport::Options::Options()
-    : HostConexiones(config::HostFtpTessalysis),
-      Usuario(config::PortalUser),
+    : ConnectionsHost(config::HostFtpTessalysis),
+      User(config::PortalUser),
       Password(config::PortalPassword),
       FactorEncriptacion(config::FactorEncriptacion),
-      abrirEntorno(platform::openHostEnvironment)
+      openHost(platform::openHostEnvironment)
 {
 }
 
-PortalImport::PortalImport(ftp::FTPClient& FTPClient, ServerTable& Servidor, PersonalSource camposPersonales,
-                       views::Dialogs& dialogs, views::LinksView& view, Options opciones)
+PortalImport::PortalImport(ftp::FTPClient& FTPClient, ServerTable& Servidor, PersonalSource personalFields,
+                       views::Dialogs& dialogs, views::LinksView& view, Options options)
     : m_client(FTPClient),
-      m_servidor(Servidor),
-      m_camposPersonales(std::move(camposPersonales)),
+      m_servers(Servidor),
+      m_personalFields(std::move(personalFields)),
       m_dialogs(dialogs),
       m_view(view),
-      m_opciones(std::move(opciones))
+      m_optionsPage(std::move(options))
 {
-    if (!m_opciones.baseDatos)
-        m_opciones.baseDatos = std::make_shared<MdbConnectionSource>();
-    if (!m_opciones.abrirEntorno)
-        m_opciones.abrirEntorno = platform::openHostEnvironment;
+    if (!m_optionsPage.database)
+        m_optionsPage.database = std::make_shared<MdbConnectionSource>();
+    if (!m_optionsPage.openHost)
+        m_optionsPage.openHost = platform::openHostEnvironment;
 }
 
-std::filesystem::path PortalImport::archivoLocal() const
+std::filesystem::path PortalImport::localFile() const
 {
-    const auto carpeta =
-        m_opciones.CarpetaTrabajo.empty() ? std::filesystem::current_path() : m_opciones.CarpetaTrabajo;
-    return carpeta / ArchivoConexion;
+    const auto folder =
+        m_optionsPage.WorkFolder.empty() ? std::filesystem::current_path() : m_optionsPage.WorkFolder;
+    return folder / ConnectionFileName;
 }
 
-ResultadoImportacion PortalImport::ObtenerEnlacesWeb()
+ImportResult PortalImport::ObtenerEnlacesWeb()
 {
-    using Estado = ResultadoImportacion::Estado;
+    using Status = ImportResult::Status;
     // The client pumps the window's messages while it waits; a second import
     // started from there would take over the client in the middle of this one.
-    if (m_enCurso)
-        return {Estado::EnCurso, 0, 0, {}};
-    struct Marca {
-        bool& enCurso;
-        explicit Marca(bool& b) : enCurso(b) { enCurso = true; }
-        ~Marca() { enCurso = false; }
-    } marca(m_enCurso);
+    if (m_running)
+        return {Status::Running, 0, 0, {}};
+    struct ScopedFlag {
+        bool& running;
+        explicit ScopedFlag(bool& b) : running(b) { running = true; }
+        ~ScopedFlag() { running = false; }
+    } mark(m_running);
 
-    ResultadoImportacion resultado;
-    m_view.setNumEnlaces(TextoObteniendo);
+    ImportResult outcome;
+    m_view.setLabelNumEnlaces(FetchingText);
 
-    bool fallo = false;
+    bool failed = false;
     std::string error;
     try {
-        const auto host = m_opciones.abrirEntorno();
-        Entorno entorno(*host);
+        const auto host = m_optionsPage.openHost();
+        HostDiscovery environment(*host);
         // UnidadSistema, which BuscarInstalacion may need, as the start-up
         // discovery sets it; the Access warning belongs to the start only.
-        entorno.PrepararEntorno(m_dialogs, false);
-        if (!entorno.BuscarInstalacion(entorno.CarpetaInstalacion)) {
-            m_dialogs.showMessage(MensajeSinInstalacion);
-            m_view.setNumEnlaces("0");
-            resultado.estado = Estado::SinInstalacion;
-            return resultado;
+        environment.PrepararEntorno(m_dialogs, false);
+        if (!environment.BuscarInstalacion(environment.CarpetaInstalacion)) {
+            m_dialogs.showMessage(NoInstallationMessage);
+            m_view.setLabelNumEnlaces("0");
+            outcome.status = Status::NoInstallation;
+            return outcome;
         }
 
-        std::string ruta;
-        entorno.LeerRutaDatos(entorno.CarpetaInstalacion, ruta);
-        const std::string baseDatos = entorno.CarpetaDatos + "\\" + NombreBaseDatos;
-        const auto nativa = host->nativePath(baseDatos);
-        if (!nativa)
-            throw DatabaseError("No se encuentra la base de datos \"" + baseDatos + "\"");
-        const std::unique_ptr<CursorConexiones> tabla = m_opciones.baseDatos->abrirConexiones(*nativa);
+        std::string path;
+        environment.LeerRutaDatos(environment.CarpetaInstalacion, path);
+        const std::string database = environment.CarpetaDatos + "\\" + DatabaseName;
+        const auto native = host->nativePath(database);
+        if (!native)
+            throw DatabaseError("No se encuentra la base de datos \"" + database + "\"");
+        const std::unique_ptr<ConnectionCursor> table = m_optionsPage.database->openConnections(*native);
 
         // Reset before any field is read: a row that fails later leaves the
         // entries filled so far, never those of an earlier import.
-        m_servidor.setNumServidores(3);
-        resultado.enlaces = importarFilas(*tabla, resultado.sinListar);
+        m_servers.setNumServidores(3);
+        outcome.links = importRows(*table, outcome.unlisted);
     } catch (const ftp::RunStopped&) {
         // The window is closing: nothing more is written, not even the counter.
         throw;
     } catch (const std::exception& e) {
-        fallo = true;
+        failed = true;
         error = e.what();
     } catch (...) {
-        fallo = true;
+        failed = true;
         error = "Error desconocido";
     }
 
-    if (fallo) {
+    if (failed) {
         // Entries filled so far stay in the table, but the list is not rebuilt.
-        m_dialogs.showMessage(std::string(MensajeSinConexiones) + "\r" + error);
-        m_view.setNumEnlaces("0");
-        return {Estado::Error, 0, 0, error};
+        m_dialogs.showMessage(std::string(NoConnectionsMessage) + "\r" + error);
+        m_view.setLabelNumEnlaces("0");
+        return {Status::Error, 0, 0, error};
     }
 
-    const bool personalCabe = m_servidor.SetServidores(m_camposPersonales());
-    m_view.rebuildCheckList(m_servidor.names());
-    m_view.setNumEnlaces(std::to_string(resultado.enlaces));
+    const bool personalFits = m_servers.SetServidores(m_personalFields());
+    m_view.rebuildCheckList(m_servers.names());
+    m_view.setLabelNumEnlaces(std::to_string(outcome.links));
 
-    std::string aviso;
-    if (resultado.sinListar > 0)
-        aviso = mensajeConexionesSinListar(resultado.sinListar);
-    if (!personalCabe)
-        aviso += (aviso.empty() ? "" : "\r") + mensajeSinSitioPersonal();
-    if (!aviso.empty())
-        m_dialogs.showMessage(aviso);
-    return resultado;
+    std::string warning;
+    if (outcome.unlisted > 0)
+        warning = unlistedConnectionsMessage(outcome.unlisted);
+    if (!personalFits)
+        warning += (warning.empty() ? "" : "\r") + noRoomForPersonalMessage();
+    if (!warning.empty())
+        m_dialogs.showMessage(warning);
+    return outcome;
 }
 
-int PortalImport::importarFilas(CursorConexiones& tabla, int& sinListar)
+int PortalImport::importRows(ConnectionCursor& table, int& unlisted)
 {
     int count = 0;
-    sinListar = 0;
-    while (tabla.siguiente()) {
+    unlisted = 0;
+    while (table.next()) {
         // Field by field, as a recordset is read: a missing field fails at
         // its first read, with what came before it already in place.
-        const std::string user = tabla.texto(CampoUser);
-        if (user.empty() && tabla.entero(CampoCodigo) == 0)
+        const std::string user = table.text(UserField);
+        if (user.empty() && table.integer(CodeField) == 0)
             continue;
         // The table has 20 slots: usable rows past the last are only counted.
-        if (m_servidor.NumServidores() >= ServerTable::Capacity) {
-            ++sinListar;
+        if (m_servers.NumServidores() >= ServerTable::Capacity) {
+            ++unlisted;
             continue;
         }
-        m_servidor.setNumServidores(m_servidor.NumServidores() + 1);
+        m_servers.setNumServidores(m_servers.NumServidores() + 1);
         ++count;
-        TSERVIDOR& entrada = m_servidor.entry(m_servidor.NumServidores());
-        entrada.Name = tabla.texto(CampoNombre);
-        entrada.Host = tabla.texto(CampoHost);
-        entrada.User = user;
-        entrada.Pass = tabla.texto(CampoPass);
-        entrada.Remoto = tabla.texto(CampoRemoto);
-        entrada.IsEnlace = true;
-        const std::int32_t codigo = tabla.entero(CampoCodigo);
-        if (codigo > 0)
-            ObtenerDatosConexion(std::to_string(codigo), entrada);
+        TSERVIDOR& entry = m_servers.entry(m_servers.NumServidores());
+        entry.Name = table.text(NameField);
+        entry.Host = table.text(HostField);
+        entry.User = user;
+        entry.Pass = table.text(PassField);
+        entry.Remoto = table.text(RemoteField);
+        entry.IsEnlace = true;
+        const std::int32_t code = table.integer(CodeField);
+        if (code > 0)
+            ObtenerDatosConexion(std::to_string(code), entry);
     }
     return count;
 }
 
-void PortalImport::ObtenerDatosConexion(const std::string& nestructura, TSERVIDOR& eServidor)
+void PortalImport::ObtenerDatosConexion(const std::string& nestructura, TSERVIDOR& server)
 {
-    const std::string carpeta = "Estruc" + nestructura;
-    const std::filesystem::path local = archivoLocal();
+    const std::string folder = "Estruc" + nestructura;
+    const std::filesystem::path local = localFile();
 
-    m_client.Username = m_opciones.Usuario;
-    m_client.Password = m_opciones.Password;
-    m_client.Host = m_opciones.HostConexiones;
-    m_client.Port = m_opciones.PuertoConexiones;
+    m_client.Username = m_optionsPage.User;
+    m_client.Password = m_optionsPage.Password;
+    m_client.Host = m_optionsPage.ConnectionsHost;
+    m_client.Port = m_optionsPage.ConnectionsPort;
     // A session left open elsewhere (the connectivity test keeps its last
     // one) would make the connect fail; close it as every test's connect does.
-    desconectarSinErrores(m_client);
+    disconnectQuietly(m_client);
     try {
         m_client.Connect();
-        m_client.ChangeDir(carpeta);
-        m_client.Get(ArchivoConexion, local.string());
+        m_client.ChangeDir(folder);
+        m_client.Get(ConnectionFileName, local.string());
         m_client.Disconnect();
     } catch (const ftp::RunStopped&) {
         // The window is closing: not a word more to the server.
         throw;
     } catch (...) {
         // Left open, the session would make the next import's connect fail.
-        desconectarSinErrores(m_client);
+        disconnectQuietly(m_client);
         throw;
     }
 
-    bool cortado = false;
-    const std::vector<std::string> leidas = lineas(leerArchivo(local, cortado));
-    std::array<std::string, LineasConexion> valores;
-    for (int i = 0; i < LineasConexion; ++i) {
-        const std::string donde = "La línea " + std::to_string(i + 1) + " del archivo " + ArchivoConexion +
-                                  " de " + carpeta;
-        if (static_cast<std::size_t>(i) >= leidas.size() && cortado)
-            throw ConnectionFileError(donde + " es demasiado larga");
-        if (static_cast<std::size_t>(i) >= leidas.size())
-            throw ConnectionFileError(donde + " no existe");
+    bool truncated = false;
+    const std::vector<std::string> lines = splitLines(readFile(local, truncated));
+    std::array<std::string, ConnectionLines> values;
+    for (int i = 0; i < ConnectionLines; ++i) {
+        const std::string where = "La línea " + std::to_string(i + 1) + " del archivo " + ConnectionFileName +
+                                  " de " + folder;
+        if (static_cast<std::size_t>(i) >= lines.size() && truncated)
+            throw ConnectionFileError(where + " es demasiado larga");
+        if (static_cast<std::size_t>(i) >= lines.size())
+            throw ConnectionFileError(where + " no existe");
         try {
-            valores[static_cast<std::size_t>(i)] =
-                Desencriptar(platform::windows1252ToUtf8(leidas[static_cast<std::size_t>(i)]),
-                             m_opciones.FactorEncriptacion);
+            values[static_cast<std::size_t>(i)] =
+                Desencriptar(platform::windows1252ToUtf8(lines[static_cast<std::size_t>(i)]),
+                             m_optionsPage.FactorEncriptacion);
         } catch (const DescrambleError& e) {
-            throw ConnectionFileError(donde + " no es válida: " + e.what());
+            throw ConnectionFileError(where + " no es válida: " + e.what());
         }
     }
-    eServidor.Host = valores[0];
-    eServidor.User = valores[1];
-    eServidor.Pass = valores[2];
-    eServidor.Remoto = valores[3];
+    server.Host = values[0];
+    server.User = values[1];
+    server.Pass = values[2];
+    server.Remoto = values[3];
 
-    std::error_code ignorado;
-    std::filesystem::remove(local, ignorado);
+    std::error_code ignored;
+    std::filesystem::remove(local, ignored);
 }
 
 } // namespace pordane::catalogue

@@ -14,7 +14,7 @@ TSERVIDOR& ServerTable::entry(int n)
 {
     if (n < 1 || n > Capacity)
         throw std::out_of_range("Servidor: entrada fuera de la tabla");
-    return m_servidor[static_cast<size_t>(n - 1)];
+    return m_servers[static_cast<size_t>(n - 1)];
 }
 
 const TSERVIDOR& ServerTable::entry(int n) const
@@ -54,7 +54,7 @@ bool ServerTable::SetServidores(const PersonalFields& personal)
         entry(n) = builtin(n);
     if (!personal.complete())
         return true;
-    return append({personal.Nombre, personal.Host, personal.Remoto, personal.User, personal.Pass,
+    return append({personal.Name, personal.Host, personal.Remoto, personal.User, personal.Pass,
                    /*IsEnlace*/ true, /*Select*/ false});
 }
 

@@ -20,7 +20,7 @@ struct TSERVIDOR {
 
 // The five edit boxes of the "FTP Personalizado" group, as typed.
 struct PersonalFields {
-    std::string Nombre;
+    std::string Name;
     std::string Host;
     std::string Remoto;
     std::string User;
@@ -55,7 +55,7 @@ public:
     static TSERVIDOR builtin(int n);
 
 private:
-    std::array<TSERVIDOR, Capacity> m_servidor{};
+    std::array<TSERVIDOR, Capacity> m_servers{};
     int m_numServidores = 0;
 };
 

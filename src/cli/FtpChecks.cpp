@@ -1,16 +1,16 @@
 #include "cli/FtpChecks.h"
 
 #include "cli/RunErrors.h"
-#include "platform/base/Pump.h"
 #include "cli/ServerSelection.h"
 #include "cli/TerminalViews.h"
 #include "ftp/FtpSession.h"
 #include "ftp/RunState.h"
+#include "ftptests/ConnectivityRun.h"
 #include "ftptests/FtpTestContext.h"
+#include "ftptests/PermissionsRun.h"
 #include "ftptests/PrepararTest.h"
-#include "ftptests/TestConectividad.h"
-#include "ftptests/TestPermisos.h"
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/SpeedRun.h"
+#include "platform/base/Pump.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -24,260 +24,260 @@ namespace fs = std::filesystem;
 namespace image = views::image;
 
 // The test files live in a folder of their own, gone when the run ends.
-class CarpetaTemporal {
+class TempFolder {
 public:
-    CarpetaTemporal()
+    TempFolder()
     {
-        std::random_device azar;
+        std::random_device random;
         const fs::path base = fs::temp_directory_path();
-        for (int intento = 0; intento < 100; ++intento) {
-            const fs::path p = base / ("pordane-cli-" + std::to_string(azar()));
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const fs::path p = base / ("pordane-cli-" + std::to_string(random()));
             if (fs::create_directory(p)) {
-                m_ruta = p;
+                m_path = p;
                 return;
             }
         }
-        throw ErrorDeConfiguracion("no se pudo crear una carpeta temporal en " + base.string());
+        throw ConfigurationError("no se pudo crear una carpeta temporal en " + base.string());
     }
-    ~CarpetaTemporal()
+    ~TempFolder()
     {
-        std::error_code ignorado;
-        fs::remove_all(m_ruta, ignorado);
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
     }
-    CarpetaTemporal(const CarpetaTemporal&) = delete;
-    CarpetaTemporal& operator=(const CarpetaTemporal&) = delete;
-    const fs::path& ruta() const { return m_ruta; }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return m_path; }
 
 private:
-    fs::path m_ruta;
+    fs::path m_path;
 };
 
 // Stands between the client and the session to know when a transfer runs:
 // Ctrl-C then does what the window's "Cancelar" does, on every transfer
 // from then on, so the test finishes its own clean-up with nothing moving.
-class VigiaCancelacion final : public ftp::FTPObserver {
+class CancelWatcher final : public ftp::FTPObserver {
 public:
-    VigiaCancelacion(ftp::FtpSession& session, ftp::FTPClient& client) : m_session(session), m_client(client)
+    CancelWatcher(ftp::FtpSession& session, ftp::FTPClient& client) : m_session(session), m_client(client)
     {
         m_client.setObserver(this);
     }
-    ~VigiaCancelacion() override { m_client.setObserver(&m_session); }
-    VigiaCancelacion(const VigiaCancelacion&) = delete;
-    VigiaCancelacion& operator=(const VigiaCancelacion&) = delete;
+    ~CancelWatcher() override { m_client.setObserver(&m_session); }
+    CancelWatcher(const CancelWatcher&) = delete;
+    CancelWatcher& operator=(const CancelWatcher&) = delete;
 
     // A pump turn: cancels the running transfer once Ctrl-C was pressed.
-    void turno(int interrupciones)
+    void turn(int interrupts)
     {
-        if (interrupciones >= 1 && m_enTransferencia && !m_cancelada) {
-            m_cancelada = true;
+        if (interrupts >= 1 && m_inTransfer && !m_cancelled) {
+            m_cancelled = true;
             m_session.BotonCancelarFTPClick();
         }
     }
 
 private:
-    ftp::FTPObserver& sesion() { return m_session; }
-    void OnStatus(ftp::FtpStatus status, const std::string& texto) override
+    ftp::FTPObserver& observer() { return m_session; }
+    void OnStatus(ftp::FtpStatus status, const std::string& text) override
     {
         using ftp::FtpStatus;
         if (status == FtpStatus::TransferStarting) {
-            m_enTransferencia = true;
-            m_cancelada = false;
+            m_inTransfer = true;
+            m_cancelled = false;
         } else if (status == FtpStatus::TransferComplete || status == FtpStatus::TransferAborted
                    || status == FtpStatus::Disconnected || status == FtpStatus::Connecting) {
-            m_enTransferencia = false;
+            m_inTransfer = false;
         }
-        sesion().OnStatus(status, texto);
+        observer().OnStatus(status, text);
     }
-    void OnWorkBegin(ftp::WorkMode modo, std::int64_t maximo) override { sesion().OnWorkBegin(modo, maximo); }
-    void OnWork(ftp::WorkMode modo, std::int64_t cuenta) override { sesion().OnWork(modo, cuenta); }
-    void OnWorkEnd(ftp::WorkMode modo) override { sesion().OnWorkEnd(modo); }
-    void OnNotice(const std::string& texto) override { sesion().OnNotice(texto); }
+    void OnWorkBegin(ftp::WorkMode modo, std::int64_t maximum) override { observer().OnWorkBegin(modo, maximum); }
+    void OnWork(ftp::WorkMode modo, std::int64_t count) override { observer().OnWork(modo, count); }
+    void OnWorkEnd(ftp::WorkMode modo) override { observer().OnWorkEnd(modo); }
+    void OnNotice(const std::string& text) override { observer().OnNotice(text); }
 
     ftp::FtpSession& m_session;
     ftp::FTPClient& m_client;
-    bool m_enTransferencia = false;
-    bool m_cancelada = false;
+    bool m_inTransfer = false;
+    bool m_cancelled = false;
 };
 
 
-bool tieneMensaje(const std::vector<std::string>& mensajes, const char* texto)
+bool hasMessage(const std::vector<std::string>& messages, const char* text)
 {
-    return std::find(mensajes.begin(), mensajes.end(), texto) != mensajes.end();
+    return std::find(messages.begin(), messages.end(), text) != messages.end();
 }
 
-Resultado resultadoDePasos(const std::vector<Paso>& pasos)
+Outcome outcomeOfSteps(const std::vector<Step>& steps)
 {
-    const bool todos = std::all_of(pasos.begin(), pasos.end(), [](const Paso& p) { return p.estado == Estado::Ok; });
-    return todos ? Resultado::Correcto : Resultado::ConFallos;
+    const bool all = std::all_of(steps.begin(), steps.end(), [](const Step& p) { return p.status == Status::Ok; });
+    return all ? Outcome::Passed : Outcome::HadFailures;
 }
 
-void probarPermisos(ftptests::FtpTestContext& ctx, const ftptests::LineaMarcada& linea, LineaProgreso& progreso,
-                    ResultadoServidor& r)
+void runPermissions(ftptests::FtpTestContext& ctx, const ftptests::MarkedLine& line, ProgressLine& progress,
+                    ServerResult& r)
 {
-    using namespace ftptests::permisos;
-    PermisosTerminal vista(progreso);
-    ftptests::DoTestPermisos(ctx, vista, {linea});
-    const ListaResultados& l = vista.lista;
-    r.pasos = {{"conectar", estadoDeImagen(vista.tareas.imagenes[TareaConectar])},
-               {"subir", estadoDeImagen(l.imagen(0, CeldaE))},
-               {"descargar", estadoDeImagen(l.imagen(0, CeldaL))},
-               {"renombrar", estadoDeImagen(l.imagen(0, CeldaR))},
-               {"listar", estadoDeImagen(l.imagen(0, CeldaD))},
-               {"borrar", estadoDeImagen(l.imagen(0, CeldaB))}};
+    using namespace ftptests::permissions;
+    PermissionsTerminal view(progress);
+    ftptests::DoTestPermisos(ctx, view, {line});
+    const ResultList& l = view.list;
+    r.steps = {{"conectar", statusOfImage(view.tasks.images[TaskConnect])},
+               {"subir", statusOfImage(l.image(0, CellUpload))},
+               {"descargar", statusOfImage(l.image(0, CellDownload))},
+               {"renombrar", statusOfImage(l.image(0, CellRename))},
+               {"listar", statusOfImage(l.image(0, CellListing))},
+               {"borrar", statusOfImage(l.image(0, CellDelete))}};
 }
 
-void probarVelocidad(ftptests::FtpTestContext& ctx, const ftptests::LineaMarcada& linea, LineaProgreso& progreso,
-                     const DialogosTerminal& dialogos, ResultadoServidor& r)
+void runSpeed(ftptests::FtpTestContext& ctx, const ftptests::MarkedLine& line, ProgressLine& progress,
+                     const TerminalDialogs& dialogs, ServerResult& r)
 {
-    VelocidadTerminal vista(progreso, ctx.session.speed());
-    ftptests::DoTestVelocidad(ctx, vista, {linea});
-    const auto medida = [&](const VelocidadTerminal::Medida& m, const char* error) {
-        if (!m.hecha)
-            return Estado::NoRealizado;
-        return tieneMensaje(dialogos.mensajes, error) ? Estado::Fallo : Estado::Ok;
+    SpeedTerminal view(progress, ctx.session.speed());
+    ftptests::DoTestVelocidad(ctx, view, {line});
+    const auto measurement = [&](const SpeedTerminal::Measurement& m, const char* error) {
+        if (!m.done)
+            return Status::NotDone;
+        return hasMessage(dialogs.messages, error) ? Status::Failed : Status::Ok;
     };
-    const Estado conectar = vista.subida.hecha ? Estado::Ok : Estado::Fallo;
-    const Estado subida = medida(vista.subida, "Se ha producido un error durante la subida.");
-    const Estado descarga = medida(vista.descarga, "Se ha producido un error durante la descarga.");
-    const bool fila = !vista.lista.filas.empty() && vista.lista.filas[0].rowImage == image::Passed;
-    Estado limpieza = Estado::NoRealizado;
-    if (fila)
-        limpieza = Estado::Ok;
-    else if (subida == Estado::Ok && descarga == Estado::Ok)
-        limpieza = Estado::Fallo;
-    r.pasos = {{"conectar", conectar}, {"subida", subida}, {"descarga", descarga}, {"borrar", limpieza}};
-    r.cifras.push_back({"tamano_bytes", ctx.run.SizeTest});
+    const Status connect = view.upload.done ? Status::Ok : Status::Failed;
+    const Status upload = measurement(view.upload, "Se ha producido un error durante la subida.");
+    const Status download = measurement(view.download, "Se ha producido un error durante la descarga.");
+    const bool row = !view.list.rows.empty() && view.list.rows[0].rowImage == image::Passed;
+    Status cleanup = Status::NotDone;
+    if (row)
+        cleanup = Status::Ok;
+    else if (upload == Status::Ok && download == Status::Ok)
+        cleanup = Status::Failed;
+    r.steps = {{"conectar", connect}, {"subida", upload}, {"descarga", download}, {"borrar", cleanup}};
+    r.figures.push_back({"tamano_bytes", ctx.run.SizeTest});
     // A failed transfer has no speed worth reporting.
-    if (subida == Estado::Ok) {
-        r.cifras.push_back({"subida_kbs", vista.subida.kbs});
-        r.cifras.push_back({"subida_segundos", vista.subida.segundos});
+    if (upload == Status::Ok) {
+        r.figures.push_back({"subida_kbs", view.upload.kbs});
+        r.figures.push_back({"subida_segundos", view.upload.seconds});
     }
-    if (descarga == Estado::Ok) {
-        r.cifras.push_back({"descarga_kbs", vista.descarga.kbs});
-        r.cifras.push_back({"descarga_segundos", vista.descarga.segundos});
+    if (download == Status::Ok) {
+        r.figures.push_back({"descarga_kbs", view.download.kbs});
+        r.figures.push_back({"descarga_segundos", view.download.seconds});
     }
 }
 
-void probarConectividad(ftptests::FtpTestContext& ctx, const ftptests::LineaMarcada& linea, LineaProgreso& progreso,
-                        ResultadoServidor& r)
+void runConnectivity(ftptests::FtpTestContext& ctx, const ftptests::MarkedLine& line, ProgressLine& progress,
+                        ServerResult& r)
 {
-    using namespace ftptests::conectividad;
-    ConectividadTerminal vista(progreso);
-    ftptests::DoTestConectividad(ctx, vista, {linea});
-    const Estado ciclos = vista.ciclos == 0 ? Estado::NoRealizado
-                          : vista.correctos == Ciclos && vista.fallidos == 0 ? Estado::Ok
-                                                                             : Estado::Fallo;
-    r.pasos = {{"conectar", vista.ciclos > 0 ? Estado::Ok : Estado::Fallo}, {"ciclos", ciclos}};
-    r.cifras = {{"ciclos", vista.ciclos},
-                {"ciclos_correctos", vista.correctos},
-                {"ciclos_fallidos", vista.fallidos},
-                {"subidas", ConectividadTerminal::numero(vista.lista.cellText(0, CeldaSubida))},
-                {"descargas", ConectividadTerminal::numero(vista.lista.cellText(0, CeldaDescarga))}};
+    using namespace ftptests::connectivity;
+    ConnectivityTerminal view(progress);
+    ftptests::DoTestConectividad(ctx, view, {line});
+    const Status cycles = view.cycles == 0 ? Status::NotDone
+                          : view.passed == Cycles && view.failed == 0 ? Status::Ok
+                                                                             : Status::Failed;
+    r.steps = {{"conectar", view.cycles > 0 ? Status::Ok : Status::Failed}, {"ciclos", cycles}};
+    r.figures = {{"ciclos", view.cycles},
+                {"ciclos_correctos", view.passed},
+                {"ciclos_fallidos", view.failed},
+                {"subidas", ConnectivityTerminal::number(view.list.cellText(0, CellUpload))},
+                {"descargas", ConnectivityTerminal::number(view.list.cellText(0, CellDownload))}};
 }
 
 } // namespace
 
-int pruebaFTP(const Options& o, Entorno& entorno, Report& informe)
+int ftpCheck(const Options& o, Environment& environment, Report& report)
 {
     ftp::FTPClient client;
-    DialogosTerminal dialogos;
-    const Tabla tabla = construirTabla(o, entorno, client, dialogos, informe);
-    const std::vector<ftptests::LineaMarcada> marcadas = seleccionar(o, tabla);
+    TerminalDialogs dialogs;
+    const Table table = buildTable(o, environment, client, dialogs, report);
+    const std::vector<ftptests::MarkedLine> marked = select(o, table);
 
     ftp::RunState run;
-    run.PaginaActiva = o.orden == Orden::Permisos    ? ftp::pagina::Permisos
-                       : o.orden == Orden::Velocidad ? ftp::pagina::Velocidad
-                                                     : ftp::pagina::Conectividad;
-    run.FTPMODO = o.activo ? 1 : 2;
-    run.SizeTest = o.tamanoMB * ftp::UnMegabyte;
-    informe.modo = o.activo ? "activo" : "pasivo";
-    if (o.orden == Orden::Velocidad) {
-        informe.modo = "pasivo";
-        informe.tamanoMB = o.tamanoMB;
+    run.PaginaActiva = o.command == Command::Permissions    ? ftp::page::Permissions
+                       : o.command == Command::Speed ? ftp::page::Speed
+                                                     : ftp::page::Connectivity;
+    run.FTPMODO = o.active ? 1 : 2;
+    run.SizeTest = o.sizeMB * ftp::OneMegabyte;
+    report.modo = o.active ? "activo" : "pasivo";
+    if (o.command == Command::Speed) {
+        report.modo = "pasivo";
+        report.sizeMB = o.sizeMB;
     }
 
-    LineaProgreso progreso(entorno.err, entorno.progresoEnTerminal);
-    RegistroTerminal registro(progreso);
-    ProgresoTransferencia transferencia(progreso);
+    ProgressLine progress(environment.err, environment.progressOnTerminal);
+    TerminalLog log(progress);
+    TransferProgress transfer(progress);
     ftp::SpeedState speed;
-    ftp::FtpSession::Context contexto;
-    contexto.PaginaActiva = [&run] { return run.PaginaActiva; };
-    contexto.SizeTest = [&run] { return run.SizeTest; };
-    ftp::FtpSession session(client, registro, dialogos, transferencia, speed, std::move(contexto));
-    VigiaCancelacion vigia(session, client);
-    const CarpetaTemporal carpeta;
-    session.setLocalDir(carpeta.ruta());
+    ftp::FtpSession::Context context;
+    context.PaginaActiva = [&run] { return run.PaginaActiva; };
+    context.SizeTest = [&run] { return run.SizeTest; };
+    ftp::FtpSession session(client, log, dialogs, transfer, speed, std::move(context));
+    CancelWatcher watcher(session, client);
+    const TempFolder folder;
+    session.setLocalDir(folder.path());
 
-    bool avisado = false;
-    bool forzable = false;
-    const platform::ScopedPumpHook gancho([&] {
-        const int n = entorno.interrupciones ? entorno.interrupciones() : 0;
-        if (n >= 1 && !avisado) {
-            avisado = true;
-            progreso.borrar();
-            entorno.err << "Interrumpido: se cancela la transferencia en curso (Ctrl-C otra vez para salir sin "
+    bool warned = false;
+    bool forcible = false;
+    const platform::ScopedPumpHook hook([&] {
+        const int n = environment.interrupts ? environment.interrupts() : 0;
+        if (n >= 1 && !warned) {
+            warned = true;
+            progress.erase();
+            environment.err << "Interrumpido: se cancela la transferencia en curso (Ctrl-C otra vez para salir sin "
                            "limpiar)\n"
                         << std::flush;
         }
-        progreso.refrescar();
-        vigia.turno(n);
-        if (n >= 2 && forzable)
-            throw Interrumpida{};
+        progress.refresh();
+        watcher.turn(n);
+        if (n >= 2 && forcible)
+            throw InterruptedRun{};
     });
 
-    PreparacionTerminal preparacion(progreso);
-    if (!ftptests::PrepararTest(preparacion, dialogos, run.SizeTest, carpeta.ruta())) {
-        progreso.borrar();
-        std::string texto = "no se pudieron preparar los archivos de prueba";
-        if (!dialogos.mensajes.empty())
-            texto += ": " + dialogos.mensajes.back();
-        throw ErrorDeConfiguracion(texto + " en " + carpeta.ruta().string());
+    PrepareTerminal preparation(progress);
+    if (!ftptests::PrepararTest(preparation, dialogs, run.SizeTest, folder.path())) {
+        progress.erase();
+        std::string text = "no se pudieron preparar los archivos de prueba";
+        if (!dialogs.messages.empty())
+            text += ": " + dialogs.messages.back();
+        throw ConfigurationError(text + " en " + folder.path().string());
     }
-    dialogos.mensajes.clear();
+    dialogs.messages.clear();
 
-    ftptests::FtpTestContext ctx{session, dialogos, run, tabla.servidores, entorno.ids};
-    const auto interrumpido = [&] { return entorno.interrupciones && entorno.interrupciones() > 0; };
-    for (const ftptests::LineaMarcada& linea : marcadas) {
-        ResultadoServidor r = describir(tabla.servidores, linea.posicion + 1, tabla.personal);
-        if (interrumpido()) {
-            r.resultado = Resultado::NoProbado;
-            informe.servidores.push_back(std::move(r));
+    ftptests::FtpTestContext ctx{session, dialogs, run, table.servers, environment.ids};
+    const auto interrupted = [&] { return environment.interrupts && environment.interrupts() > 0; };
+    for (const ftptests::MarkedLine& line : marked) {
+        ServerResult r = describe(table.servers, line.position + 1, table.personal);
+        if (interrupted()) {
+            r.outcome = Outcome::NotTested;
+            report.servers.push_back(std::move(r));
             continue;
         }
-        progreso.servidor(linea.texto);
-        dialogos.mensajes.clear();
-        forzable = true;
+        progress.server(line.text);
+        dialogs.messages.clear();
+        forcible = true;
         try {
-            switch (o.orden) {
-            case Orden::Permisos: probarPermisos(ctx, linea, progreso, r); break;
-            case Orden::Velocidad: probarVelocidad(ctx, linea, progreso, dialogos, r); break;
-            default: probarConectividad(ctx, linea, progreso, r); break;
+            switch (o.command) {
+            case Command::Permissions: runPermissions(ctx, line, progress, r); break;
+            case Command::Speed: runSpeed(ctx, line, progress, dialogs, r); break;
+            default: runConnectivity(ctx, line, progress, r); break;
             }
-            r.resultado = resultadoDePasos(r.pasos);
-        } catch (const Interrumpida&) {
-            forzable = false; // the goodbye below turns the pump too
-            informe.avisos.push_back("Segunda interrupción: la prueba se detuvo sin terminar su limpieza; pueden "
+            r.outcome = outcomeOfSteps(r.steps);
+        } catch (const InterruptedRun&) {
+            forcible = false; // the goodbye below turns the pump too
+            report.warnings.push_back("Segunda interrupción: la prueba se detuvo sin terminar su limpieza; pueden "
                                      "quedar archivos de prueba en el servidor");
             try {
                 session.DisconnectFTPServer();
             } catch (const std::exception&) {
             }
         }
-        forzable = false;
-        if (interrumpido())
-            r.resultado = Resultado::Interrumpido;
-        r.registro = registro.lineas;
-        r.mensajes = dialogos.mensajes;
-        informe.servidores.push_back(std::move(r));
+        forcible = false;
+        if (interrupted())
+            r.outcome = Outcome::Interrupted;
+        r.log = log.lines;
+        r.messages = dialogs.messages;
+        report.servers.push_back(std::move(r));
     }
-    progreso.borrar();
+    progress.erase();
 
-    informe.interrumpido = interrumpido();
-    if (informe.interrumpido)
-        return SalidaInterrumpida;
-    const bool fallos = std::any_of(informe.servidores.begin(), informe.servidores.end(),
-                                    [](const ResultadoServidor& s) { return s.resultado != Resultado::Correcto; });
-    return fallos ? SalidaConFallos : SalidaCorrecta;
+    report.interrupted = interrupted();
+    if (report.interrupted)
+        return ExitInterrupted;
+    const bool failures = std::any_of(report.servers.begin(), report.servers.end(),
+                                    [](const ServerResult& s) { return s.outcome != Outcome::Passed; });
+    return failures ? ExitWithFailures : ExitSuccess;
 }
 
 } // namespace pordane::cli

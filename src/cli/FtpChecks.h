@@ -9,7 +9,7 @@
 namespace pordane::cli {
 
 // Fills the report's servers; returns the exit status (0, 1 or 3).
-// Throws ErrorDeConfiguracion.
-int pruebaFTP(const Options& o, Entorno& entorno, Report& informe);
+// Throws ConfigurationError.
+int ftpCheck(const Options& o, Environment& environment, Report& report);
 
 } // namespace pordane::cli

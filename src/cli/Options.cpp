@@ -8,106 +8,106 @@ namespace pordane::cli {
 
 namespace {
 
-constexpr std::array<std::pair<const char*, Orden>, 6> Ordenes{{
-    {"servidores", Orden::Servidores},
-    {"permisos", Orden::Permisos},
-    {"velocidad", Orden::Velocidad},
-    {"conectividad", Orden::Conectividad},
-    {"puertos", Orden::Puertos},
-    {"procesos", Orden::Procesos},
+constexpr std::array<std::pair<const char*, Command>, 6> Commands{{
+    {"servidores", Command::Servers},
+    {"permisos", Command::Permissions},
+    {"velocidad", Command::Speed},
+    {"conectividad", Command::Connectivity},
+    {"puertos", Command::Ports},
+    {"procesos", Command::Processes},
 }};
 
 // Which options each sub-command takes.
-enum Familia : unsigned {
-    Salida = 1,      // --json
-    Tabla = 2,       // --ascii
-    Seleccion = 4,   // --servidor, --todos
-    Cuenta = 8,      // --host, --usuario, --remoto, --nombre
-    Modo = 16,       // --activo
-    Tamano = 32,     // --tamano
+enum OptionFamily : unsigned {
+    Output = 1,      // --json
+    Table = 2,       // --ascii
+    Selection = 4,   // --server, --all
+    Account = 8,      // --host, --user, --remoto, --name
+    Mode = 16,       // --active
+    Size = 32,     // --tamano
 };
 
-unsigned familias(Orden orden)
+unsigned families(Command command)
 {
-    switch (orden) {
-    case Orden::Servidores: return Salida | Tabla | Cuenta;
-    case Orden::Permisos:
-    case Orden::Conectividad: return Salida | Tabla | Seleccion | Cuenta | Modo;
-    case Orden::Velocidad: return Salida | Tabla | Seleccion | Cuenta | Tamano;
-    case Orden::Puertos: return Salida | Tabla;
-    case Orden::Procesos: return Salida;
-    case Orden::Ninguna: break;
+    switch (command) {
+    case Command::Servers: return Output | Table | Account;
+    case Command::Permissions:
+    case Command::Connectivity: return Output | Table | Selection | Account | Mode;
+    case Command::Speed: return Output | Table | Selection | Account | Size;
+    case Command::Ports: return Output | Table;
+    case Command::Processes: return Output;
+    case Command::None: break;
     }
     return 0;
 }
 
-unsigned familiaDe(const std::string& opcion)
+unsigned familyOf(const std::string& option)
 {
-    if (opcion == "--json") return Salida;
-    if (opcion == "--ascii") return Tabla;
-    if (opcion == "--servidor" || opcion == "--todos") return Seleccion;
-    if (opcion == "--host" || opcion == "--usuario" || opcion == "--remoto" || opcion == "--nombre") return Cuenta;
-    if (opcion == "--activo") return Modo;
-    if (opcion == "--tamano") return Tamano;
+    if (option == "--json") return Output;
+    if (option == "--ascii") return Table;
+    if (option == "--servidor" || option == "--todos") return Selection;
+    if (option == "--host" || option == "--usuario" || option == "--remoto" || option == "--nombre") return Account;
+    if (option == "--activo") return Mode;
+    if (option == "--tamano") return Size;
     return 0;
 }
 
-bool llevaValor(const std::string& opcion)
+bool takesValue(const std::string& option)
 {
-    return opcion == "--servidor" || opcion == "--host" || opcion == "--usuario" || opcion == "--remoto"
-           || opcion == "--nombre" || opcion == "--tamano";
+    return option == "--servidor" || option == "--host" || option == "--usuario" || option == "--remoto"
+           || option == "--nombre" || option == "--tamano";
 }
 
-int leerTamano(const std::string& texto)
+int parseSize(const std::string& text)
 {
     int mb = 0;
-    const auto [end, ec] = std::from_chars(texto.data(), texto.data() + texto.size(), mb);
-    if (ec != std::errc() || end != texto.data() + texto.size() || mb < TamanoMinimoMB || mb > TamanoMaximoMB)
-        throw ErrorDeUso("--tamano admite un número entero de " + std::to_string(TamanoMinimoMB) + " a "
-                         + std::to_string(TamanoMaximoMB) + " (MB), no \"" + texto + "\"");
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), mb);
+    if (ec != std::errc() || end != text.data() + text.size() || mb < MinSizeMB || mb > MaxSizeMB)
+        throw UsageError("--tamano admite un número entero de " + std::to_string(MinSizeMB) + " a "
+                         + std::to_string(MaxSizeMB) + " (MB), no \"" + text + "\"");
     return mb;
 }
 
-void comprobar(const Options& o)
+void validate(const Options& o)
 {
-    if (!esPruebaFTP(o.orden))
+    if (!isFtpCheck(o.command))
         return;
     if (o.host) {
-        if (o.todos || !o.servidores.empty())
-            throw ErrorDeUso("--host prueba solo ese servidor: no se combina con --servidor ni --todos");
-        if (!o.usuario || o.usuario->empty())
-            throw ErrorDeUso("--host necesita --usuario");
+        if (o.all || !o.servers.empty())
+            throw UsageError("--host prueba solo ese servidor: no se combina con --servidor ni --todos");
+        if (!o.user || o.user->empty())
+            throw UsageError("--host necesita --usuario");
     } else {
-        if ((o.usuario || o.remoto || o.nombre))
-            throw ErrorDeUso("--usuario, --remoto y --nombre acompañan a --host");
-        if (!o.todos && o.servidores.empty())
-            throw ErrorDeUso("indique los servidores con --servidor NOMBRE, --todos o --host");
-        if (o.todos && !o.servidores.empty())
-            throw ErrorDeUso("--todos no se combina con --servidor");
+        if ((o.user || o.remoto || o.name))
+            throw UsageError("--usuario, --remoto y --nombre acompañan a --host");
+        if (!o.all && o.servers.empty())
+            throw UsageError("indique los servidores con --servidor NOMBRE, --todos o --host");
+        if (o.all && !o.servers.empty())
+            throw UsageError("--todos no se combina con --servidor");
     }
 }
 
 } // namespace
 
-const char* nombreOrden(Orden orden)
+const char* commandName(Command command)
 {
-    for (const auto& [nombre, o] : Ordenes)
-        if (o == orden)
-            return nombre;
+    for (const auto& [name, o] : Commands)
+        if (o == command)
+            return name;
     return "";
 }
 
-bool esPruebaFTP(Orden orden)
+bool isFtpCheck(Command command)
 {
-    return orden == Orden::Permisos || orden == Orden::Velocidad || orden == Orden::Conectividad;
+    return command == Command::Permissions || command == Command::Speed || command == Command::Connectivity;
 }
 
-Options leerOpciones(const std::vector<std::string>& args)
+Options parseOptions(const std::vector<std::string>& args)
 {
     Options o;
     size_t i = 0;
     if (i < args.size() && (args[i] == "--help" || args[i] == "-h" || args[i] == "ayuda")) {
-        o.ayuda = true;
+        o.help = true;
         return o;
     }
     if (i < args.size() && args[i] == "--version") {
@@ -115,113 +115,113 @@ Options leerOpciones(const std::vector<std::string>& args)
         return o;
     }
     if (i >= args.size())
-        throw ErrorDeUso("falta la orden (servidores, permisos, velocidad, conectividad, puertos o procesos)");
-    for (const auto& [nombre, orden] : Ordenes)
-        if (args[i] == nombre)
-            o.orden = orden;
-    if (o.orden == Orden::Ninguna)
-        throw ErrorDeUso("orden desconocida: \"" + args[i] + "\"");
-    const unsigned admitidas = familias(o.orden);
+        throw UsageError("falta la orden (servidores, permisos, velocidad, conectividad, puertos o procesos)");
+    for (const auto& [name, command] : Commands)
+        if (args[i] == name)
+            o.command = command;
+    if (o.command == Command::None)
+        throw UsageError("orden desconocida: \"" + args[i] + "\"");
+    const unsigned allowed = families(o.command);
 
     for (++i; i < args.size(); ++i) {
-        std::string opcion = args[i];
-        std::optional<std::string> valor;
-        if (const auto igual = opcion.find('='); opcion.rfind("--", 0) == 0 && igual != std::string::npos) {
-            valor = opcion.substr(igual + 1);
-            opcion.resize(igual);
+        std::string option = args[i];
+        std::optional<std::string> value;
+        if (const auto equals = option.find('='); option.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
         }
-        if (opcion == "--help" || opcion == "-h") {
-            o.ayuda = true;
+        if (option == "--help" || option == "-h") {
+            o.help = true;
             continue;
         }
-        const unsigned familia = familiaDe(opcion);
-        if (familia == 0)
-            throw ErrorDeUso("opción desconocida: \"" + opcion + "\"");
-        if ((admitidas & familia) == 0)
-            throw ErrorDeUso(std::string(nombreOrden(o.orden)) + " no admite " + opcion);
-        if (llevaValor(opcion)) {
-            if (!valor) {
+        const unsigned family = familyOf(option);
+        if (family == 0)
+            throw UsageError("opción desconocida: \"" + option + "\"");
+        if ((allowed & family) == 0)
+            throw UsageError(std::string(commandName(o.command)) + " no admite " + option);
+        if (takesValue(option)) {
+            if (!value) {
                 if (i + 1 >= args.size())
-                    throw ErrorDeUso(opcion + " necesita un valor");
-                valor = args[++i];
+                    throw UsageError(option + " necesita un valor");
+                value = args[++i];
             }
-        } else if (valor) {
-            throw ErrorDeUso(opcion + " no lleva valor");
+        } else if (value) {
+            throw UsageError(option + " no lleva valor");
         }
 
-        if (opcion == "--json")
+        if (option == "--json")
             o.json = true;
-        else if (opcion == "--ascii")
+        else if (option == "--ascii")
             o.ascii = true;
-        else if (opcion == "--todos")
-            o.todos = true;
-        else if (opcion == "--activo")
-            o.activo = true;
-        else if (opcion == "--servidor")
-            o.servidores.push_back(*valor);
-        else if (opcion == "--tamano")
-            o.tamanoMB = leerTamano(*valor);
-        else if (opcion == "--host")
-            o.host = *valor;
-        else if (opcion == "--usuario")
-            o.usuario = *valor;
-        else if (opcion == "--remoto")
-            o.remoto = *valor;
-        else if (opcion == "--nombre")
-            o.nombre = *valor;
+        else if (option == "--todos")
+            o.all = true;
+        else if (option == "--activo")
+            o.active = true;
+        else if (option == "--servidor")
+            o.servers.push_back(*value);
+        else if (option == "--tamano")
+            o.sizeMB = parseSize(*value);
+        else if (option == "--host")
+            o.host = *value;
+        else if (option == "--usuario")
+            o.user = *value;
+        else if (option == "--remoto")
+            o.remoto = *value;
+        else if (option == "--nombre")
+            o.name = *value;
     }
-    if (!o.ayuda)
-        comprobar(o);
+    if (!o.help)
+        validate(o);
     return o;
 }
 
-std::string ayuda(Orden orden)
+std::string help(Command command)
 {
-    const std::string seleccion =
+    const std::string selection =
         "  --servidor NOMBRE  servidor de la tabla (se puede repetir; ver \"pordane-cli servidores\")\n"
         "  --todos            todos los servidores de la tabla\n"
         "  --host HOST        un servidor que la tabla no tiene, probado él solo, con\n"
         "  --usuario USUARIO  su cuenta (la contraseña, de PORDANE_CONTRASENA o pedida\n"
         "  --remoto CARPETA   sin eco en el terminal) y su carpeta remota (opcional);\n"
         "  --nombre NOMBRE    el nombre que muestra el informe (por omisión, el host)\n";
-    const std::string salida = "  --json             informe JSON en la salida estándar (ver docs/cli.md)\n";
-    const std::string tabla = "  --ascii            letras en lugar de ✓ ✗ ⚠ (OK, NO, AV)\n";
-    const std::string estados =
+    const std::string output = "  --json             informe JSON en la salida estándar (ver docs/cli.md)\n";
+    const std::string table = "  --ascii            letras en lugar de ✓ ✗ ⚠ (OK, NO, AV)\n";
+    const std::string statuses =
         "\nEstado de salida: 0 todo correcto, 1 algún paso falló, 2 error de uso o de\n"
         "configuración, 3 interrumpido con Ctrl-C (la transferencia en curso se cancela).\n";
-    const std::string activo = "  --activo           modo activo (PORT); por omisión, pasivo\n";
-    const auto pruebaFTP = [&](const std::string& nombre, const char* propia, const char* descripcion,
-                               const std::string& opcion) {
-        return "Uso: pordane-cli " + nombre + " (--servidor NOMBRE... | --todos | --host HOST --usuario U) " + propia
-               + " [--json] [--ascii]\n\n" + descripcion + "\n" + seleccion + opcion + salida + tabla + estados;
+    const std::string active = "  --activo           modo activo (PORT); por omisión, pasivo\n";
+    const auto ftpCheck = [&](const std::string& name, const char* ownFlag, const char* description,
+                               const std::string& option) {
+        return "Uso: pordane-cli " + name + " (--servidor NOMBRE... | --todos | --host HOST --usuario U) " + ownFlag
+               + " [--json] [--ascii]\n\n" + description + "\n" + selection + option + output + table + statuses;
     };
-    switch (orden) {
-    case Orden::Servidores:
+    switch (command) {
+    case Command::Servers:
         return "Uso: pordane-cli servidores [--host HOST --usuario U [--remoto C] [--nombre N]] [--json] [--ascii]\n\n"
                "La tabla de servidores como la forma la ventana: los tres servidores propios,\n"
                "las conexiones de portales importadas de la instalación de Talvane (si se\n"
                "encuentra) y el servidor personal dado con --host.\n\n"
-               + salida + tabla;
-    case Orden::Permisos:
-        return pruebaFTP("permisos", "[--activo]", "Prueba de permisos: conectar, subir, descargar, renombrar, listar y borrar.\n",
-                         activo);
-    case Orden::Velocidad:
-        return pruebaFTP("velocidad", "[--tamano MB]",
+               + output + table;
+    case Command::Permissions:
+        return ftpCheck("permisos", "[--activo]", "Prueba de permisos: conectar, subir, descargar, renombrar, listar y borrar.\n",
+                         active);
+    case Command::Speed:
+        return ftpCheck("velocidad", "[--tamano MB]",
                          "Prueba de velocidad: una subida y una descarga del archivo de prueba, en\n"
                          "KB/s y segundos. Siempre en modo pasivo, como en la ventana.\n",
                          "  --tamano MB        tamaño del archivo de prueba, de 1 a 20 MB (3 por omisión)\n");
-    case Orden::Conectividad:
-        return pruebaFTP("conectividad", "[--activo]",
-                         "Prueba de conectividad: 20 ciclos de conectar, subir, descargar y borrar.\n", activo);
-    case Orden::Puertos:
+    case Command::Connectivity:
+        return ftpCheck("conectividad", "[--activo]",
+                         "Prueba de conectividad: 20 ciclos de conectar, subir, descargar y borrar.\n", active);
+    case Command::Ports:
         return "Uso: pordane-cli puertos [--json] [--ascii]\n\n"
                "Prueba de puertos: si se alcanzan los servidores web, FTP y de asistencia.\n\n"
-               + salida + tabla + estados;
-    case Orden::Procesos:
+               + output + table + statuses;
+    case Command::Processes:
         return "Uso: pordane-cli procesos [--json]\n\n"
                "Los procesos que esperan conexiones en este equipo: PID, puerto, protocolo y nombre.\n\n"
-               + salida;
-    case Orden::Ninguna:
+               + output;
+    case Command::None:
         break;
     }
     return "Uso: pordane-cli ORDEN [OPCIONES]   (pordane-cli ORDEN --help para cada una)\n\n"
@@ -233,7 +233,7 @@ std::string ayuda(Orden orden)
            "  puertos        prueba de puertos\n"
            "  procesos       procesos que escuchan en puertos\n\n"
            "  --version      la versión del programa\n"
-           + estados;
+           + statuses;
 }
 
 } // namespace pordane::cli

@@ -24,138 +24,138 @@ std::string version()
     return config::AppVersion;
 }
 
-int servidores(const Options& o, Entorno& entorno, Report& informe)
+int servers(const Options& o, Environment& environment, Report& report)
 {
     ftp::FTPClient client;
-    DialogosTerminal dialogos;
-    const Tabla t = construirTabla(o, entorno, client, dialogos, informe);
-    for (int n = 1; n <= t.servidores.NumServidores(); ++n)
-        informe.servidores.push_back(describir(t.servidores, n, t.personal));
-    return SalidaCorrecta;
+    TerminalDialogs dialogs;
+    const Table t = buildTable(o, environment, client, dialogs, report);
+    for (int n = 1; n <= t.servers.NumServidores(); ++n)
+        report.servers.push_back(describe(t.servers, n, t.personal));
+    return ExitSuccess;
 }
 
-int puertos(Entorno& entorno, Report& informe)
+int ports(Environment& environment, Report& report)
 {
-    const netdiag::PortTestOptions& opciones = entorno.puertos;
-    int lineas = 0;
-    std::vector<std::string> textos;
-    for (const netdiag::PortProbe& p : opciones.probes)
-        lineas = std::max(lineas, p.line + 1);
-    textos.resize(static_cast<size_t>(lineas));
-    for (const netdiag::PortProbe& p : opciones.probes)
-        textos[static_cast<size_t>(p.line)] = p.text;
+    const netdiag::PortTestOptions& options = environment.ports;
+    int lines = 0;
+    std::vector<std::string> texts;
+    for (const netdiag::PortProbe& p : options.probes)
+        lines = std::max(lines, p.line + 1);
+    texts.resize(static_cast<size_t>(lines));
+    for (const netdiag::PortProbe& p : options.probes)
+        texts[static_cast<size_t>(p.line)] = p.text;
 
-    LineaProgreso progreso(entorno.err, entorno.progresoEnTerminal);
-    ListaTareas tareas(lineas, progreso, textos);
-    netdiag::PortTester tester(tareas, opciones);
+    ProgressLine progress(environment.err, environment.progressOnTerminal);
+    TerminalTaskList tasks(lines, progress, texts);
+    netdiag::PortTester tester(tasks, options);
     {
-        const platform::ScopedPumpHook gancho([&] {
-            if (entorno.interrupciones && entorno.interrupciones() > 0)
-                throw Interrumpida{};
+        const platform::ScopedPumpHook hook([&] {
+            if (environment.interrupts && environment.interrupts() > 0)
+                throw InterruptedRun{};
         });
         try {
             tester.TestConnectionPorts();
-        } catch (const Interrumpida&) {
-            informe.interrumpido = true;
+        } catch (const InterruptedRun&) {
+            report.interrupted = true;
         }
     }
-    progreso.borrar();
-    for (const netdiag::PortProbe& p : opciones.probes)
-        informe.puertos.push_back(
-            {p.text, p.host, p.port, estadoDeImagen(tareas.imagenes[static_cast<size_t>(p.line)])});
-    if (informe.interrumpido)
-        return SalidaInterrumpida;
-    const bool fallos = std::any_of(informe.puertos.begin(), informe.puertos.end(),
-                                    [](const LineaPuerto& l) { return l.estado != Estado::Ok; });
-    return fallos ? SalidaConFallos : SalidaCorrecta;
+    progress.erase();
+    for (const netdiag::PortProbe& p : options.probes)
+        report.ports.push_back(
+            {p.text, p.host, p.port, statusOfImage(tasks.images[static_cast<size_t>(p.line)])});
+    if (report.interrupted)
+        return ExitInterrupted;
+    const bool failures = std::any_of(report.ports.begin(), report.ports.end(),
+                                    [](const PortLine& l) { return l.status != Status::Ok; });
+    return failures ? ExitWithFailures : ExitSuccess;
 }
 
 // The lines of the window's process page: PID, port and protocol, then the name.
-int procesos(Entorno& entorno, Report& informe)
+int processes(Environment& environment, Report& report)
 {
-    std::istringstream texto(entorno.procesos());
-    std::string linea;
-    while (std::getline(texto, linea)) {
-        std::istringstream campos(linea);
-        std::string pid, puerto, protocolo;
-        if (!(campos >> pid >> puerto >> protocolo))
+    std::istringstream text(environment.processes());
+    std::string line;
+    while (std::getline(text, line)) {
+        std::istringstream fields(line);
+        std::string pid, port, protocol;
+        if (!(fields >> pid >> port >> protocol))
             continue;
-        std::string nombre;
-        std::getline(campos >> std::ws, nombre);
-        Proceso p;
+        std::string name;
+        std::getline(fields >> std::ws, name);
+        ProcessEntry p;
         if (pid != "-")
             p.pid = std::atoll(pid.c_str());
-        p.puerto = std::atoll(puerto.c_str());
-        p.protocolo = protocolo;
-        p.nombre = nombre;
-        informe.procesos.push_back(std::move(p));
+        p.port = std::atoll(port.c_str());
+        p.protocol = protocol;
+        p.name = name;
+        report.processes.push_back(std::move(p));
     }
-    return SalidaCorrecta;
+    return ExitSuccess;
 }
 
 
 } // namespace
 
-Entorno entornoDelSistema(std::ostream& out, std::ostream& err)
+Environment systemEnvironment(std::ostream& out, std::ostream& err)
 {
-    Entorno e{out, err};
-    e.progresoEnTerminal = platform::isTerminal(platform::StdStream::Error);
-    e.variable = [](const std::string& nombre) -> std::optional<std::string> {
-        const char* v = std::getenv(nombre.c_str());
+    Environment e{out, err};
+    e.progressOnTerminal = platform::isTerminal(platform::StdStream::Error);
+    e.variable = [](const std::string& name) -> std::optional<std::string> {
+        const char* v = std::getenv(name.c_str());
         return v ? std::optional<std::string>(v) : std::nullopt;
     };
-    e.leerContrasena = platform::readHiddenLine;
-    e.importarEnlaces = [](ftp::FTPClient& client, catalogue::ServerTable& tabla, const catalogue::PersonalFields& personal,
-                           views::Dialogs& dialogs, views::LinksView& vista) {
-        catalogue::PortalImport importador(client, tabla, [personal] { return personal; }, dialogs, vista);
-        return importador.ObtenerEnlacesWeb();
+    e.readPassword = platform::readHiddenLine;
+    e.importLinks = [](ftp::FTPClient& client, catalogue::ServerTable& table, const catalogue::PersonalFields& personal,
+                           views::Dialogs& dialogs, views::LinksView& view) {
+        catalogue::PortalImport portalImport(client, table, [personal] { return personal; }, dialogs, view);
+        return portalImport.ObtenerEnlacesWeb();
     };
-    e.procesos = netdiag::ShowProcesesPorts;
-    e.interrupciones = platform::interruptCount;
+    e.processes = netdiag::ShowProcesesPorts;
+    e.interrupts = platform::interruptCount;
     return e;
 }
 
-int ejecutar(const std::vector<std::string>& args, Entorno& entorno)
+int run(const std::vector<std::string>& args, Environment& environment)
 {
     Options o;
     try {
-        o = leerOpciones(args);
-    } catch (const ErrorDeUso& e) {
-        entorno.err << "pordane-cli: " << e.what() << "\nPruebe \"pordane-cli --help\".\n";
-        return SalidaErrorDeUso;
+        o = parseOptions(args);
+    } catch (const UsageError& e) {
+        environment.err << "pordane-cli: " << e.what() << "\nPruebe \"pordane-cli --help\".\n";
+        return ExitUsageError;
     }
     if (o.version) {
-        entorno.out << "pordane-cli " << version() << '\n';
-        return SalidaCorrecta;
+        environment.out << "pordane-cli " << version() << '\n';
+        return ExitSuccess;
     }
-    if (o.ayuda) {
-        entorno.out << ayuda(o.orden);
-        return SalidaCorrecta;
+    if (o.help) {
+        environment.out << help(o.command);
+        return ExitSuccess;
     }
 
-    Report informe;
-    informe.orden = nombreOrden(o.orden);
-    informe.version = version();
-    informe.fecha = fechaActual();
-    int codigo = SalidaCorrecta;
+    Report report;
+    report.command = commandName(o.command);
+    report.version = version();
+    report.date = currentDate();
+    int code = ExitSuccess;
     try {
-        switch (o.orden) {
-        case Orden::Servidores: codigo = servidores(o, entorno, informe); break;
-        case Orden::Puertos: codigo = puertos(entorno, informe); break;
-        case Orden::Procesos: codigo = procesos(entorno, informe); break;
-        default: codigo = pruebaFTP(o, entorno, informe); break;
+        switch (o.command) {
+        case Command::Servers: code = servers(o, environment, report); break;
+        case Command::Ports: code = ports(environment, report); break;
+        case Command::Processes: code = processes(environment, report); break;
+        default: code = ftpCheck(o, environment, report); break;
         }
-    } catch (const ErrorDeConfiguracion& e) {
-        entorno.err << "pordane-cli: " << e.what() << '\n';
-        return SalidaErrorDeUso;
+    } catch (const ConfigurationError& e) {
+        environment.err << "pordane-cli: " << e.what() << '\n';
+        return ExitUsageError;
     }
-    informe.codigoSalida = codigo;
+    report.exitCode = code;
     if (o.json)
-        escribirJson(entorno.out, informe);
+        writeJson(environment.out, report);
     else
-        escribirTabla(entorno.out, informe, o.ascii);
-    entorno.out.flush();
-    return codigo;
+        writeTable(environment.out, report, o.ascii);
+    environment.out.flush();
+    return code;
 }
 
 } // namespace pordane::cli

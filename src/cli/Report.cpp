@@ -10,7 +10,7 @@ namespace {
 
 // ------------------------------------------------------------------- JSON
 
-std::string cadena(const std::string& s)
+std::string text(const std::string& s)
 {
     std::string out = "\"";
     for (const char c : s) {
@@ -39,284 +39,284 @@ std::string cadena(const std::string& s)
 class Json {
 public:
     explicit Json(std::ostream& out) : m_out(out) {}
-    void abrir(char c, const char* clave = nullptr, bool compacto = false)
+    void open(char c, const char* key = nullptr, bool compact = false)
     {
-        separar(clave);
+        separar(key);
         m_out << c;
-        m_niveles.push_back({true, compacto || (!m_niveles.empty() && m_niveles.back().compacto)});
+        m_levels.push_back({true, compact || (!m_levels.empty() && m_levels.back().compact)});
     }
-    void cerrar(char c)
+    void close(char c)
     {
-        const Nivel n = m_niveles.back();
-        m_niveles.pop_back();
-        if (!n.vacio && !n.compacto)
-            nuevaLinea();
+        const Level n = m_levels.back();
+        m_levels.pop_back();
+        if (!n.isEmpty && !n.compact)
+            newLine();
         m_out << c;
     }
-    void valor(const char* clave, const std::string& v) { separar(clave), m_out << cadena(v); }
-    void valor(const char* clave, const char* v) { valor(clave, std::string(v)); }
-    void valor(const char* clave, long long v) { separar(clave), m_out << v; }
-    void valor(const char* clave, int v) { valor(clave, static_cast<long long>(v)); }
-    void valor(const char* clave, bool v) { separar(clave), m_out << (v ? "true" : "false"); }
-    void nulo(const char* clave) { separar(clave), m_out << "null"; }
-    void lista(const char* clave, const std::vector<std::string>& v)
+    void value(const char* key, const std::string& v) { separar(key), m_out << text(v); }
+    void value(const char* key, const char* v) { value(key, std::string(v)); }
+    void value(const char* key, long long v) { separar(key), m_out << v; }
+    void value(const char* key, int v) { value(key, static_cast<long long>(v)); }
+    void value(const char* key, bool v) { separar(key), m_out << (v ? "true" : "false"); }
+    void null(const char* key) { separar(key), m_out << "null"; }
+    void list(const char* key, const std::vector<std::string>& v)
     {
-        abrir('[', clave);
+        open('[', key);
         for (const std::string& s : v)
-            valor(nullptr, s);
-        cerrar(']');
+            value(nullptr, s);
+        close(']');
     }
 
 private:
-    struct Nivel {
-        bool vacio;
-        bool compacto;
+    struct Level {
+        bool isEmpty;
+        bool compact;
     };
-    void separar(const char* clave)
+    void separar(const char* key)
     {
-        if (!m_niveles.empty()) {
-            Nivel& n = m_niveles.back();
-            if (!n.vacio)
-                m_out << (n.compacto ? ", " : ",");
-            n.vacio = false;
-            if (!n.compacto)
-                nuevaLinea();
+        if (!m_levels.empty()) {
+            Level& n = m_levels.back();
+            if (!n.isEmpty)
+                m_out << (n.compact ? ", " : ",");
+            n.isEmpty = false;
+            if (!n.compact)
+                newLine();
         }
-        if (clave)
-            m_out << cadena(clave) << ": ";
+        if (key)
+            m_out << text(key) << ": ";
     }
-    void nuevaLinea() { m_out << '\n' << std::string(2 * m_niveles.size(), ' '); }
+    void newLine() { m_out << '\n' << std::string(2 * m_levels.size(), ' '); }
 
     std::ostream& m_out;
-    std::vector<Nivel> m_niveles;
+    std::vector<Level> m_levels;
 };
 
-const char* textoResultado(Resultado r)
+const char* outcomeText(Outcome r)
 {
     switch (r) {
-    case Resultado::Correcto: return "correcto";
-    case Resultado::ConFallos: return "fallo";
-    case Resultado::Interrumpido: return "interrumpido";
-    case Resultado::NoProbado: return "no_probado";
-    case Resultado::SinProbar: break;
+    case Outcome::Passed: return "correcto";
+    case Outcome::HadFailures: return "fallo";
+    case Outcome::Interrupted: return "interrumpido";
+    case Outcome::NotTested: return "no_probado";
+    case Outcome::NotRun: break;
     }
     return "";
 }
 
-void servidorJson(Json& j, const ResultadoServidor& s, bool prueba)
+void serverJson(Json& j, const ServerResult& s, bool isTest)
 {
-    j.abrir('{');
-    j.valor("numero", s.numero);
-    j.valor("nombre", s.nombre);
-    j.valor("host", s.host);
-    if (!prueba) {
-        j.valor("remoto", s.remoto);
-        j.valor("tipo", s.tipo);
-        j.cerrar('}');
+    j.open('{');
+    j.value("numero", s.number);
+    j.value("nombre", s.name);
+    j.value("host", s.host);
+    if (!isTest) {
+        j.value("remoto", s.remoto);
+        j.value("tipo", s.type);
+        j.close('}');
         return;
     }
-    j.valor("resultado", textoResultado(s.resultado));
-    j.abrir('[', "pasos");
-    for (const Paso& p : s.pasos) {
-        j.abrir('{', nullptr, true);
-        j.valor("paso", p.nombre);
-        j.valor("resultado", textoEstado(p.estado));
-        j.cerrar('}');
+    j.value("resultado", outcomeText(s.outcome));
+    j.open('[', "pasos");
+    for (const Step& p : s.steps) {
+        j.open('{', nullptr, true);
+        j.value("paso", p.name);
+        j.value("resultado", statusText(p.status));
+        j.close('}');
     }
-    j.cerrar(']');
-    j.abrir('{', "cifras");
-    for (const auto& [nombre, v] : s.cifras)
-        j.valor(nombre.c_str(), v);
-    j.cerrar('}');
-    j.lista("registro", s.registro);
-    j.lista("mensajes", s.mensajes);
-    j.cerrar('}');
+    j.close(']');
+    j.open('{', "cifras");
+    for (const auto& [name, v] : s.figures)
+        j.value(name.c_str(), v);
+    j.close('}');
+    j.list("registro", s.log);
+    j.list("mensajes", s.messages);
+    j.close('}');
 }
 
 // ------------------------------------------------------------------ table
 
-const char* marca(Estado e, bool ascii)
+const char* mark(Status e, bool ascii)
 {
     switch (e) {
-    case Estado::Ok: return ascii ? "OK" : "✓";
-    case Estado::Fallo: return ascii ? "NO" : "✗";
-    case Estado::Aviso: return ascii ? "AV" : "⚠";
-    case Estado::NoRealizado: break;
+    case Status::Ok: return ascii ? "OK" : "✓";
+    case Status::Failed: return ascii ? "NO" : "✗";
+    case Status::Warning: return ascii ? "AV" : "⚠";
+    case Status::NotDone: break;
     }
     return "-";
 }
 
-std::string textoResultadoLegible(Resultado r, bool ascii)
+std::string readableOutcomeText(Outcome r, bool ascii)
 {
     switch (r) {
-    case Resultado::Correcto: return std::string(marca(Estado::Ok, ascii)) + " correcto";
-    case Resultado::ConFallos: return std::string(marca(Estado::Aviso, ascii)) + " con fallos";
-    case Resultado::Interrumpido: return "interrumpido";
-    case Resultado::NoProbado: return "no probado";
-    case Resultado::SinProbar: break;
+    case Outcome::Passed: return std::string(mark(Status::Ok, ascii)) + " correcto";
+    case Outcome::HadFailures: return std::string(mark(Status::Warning, ascii)) + " con fallos";
+    case Outcome::Interrupted: return "interrumpido";
+    case Outcome::NotTested: return "no probado";
+    case Outcome::NotRun: break;
     }
     return "";
 }
 
-void tabla(std::ostream& out, const std::vector<std::string>& cabecera, const std::vector<std::vector<std::string>>& filas)
+void table(std::ostream& out, const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows)
 {
-    std::vector<size_t> ancho(cabecera.size(), 0);
-    const auto medir = [&](const std::vector<std::string>& fila) {
-        for (size_t c = 0; c < fila.size() && c < ancho.size(); ++c)
-            ancho[c] = std::max(ancho[c], anchoVisible(fila[c]));
+    std::vector<size_t> widths(header.size(), 0);
+    const auto measure = [&](const std::vector<std::string>& row) {
+        for (size_t c = 0; c < row.size() && c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], visibleWidth(row[c]));
     };
-    medir(cabecera);
-    for (const auto& f : filas)
-        medir(f);
-    const auto linea = [&](const std::vector<std::string>& fila) {
+    measure(header);
+    for (const auto& f : rows)
+        measure(f);
+    const auto line = [&](const std::vector<std::string>& row) {
         std::string s;
-        for (size_t c = 0; c < fila.size() && c < ancho.size(); ++c) {
-            s += fila[c];
-            if (c + 1 < fila.size())
-                s += std::string(ancho[c] - anchoVisible(fila[c]) + 2, ' ');
+        for (size_t c = 0; c < row.size() && c < widths.size(); ++c) {
+            s += row[c];
+            if (c + 1 < row.size())
+                s += std::string(widths[c] - visibleWidth(row[c]) + 2, ' ');
         }
         out << s << '\n';
     };
-    linea(cabecera);
-    for (const auto& f : filas)
-        linea(f);
+    line(header);
+    for (const auto& f : rows)
+        line(f);
 }
 
-std::string cifra(const ResultadoServidor& s, const std::string& nombre, const std::string& unidad)
+std::string figure(const ServerResult& s, const std::string& name, const std::string& unit)
 {
-    for (const auto& [n, v] : s.cifras)
-        if (n == nombre)
-            return std::to_string(v) + unidad;
+    for (const auto& [n, v] : s.figures)
+        if (n == name)
+            return std::to_string(v) + unit;
     return "-";
 }
 
 } // namespace
 
-const char* textoEstado(Estado e)
+const char* statusText(Status e)
 {
     switch (e) {
-    case Estado::Ok: return "ok";
-    case Estado::Fallo: return "fallo";
-    case Estado::Aviso: return "aviso";
-    case Estado::NoRealizado: break;
+    case Status::Ok: return "ok";
+    case Status::Failed: return "fallo";
+    case Status::Warning: return "aviso";
+    case Status::NotDone: break;
     }
     return "no_realizado";
 }
 
-size_t anchoVisible(const std::string& texto)
+size_t visibleWidth(const std::string& text)
 {
-    return static_cast<size_t>(std::count_if(texto.begin(), texto.end(),
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(),
                                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-std::string fechaActual()
+std::string currentDate()
 {
-    const std::time_t ahora = std::time(nullptr);
-    char texto[32] = {};
-    if (const std::tm* utc = std::gmtime(&ahora))
-        std::strftime(texto, sizeof texto, "%Y-%m-%dT%H:%M:%SZ", utc);
-    return texto;
+    const std::time_t now = std::time(nullptr);
+    char text[32] = {};
+    if (const std::tm* utc = std::gmtime(&now))
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", utc);
+    return text;
 }
 
-void escribirJson(std::ostream& out, const Report& informe)
+void writeJson(std::ostream& out, const Report& report)
 {
     Json j(out);
-    j.abrir('{');
-    j.valor("programa", "pordane-cli");
-    j.valor("version", informe.version);
-    j.valor("fecha", informe.fecha);
-    j.valor("orden", informe.orden);
-    if (!informe.modo.empty())
-        j.valor("modo", informe.modo);
-    if (informe.tamanoMB)
-        j.valor("tamano_mb", *informe.tamanoMB);
-    j.valor("interrumpido", informe.interrumpido);
-    j.valor("codigo_salida", informe.codigoSalida);
-    j.lista("avisos", informe.avisos);
-    if (informe.orden == "puertos") {
-        j.abrir('[', "puertos");
-        for (const LineaPuerto& p : informe.puertos) {
-            j.abrir('{', nullptr, true);
-            j.valor("prueba", p.texto);
-            j.valor("host", p.host);
-            j.valor("puerto", p.puerto);
-            j.valor("resultado", textoEstado(p.estado));
-            j.cerrar('}');
+    j.open('{');
+    j.value("programa", "pordane-cli");
+    j.value("version", report.version);
+    j.value("fecha", report.date);
+    j.value("orden", report.command);
+    if (!report.modo.empty())
+        j.value("modo", report.modo);
+    if (report.sizeMB)
+        j.value("tamano_mb", *report.sizeMB);
+    j.value("interrumpido", report.interrupted);
+    j.value("codigo_salida", report.exitCode);
+    j.list("avisos", report.warnings);
+    if (report.command == "puertos") {
+        j.open('[', "puertos");
+        for (const PortLine& p : report.ports) {
+            j.open('{', nullptr, true);
+            j.value("prueba", p.text);
+            j.value("host", p.host);
+            j.value("puerto", p.port);
+            j.value("resultado", statusText(p.status));
+            j.close('}');
         }
-        j.cerrar(']');
-    } else if (informe.orden == "procesos") {
-        j.abrir('[', "procesos");
-        for (const Proceso& p : informe.procesos) {
-            j.abrir('{', nullptr, true);
+        j.close(']');
+    } else if (report.command == "procesos") {
+        j.open('[', "procesos");
+        for (const ProcessEntry& p : report.processes) {
+            j.open('{', nullptr, true);
             if (p.pid)
-                j.valor("pid", *p.pid);
+                j.value("pid", *p.pid);
             else
-                j.nulo("pid");
-            j.valor("puerto", p.puerto);
-            j.valor("protocolo", p.protocolo);
-            j.valor("proceso", p.nombre);
-            j.cerrar('}');
+                j.null("pid");
+            j.value("puerto", p.port);
+            j.value("protocolo", p.protocol);
+            j.value("proceso", p.name);
+            j.close('}');
         }
-        j.cerrar(']');
+        j.close(']');
     } else {
-        j.abrir('[', "servidores");
-        for (const ResultadoServidor& s : informe.servidores)
-            servidorJson(j, s, informe.orden != "servidores");
-        j.cerrar(']');
+        j.open('[', "servidores");
+        for (const ServerResult& s : report.servers)
+            serverJson(j, s, report.command != "servidores");
+        j.close(']');
     }
-    j.cerrar('}');
+    j.close('}');
     out << '\n';
 }
 
-void escribirTabla(std::ostream& out, const Report& informe, bool ascii)
+void writeTable(std::ostream& out, const Report& report, bool ascii)
 {
-    std::vector<std::vector<std::string>> filas;
-    if (informe.orden == "servidores") {
-        for (const ResultadoServidor& s : informe.servidores)
-            filas.push_back({std::to_string(s.numero), s.nombre, s.host, s.remoto.empty() ? "-" : s.remoto, s.tipo});
-        tabla(out, {"Num", "Servidor", "Host", "Remoto", "Tipo"}, filas);
-    } else if (informe.orden == "puertos") {
-        for (const LineaPuerto& p : informe.puertos)
-            filas.push_back({marca(p.estado, ascii), p.texto});
-        tabla(out, {"", "Prueba"}, filas);
-    } else if (informe.orden == "procesos") {
-        for (const Proceso& p : informe.procesos)
-            filas.push_back({p.pid ? std::to_string(*p.pid) : "-", std::to_string(p.puerto), p.protocolo, p.nombre});
-        tabla(out, {"PID", "Puerto", "Proto", "Proceso"}, filas);
+    std::vector<std::vector<std::string>> rows;
+    if (report.command == "servidores") {
+        for (const ServerResult& s : report.servers)
+            rows.push_back({std::to_string(s.number), s.name, s.host, s.remoto.empty() ? "-" : s.remoto, s.type});
+        table(out, {"Num", "Servidor", "Host", "Remoto", "Tipo"}, rows);
+    } else if (report.command == "puertos") {
+        for (const PortLine& p : report.ports)
+            rows.push_back({mark(p.status, ascii), p.text});
+        table(out, {"", "Prueba"}, rows);
+    } else if (report.command == "procesos") {
+        for (const ProcessEntry& p : report.processes)
+            rows.push_back({p.pid ? std::to_string(*p.pid) : "-", std::to_string(p.port), p.protocol, p.name});
+        table(out, {"PID", "Puerto", "Proto", "Proceso"}, rows);
     } else {
-        std::vector<std::string> cabecera{"Servidor"};
-        const bool velocidad = informe.orden == "velocidad";
-        const bool conectividad = informe.orden == "conectividad";
-        if (!informe.servidores.empty())
-            for (const Paso& p : informe.servidores.front().pasos)
-                cabecera.push_back(p.nombre);
-        if (velocidad)
-            cabecera.insert(cabecera.end(), {"Subida", "Descarga"});
-        if (conectividad)
-            cabecera.insert(cabecera.end(), {"Correctos", "Fallidos"});
-        cabecera.push_back("Resultado");
-        for (const ResultadoServidor& s : informe.servidores) {
-            std::vector<std::string> f{s.nombre};
-            for (const Paso& p : s.pasos)
-                f.push_back(marca(p.estado, ascii));
-            if (velocidad) {
-                f.push_back(cifra(s, "subida_kbs", " KB/s") + " " + cifra(s, "subida_segundos", " s"));
-                f.push_back(cifra(s, "descarga_kbs", " KB/s") + " " + cifra(s, "descarga_segundos", " s"));
+        std::vector<std::string> header{"Servidor"};
+        const bool speed = report.command == "velocidad";
+        const bool connectivity = report.command == "conectividad";
+        if (!report.servers.empty())
+            for (const Step& p : report.servers.front().steps)
+                header.push_back(p.name);
+        if (speed)
+            header.insert(header.end(), {"Subida", "Descarga"});
+        if (connectivity)
+            header.insert(header.end(), {"Correctos", "Fallidos"});
+        header.push_back("Resultado");
+        for (const ServerResult& s : report.servers) {
+            std::vector<std::string> f{s.name};
+            for (const Step& p : s.steps)
+                f.push_back(mark(p.status, ascii));
+            if (speed) {
+                f.push_back(figure(s, "subida_kbs", " KB/s") + " " + figure(s, "subida_segundos", " s"));
+                f.push_back(figure(s, "descarga_kbs", " KB/s") + " " + figure(s, "descarga_segundos", " s"));
             }
-            if (conectividad) {
-                f.push_back(cifra(s, "ciclos_correctos", "") + "/" + cifra(s, "ciclos", ""));
-                f.push_back(cifra(s, "ciclos_fallidos", ""));
+            if (connectivity) {
+                f.push_back(figure(s, "ciclos_correctos", "") + "/" + figure(s, "ciclos", ""));
+                f.push_back(figure(s, "ciclos_fallidos", ""));
             }
-            f.push_back(textoResultadoLegible(s.resultado, ascii));
-            filas.push_back(std::move(f));
+            f.push_back(readableOutcomeText(s.outcome, ascii));
+            rows.push_back(std::move(f));
         }
-        tabla(out, cabecera, filas);
+        table(out, header, rows);
     }
-    for (const std::string& a : informe.avisos)
+    for (const std::string& a : report.warnings)
         out << "Aviso: " << a << '\n';
-    if (informe.interrumpido)
+    if (report.interrupted)
         out << "Interrumpido con Ctrl-C: la transferencia en curso se canceló.\n";
-    if (ascii && informe.orden != "servidores" && informe.orden != "procesos")
+    if (ascii && report.command != "servidores" && report.command != "procesos")
         out << "OK correcto, NO fallo, AV aviso, - no realizado\n";
 }
 

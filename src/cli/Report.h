@@ -10,66 +10,66 @@
 
 namespace pordane::cli {
 
-enum class Estado { Ok, Fallo, Aviso, NoRealizado };
+enum class Status { Ok, Failed, Warning, NotDone };
 
 // "ok", "fallo", "aviso", "no_realizado".
-const char* textoEstado(Estado e);
+const char* statusText(Status e);
 
-struct Paso {
-    std::string nombre;
-    Estado estado = Estado::NoRealizado;
+struct Step {
+    std::string name;
+    Status status = Status::NotDone;
 };
 
-enum class Resultado { Correcto, ConFallos, Interrumpido, NoProbado, SinProbar };
+enum class Outcome { Passed, HadFailures, Interrupted, NotTested, NotRun };
 
-struct ResultadoServidor {
-    int numero = 0; // entry of the server table, 1-based
-    std::string nombre;
+struct ServerResult {
+    int number = 0; // entry of the server table, 1-based
+    std::string name;
     std::string host;
     std::string remoto;
-    std::string tipo; // "propio", "portal", "personal"
-    Resultado resultado = Resultado::SinProbar;
-    std::vector<Paso> pasos;
-    std::vector<std::pair<std::string, long long>> cifras;
-    std::vector<std::string> registro;
-    std::vector<std::string> mensajes;
+    std::string type; // "propio", "portal", "personal"
+    Outcome outcome = Outcome::NotRun;
+    std::vector<Step> steps;
+    std::vector<std::pair<std::string, long long>> figures;
+    std::vector<std::string> log;
+    std::vector<std::string> messages;
 };
 
-struct LineaPuerto {
-    std::string texto;
+struct PortLine {
+    std::string text;
     std::string host;
-    int puerto = 0;
-    Estado estado = Estado::NoRealizado;
+    int port = 0;
+    Status status = Status::NotDone;
 };
 
-struct Proceso {
+struct ProcessEntry {
     std::optional<long long> pid;
-    long long puerto = 0;
-    std::string protocolo;
-    std::string nombre;
+    long long port = 0;
+    std::string protocol;
+    std::string name;
 };
 
 struct Report {
-    std::string orden;
+    std::string command;
     std::string version;
-    std::string fecha; // UTC, ISO 8601
+    std::string date; // UTC, ISO 8601
     std::string modo;  // "pasivo", "activo"; empty outside the FTP tests
-    std::optional<int> tamanoMB;
-    bool interrumpido = false;
-    int codigoSalida = 0;
-    std::vector<std::string> avisos;
-    std::vector<ResultadoServidor> servidores;
-    std::vector<LineaPuerto> puertos;
-    std::vector<Proceso> procesos;
+    std::optional<int> sizeMB;
+    bool interrupted = false;
+    int exitCode = 0;
+    std::vector<std::string> warnings;
+    std::vector<ServerResult> servers;
+    std::vector<PortLine> ports;
+    std::vector<ProcessEntry> processes;
 };
 
-// Now, as Report::fecha holds it.
-std::string fechaActual();
+// Now, as Report::date holds it.
+std::string currentDate();
 
-void escribirJson(std::ostream& out, const Report& informe);
-void escribirTabla(std::ostream& out, const Report& informe, bool ascii);
+void writeJson(std::ostream& out, const Report& report);
+void writeTable(std::ostream& out, const Report& report, bool ascii);
 
 // Columns a UTF-8 text takes on a terminal (one per code point).
-size_t anchoVisible(const std::string& texto);
+size_t visibleWidth(const std::string& text);
 
 } // namespace pordane::cli

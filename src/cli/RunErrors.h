@@ -7,7 +7,7 @@
 namespace pordane::cli {
 
 // A server table or an environment the run cannot go on with (exit status 2).
-class ErrorDeConfiguracion : public std::runtime_error {
+class ConfigurationError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -16,6 +16,6 @@ public:
 // FTP tests, on the first during the port test (which has nothing to clean).
 // Not a std::exception, so the probes and session operations let it through,
 // as the window's own way to end a run when it is closed.
-struct Interrumpida {};
+struct InterruptedRun {};
 
 } // namespace pordane::cli

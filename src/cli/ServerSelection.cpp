@@ -10,107 +10,107 @@ using catalogue::ServerTable;
 
 namespace {
 
-bool esPropio(const std::string& nombre)
+bool isOwn(const std::string& name)
 {
     for (int n = 1; n <= 3; ++n)
-        if (ServerTable::builtin(n).Name == nombre)
+        if (ServerTable::builtin(n).Name == name)
             return true;
     return false;
 }
 
-catalogue::PersonalFields camposPersonales(const Options& o, Entorno& entorno)
+catalogue::PersonalFields personalFields(const Options& o, Environment& environment)
 {
     if (!o.host)
         return {};
-    catalogue::PersonalFields p{o.nombre.value_or(*o.host), *o.host, o.remoto.value_or(""), o.usuario.value_or(""),
+    catalogue::PersonalFields p{o.name.value_or(*o.host), *o.host, o.remoto.value_or(""), o.user.value_or(""),
                                 ""};
-    if (o.orden == Orden::Servidores) {
+    if (o.command == Command::Servers) {
         // Only listed, never used: the table wants a complete entry.
         p.User = p.User.empty() ? "-" : p.User;
         p.Pass = "-";
         return p;
     }
-    std::optional<std::string> pass = entorno.variable("PORDANE_CONTRASENA");
+    std::optional<std::string> pass = environment.variable("PORDANE_CONTRASENA");
     if (!pass)
-        pass = entorno.leerContrasena("Contraseña de " + p.User + "@" + p.Host + ": ");
+        pass = environment.readPassword("Contraseña de " + p.User + "@" + p.Host + ": ");
     if (!pass)
-        throw ErrorDeConfiguracion("falta la contraseña: defina PORDANE_CONTRASENA o ejecute en un terminal");
+        throw ConfigurationError("falta la contraseña: defina PORDANE_CONTRASENA o ejecute en un terminal");
     if (pass->empty())
-        throw ErrorDeConfiguracion("la contraseña está vacía");
+        throw ConfigurationError("la contraseña está vacía");
     p.Pass = *pass;
     return p;
 }
 
 } // namespace
 
-Tabla construirTabla(const Options& o, Entorno& entorno, ftp::FTPClient& client, DialogosTerminal& dialogos,
-                     Report& informe)
+Table buildTable(const Options& o, Environment& environment, ftp::FTPClient& client, TerminalDialogs& dialogs,
+                     Report& report)
 {
-    Tabla t;
-    const catalogue::PersonalFields personal = camposPersonales(o, entorno);
-    t.servidores.setNumServidores(3);
-    t.servidores.SetServidores(personal);
+    Table t;
+    const catalogue::PersonalFields personal = personalFields(o, environment);
+    t.servers.setNumServidores(3);
+    t.servers.SetServidores(personal);
     t.personal = personal.complete();
     // A test of the --host server alone needs no portals.
-    const bool hacenFaltaEnlaces =
-        o.orden == Orden::Servidores
+    const bool needLinks =
+        o.command == Command::Servers
         || (!o.host
-            && (o.todos || std::any_of(o.servidores.begin(), o.servidores.end(),
-                                       [](const std::string& s) { return !esPropio(s); })));
-    if (hacenFaltaEnlaces && entorno.importarEnlaces) {
-        EnlacesTerminal enlaces;
-        const auto r = entorno.importarEnlaces(client, t.servidores, personal, dialogos, enlaces);
-        t.sinTalvane = r.estado == catalogue::ResultadoImportacion::Estado::SinInstalacion;
-        for (const std::string& m : dialogos.mensajes)
-            informe.avisos.push_back(m);
-        dialogos.mensajes.clear();
+            && (o.all || std::any_of(o.servers.begin(), o.servers.end(),
+                                       [](const std::string& s) { return !isOwn(s); })));
+    if (needLinks && environment.importLinks) {
+        LinksTerminal links;
+        const auto r = environment.importLinks(client, t.servers, personal, dialogs, links);
+        t.withoutTalvane = r.status == catalogue::ImportResult::Status::NoInstallation;
+        for (const std::string& m : dialogs.messages)
+            report.warnings.push_back(m);
+        dialogs.messages.clear();
     }
     return t;
 }
 
-std::vector<ftptests::LineaMarcada> seleccionar(const Options& o, const Tabla& t)
+std::vector<ftptests::MarkedLine> select(const Options& o, const Table& t)
 {
-    const ServerTable& tabla = t.servidores;
-    std::vector<ftptests::LineaMarcada> marcadas;
+    const ServerTable& table = t.servers;
+    std::vector<ftptests::MarkedLine> marked;
     if (o.host) {
-        const int n = tabla.NumServidores();
+        const int n = table.NumServidores();
         if (!t.personal)
-            throw ErrorDeConfiguracion("no cabe el servidor de --host en la tabla");
-        return {{n - 1, tabla.entry(n).Name}};
+            throw ConfigurationError("no cabe el servidor de --host en la tabla");
+        return {{n - 1, table.entry(n).Name}};
     }
-    if (o.todos) {
-        for (int n = 1; n <= tabla.NumServidores(); ++n)
-            marcadas.push_back({n - 1, tabla.entry(n).Name});
-        return marcadas;
+    if (o.all) {
+        for (int n = 1; n <= table.NumServidores(); ++n)
+            marked.push_back({n - 1, table.entry(n).Name});
+        return marked;
     }
-    for (const std::string& pedido : o.servidores) {
-        int hallado = 0;
-        for (int n = 1; n <= tabla.NumServidores() && hallado == 0; ++n)
-            if (tabla.entry(n).Name == pedido)
-                hallado = n;
-        if (hallado == 0) {
-            std::string nombres;
-            for (const std::string& s : tabla.names())
-                nombres += (nombres.empty() ? "" : ", ") + s;
-            std::string texto = "servidor desconocido: \"" + pedido + "\" (servidores: " + nombres + ")";
-            if (t.sinTalvane)
-                texto += "; no se ha encontrado la instalación de Talvane, así que no hay conexiones de portales";
-            throw ErrorDeConfiguracion(texto);
+    for (const std::string& requested : o.servers) {
+        int found = 0;
+        for (int n = 1; n <= table.NumServidores() && found == 0; ++n)
+            if (table.entry(n).Name == requested)
+                found = n;
+        if (found == 0) {
+            std::string names;
+            for (const std::string& s : table.names())
+                names += (names.empty() ? "" : ", ") + s;
+            std::string text = "servidor desconocido: \"" + requested + "\" (servidores: " + names + ")";
+            if (t.withoutTalvane)
+                text += "; no se ha encontrado la instalación de Talvane, así que no hay conexiones de portales";
+            throw ConfigurationError(text);
         }
-        marcadas.push_back({hallado - 1, pedido});
+        marked.push_back({found - 1, requested});
     }
-    return marcadas;
+    return marked;
 }
 
-ResultadoServidor describir(const ServerTable& tabla, int n, bool personal)
+ServerResult describe(const ServerTable& table, int n, bool personal)
 {
-    const catalogue::TSERVIDOR& s = tabla.entry(n);
-    ResultadoServidor r;
-    r.numero = n;
-    r.nombre = s.Name;
+    const catalogue::TSERVIDOR& s = table.entry(n);
+    ServerResult r;
+    r.number = n;
+    r.name = s.Name;
     r.host = s.Host;
     r.remoto = s.Remoto;
-    r.tipo = n <= 3 ? "propio" : (personal && n == tabla.NumServidores() ? "personal" : "portal");
+    r.type = n <= 3 ? "propio" : (personal && n == table.NumServidores() ? "personal" : "portal");
     return r;
 }
 

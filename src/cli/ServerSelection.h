@@ -13,21 +13,21 @@
 
 namespace pordane::cli {
 
-struct Tabla {
-    catalogue::ServerTable servidores;
+struct Table {
+    catalogue::ServerTable servers;
     bool personal = false;   // the last entry is the --host server
-    bool sinTalvane = false; // the import found no installation
+    bool withoutTalvane = false; // the import found no installation
 };
 
-// The import's messages become warnings of the report. Throws ErrorDeConfiguracion.
-Tabla construirTabla(const Options& o, Entorno& entorno, ftp::FTPClient& client, DialogosTerminal& dialogos,
-                     Report& informe);
+// The import's messages become warnings of the report. Throws ConfigurationError.
+Table buildTable(const Options& o, Environment& environment, ftp::FTPClient& client, TerminalDialogs& dialogs,
+                     Report& report);
 
 // The lines a user would tick: the --host server, all, or those named.
-// Throws ErrorDeConfiguracion for an unknown name.
-std::vector<ftptests::LineaMarcada> seleccionar(const Options& o, const Tabla& t);
+// Throws ConfigurationError for an unknown name.
+std::vector<ftptests::MarkedLine> select(const Options& o, const Table& t);
 
 // Entry n as the report names it.
-ResultadoServidor describir(const catalogue::ServerTable& tabla, int n, bool personal);
+ServerResult describe(const catalogue::ServerTable& table, int n, bool personal);
 
 } // namespace pordane::cli

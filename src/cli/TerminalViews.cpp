@@ -1,181 +1,181 @@
 #include "cli/TerminalViews.h"
 
 #include "cli/Report.h"
-#include "ftptests/TestPermisos.h"
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/PermissionsRun.h"
+#include "ftptests/SpeedRun.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 namespace pordane::cli {
 
-Estado estadoDeImagen(int imagen)
+Status statusOfImage(int icon)
 {
     namespace image = views::image;
-    switch (imagen) {
-    case image::Passed: return Estado::Ok;
-    case image::Failed: return Estado::Fallo;
-    case image::Warning: return Estado::Aviso;
-    default: return Estado::NoRealizado;
+    switch (icon) {
+    case image::Passed: return Status::Ok;
+    case image::Failed: return Status::Failed;
+    case image::Warning: return Status::Warning;
+    default: return Status::NotDone;
     }
 }
 
 // ---------------------------------------------------------- progress line
 
-void LineaProgreso::servidor(const std::string& texto)
+void ProgressLine::server(const std::string& text)
 {
-    m_servidor = texto;
-    m_paso.clear();
-    m_detalle.clear();
-    pintar(true);
+    m_servers = text;
+    m_step.clear();
+    m_detail.clear();
+    draw(true);
 }
 
-void LineaProgreso::paso(const std::string& texto)
+void ProgressLine::step(const std::string& text)
 {
-    m_paso = texto;
-    m_detalle.clear();
-    pintar(true);
+    m_step = text;
+    m_detail.clear();
+    draw(true);
 }
 
-void LineaProgreso::detalle(const std::string& texto)
+void ProgressLine::detail(const std::string& text)
 {
-    if (texto == m_detalle)
+    if (text == m_detail)
         return;
-    m_detalle = texto;
-    pintar(false);
+    m_detail = text;
+    draw(false);
 }
 
-void LineaProgreso::refrescar()
+void ProgressLine::refresh()
 {
-    if (m_pendiente)
-        pintar(false);
+    if (m_pending)
+        draw(false);
 }
 
-void LineaProgreso::borrar()
+void ProgressLine::erase()
 {
-    if (!m_activa || !m_pintada)
+    if (!m_active || !m_drawn)
         return;
     m_err << "\r\033[K" << std::flush;
-    m_pintada = false;
+    m_drawn = false;
 }
 
-void LineaProgreso::pintar(bool siempre)
+void ProgressLine::draw(bool always)
 {
-    if (!m_activa)
+    if (!m_active)
         return;
-    const auto ahora = std::chrono::steady_clock::now();
-    if (!siempre && ahora - m_ultima < std::chrono::milliseconds(100)) {
-        m_pendiente = true;
+    const auto now = std::chrono::steady_clock::now();
+    if (!always && now - m_last < std::chrono::milliseconds(100)) {
+        m_pending = true;
         return;
     }
-    m_pendiente = false;
-    m_ultima = ahora;
-    std::string linea = m_servidor;
-    for (const std::string* parte : {&m_paso, &m_detalle})
-        if (!parte->empty())
-            linea += (linea.empty() ? "" : " · ") + *parte;
+    m_pending = false;
+    m_last = now;
+    std::string line = m_servers;
+    for (const std::string* part : {&m_step, &m_detail})
+        if (!part->empty())
+            line += (line.empty() ? "" : " · ") + *part;
     // Cut at a code point boundary so the line never wraps.
-    size_t columnas = 0;
-    size_t corte = 0;
-    while (corte < linea.size()) {
-        if ((static_cast<unsigned char>(linea[corte]) & 0xC0) != 0x80 && ++columnas > m_columnas)
+    size_t columns = 0;
+    size_t cut = 0;
+    while (cut < line.size()) {
+        if ((static_cast<unsigned char>(line[cut]) & 0xC0) != 0x80 && ++columns > m_columns)
             break;
-        ++corte;
+        ++cut;
     }
-    linea.resize(corte);
-    m_err << "\r\033[K" << linea << std::flush;
-    m_pintada = true;
+    line.resize(cut);
+    m_err << "\r\033[K" << line << std::flush;
+    m_drawn = true;
 }
 
 // -------------------------------------------------------------------- log
 
-void RegistroTerminal::appendLine(const std::string& line)
+void TerminalLog::appendLine(const std::string& line)
 {
-    lineas.push_back(line);
-    m_progreso.paso(line);
+    lines.push_back(line);
+    m_progress.step(line);
 }
 
-void RegistroTerminal::completeLastLine(const std::string& suffix)
+void TerminalLog::completeLastLine(const std::string& suffix)
 {
-    if (lineas.empty())
-        lineas.emplace_back();
-    lineas.back() += suffix;
-    m_progreso.paso(lineas.back());
+    if (lines.empty())
+        lines.emplace_back();
+    lines.back() += suffix;
+    m_progress.step(lines.back());
 }
 
 // ------------------------------------------------------------ result list
 
-int ListaResultados::addRow(const std::string& caption, const std::vector<std::string>& cells, int rowImage)
+int ResultList::addRow(const std::string& caption, const std::vector<std::string>& cells, int rowImage)
 {
-    filas.push_back({caption, cells, {}, rowImage});
-    return static_cast<int>(filas.size()) - 1;
+    rows.push_back({caption, cells, {}, rowImage});
+    return static_cast<int>(rows.size()) - 1;
 }
 
-ListaResultados::Fila& ListaResultados::fila(int row)
+ResultList::Row& ResultList::rowAt(int row)
 {
     if (row < 0 || row >= rowCount())
         throw std::out_of_range("fila fuera de la lista: " + std::to_string(row));
-    return filas[static_cast<size_t>(row)];
+    return rows[static_cast<size_t>(row)];
 }
 
-std::string ListaResultados::cellText(int row, int cell) const
+std::string ResultList::cellText(int row, int cell) const
 {
-    const Fila& f = const_cast<ListaResultados*>(this)->fila(row);
+    const Row& f = const_cast<ResultList*>(this)->rowAt(row);
     return cell >= 0 && static_cast<size_t>(cell) < f.cells.size() ? f.cells[static_cast<size_t>(cell)] : "";
 }
 
-void ListaResultados::setCell(int row, int cell, const std::string& text)
+void ResultList::setCell(int row, int cell, const std::string& text)
 {
     if (cell < 0)
         throw std::out_of_range("celda fuera de la lista: " + std::to_string(cell));
-    Fila& f = fila(row);
+    Row& f = rowAt(row);
     if (static_cast<size_t>(cell) >= f.cells.size())
         f.cells.resize(static_cast<size_t>(cell) + 1);
     f.cells[static_cast<size_t>(cell)] = text;
-    if (alCambiarCelda)
-        alCambiarCelda(row, cell);
+    if (onCellChanged)
+        onCellChanged(row, cell);
 }
 
-int ListaResultados::imagen(int row, int cell) const
+int ResultList::image(int row, int cell) const
 {
     if (row < 0 || row >= rowCount())
         return -1;
-    const auto& imagenes = filas[static_cast<size_t>(row)].cellImages;
-    const auto it = imagenes.find(cell);
-    return it == imagenes.end() ? -1 : it->second;
+    const auto& images = rows[static_cast<size_t>(row)].cellImages;
+    const auto it = images.find(cell);
+    return it == images.end() ? -1 : it->second;
 }
 
 // -------------------------------------------------------------- task list
 
-void ListaTareas::mark(int line, int image, bool)
+void TerminalTaskList::mark(int line, int image, bool)
 {
     if (line < 0 || line >= count())
         throw std::out_of_range("línea fuera de la lista: " + std::to_string(line));
-    imagenes[static_cast<size_t>(line)] = image;
-    if (image == views::image::Running && static_cast<size_t>(line) < m_textos.size())
-        m_progreso.paso(m_textos[static_cast<size_t>(line)]);
+    images[static_cast<size_t>(line)] = image;
+    if (image == views::image::Running && static_cast<size_t>(line) < m_texts.size())
+        m_progress.step(m_texts[static_cast<size_t>(line)]);
 }
 
 // ------------------------------------------------------------------ pages
 
-PermisosTerminal::PermisosTerminal(LineaProgreso& progreso) : tareas(ftptests::permisos::NumTareas, progreso) {}
+PermissionsTerminal::PermissionsTerminal(ProgressLine& progress) : tasks(ftptests::permissions::TaskCount, progress) {}
 
-VelocidadTerminal::VelocidadTerminal(LineaProgreso& progreso, const ftp::SpeedState& speed) : m_progreso(progreso)
+SpeedTerminal::SpeedTerminal(ProgressLine& progress, const ftp::SpeedState& speed) : m_progress(progress)
 {
-    lista.alCambiarCelda = [this, &speed](int, int cell) {
-        Medida* m = cell == ftptests::velocidad::CeldaSubida     ? &subida
-                    : cell == ftptests::velocidad::CeldaDescarga ? &descarga
+    list.onCellChanged = [this, &speed](int, int cell) {
+        Measurement* m = cell == ftptests::speed::CellUpload     ? &upload
+                    : cell == ftptests::speed::CellDownload ? &download
                                                                  : nullptr;
         if (!m)
             return;
         // The test has just timed the transfer and not yet started the next.
-        m->hecha = true;
-        m->kbs = ftp::redondeoPar(speed.VelocidadKBs);
-        m->segundos = speed.SegundosTransfer;
+        m->done = true;
+        m->kbs = ftp::roundHalfEven(speed.VelocidadKBs);
+        m->seconds = speed.SegundosTransfer;
     };
 }
 
-long long ConectividadTerminal::numero(const std::string& text)
+long long ConnectivityTerminal::number(const std::string& text)
 {
     try {
         return std::stoll(text);
@@ -184,33 +184,33 @@ long long ConectividadTerminal::numero(const std::string& text)
     }
 }
 
-void ConectividadTerminal::setLabelInfoCiclo(const std::string& text)
+void ConnectivityTerminal::setLabelInfoCiclo(const std::string& text)
 {
-    ciclos = numero(text);
-    m_progreso.detalle("ciclo " + text);
+    cycles = number(text);
+    m_progress.detail("ciclo " + text);
 }
 
-void PreparacionTerminal::setPanelVisible(bool visible)
+void PrepareTerminal::setPanelVisible(bool visible)
 {
     if (visible)
-        m_progreso.paso("Preparando archivos de prueba");
+        m_progress.step("Preparando archivos de prueba");
 }
 
-void PreparacionTerminal::setGauge(int position)
+void PrepareTerminal::setGauge(int position)
 {
-    m_progreso.detalle(std::to_string(position) + "/4");
+    m_progress.detail(std::to_string(position) + "/4");
 }
 
-void ProgresoTransferencia::porcentaje(std::int32_t progress)
+void TransferProgress::percent(std::int32_t progress)
 {
-    std::string texto;
-    if (m_maximo > 0)
-        texto = std::to_string(std::clamp<long long>(100LL * progress / m_maximo, 0, 100)) + " %";
+    std::string text;
+    if (m_maximum > 0)
+        text = std::to_string(std::clamp<long long>(100LL * progress / m_maximum, 0, 100)) + " %";
     else
-        texto = std::to_string(progress / 1024) + " KB";
-    if (!m_velocidad.empty() && m_velocidad.rfind("0 ", 0) != 0)
-        texto += "  " + m_velocidad;
-    m_progreso.detalle(texto);
+        text = std::to_string(progress / 1024) + " KB";
+    if (!m_speedPage.empty() && m_speedPage.rfind("0 ", 0) != 0)
+        text += "  " + m_speedPage;
+    m_progress.detail(text);
 }
 
 } // namespace pordane::cli

@@ -25,132 +25,132 @@
 
 namespace pordane::cli {
 
-enum class Estado;
+enum class Status;
 
 // The report's state of an icon of ImageList1: tick, cross, warning; any
 // other (waiting, running, none) is a step not run.
-Estado estadoDeImagen(int imagen);
+Status statusOfImage(int image);
 
 // One line on standard error, rewritten in place while a run goes on; does
 // nothing when standard error is not a terminal.
-class LineaProgreso {
+class ProgressLine {
 public:
-    LineaProgreso(std::ostream& err, bool activa, size_t columnas = 79) : m_err(err), m_activa(activa), m_columnas(columnas) {}
-    ~LineaProgreso() { borrar(); }
-    LineaProgreso(const LineaProgreso&) = delete;
-    LineaProgreso& operator=(const LineaProgreso&) = delete;
+    ProgressLine(std::ostream& err, bool active, size_t columns = 79) : m_err(err), m_active(active), m_columns(columns) {}
+    ~ProgressLine() { erase(); }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
 
-    void servidor(const std::string& texto);
-    void paso(const std::string& texto);
+    void server(const std::string& text);
+    void step(const std::string& text);
     // Figures that change often (percentages, speeds) repaint at most ten times a second.
-    void detalle(const std::string& texto);
+    void detail(const std::string& text);
     // A pump turn: paints a figure that came too soon after the last paint.
-    void refrescar();
-    void borrar();
+    void refresh();
+    void erase();
 
 private:
-    void pintar(bool siempre);
+    void draw(bool always);
 
     std::ostream& m_err;
-    bool m_activa;
-    size_t m_columnas;
-    std::string m_servidor, m_paso, m_detalle;
-    bool m_pintada = false;
-    bool m_pendiente = false;
-    std::chrono::steady_clock::time_point m_ultima{};
+    bool m_active;
+    size_t m_columns;
+    std::string m_servers, m_step, m_detail;
+    bool m_drawn = false;
+    bool m_pending = false;
+    std::chrono::steady_clock::time_point m_last{};
 };
 
 // MemoLog: every line kept, the last one shown on the progress line.
-class RegistroTerminal final : public views::LogView {
+class TerminalLog final : public views::LogView {
 public:
-    explicit RegistroTerminal(LineaProgreso& progreso) : m_progreso(progreso) {}
-    void clear() override { lineas.clear(); }
+    explicit TerminalLog(ProgressLine& progress) : m_progress(progress) {}
+    void clear() override { lines.clear(); }
     void appendLine(const std::string& line) override;
     void completeLastLine(const std::string& suffix) override;
-    std::vector<std::string> lineas;
+    std::vector<std::string> lines;
 
 private:
-    LineaProgreso& m_progreso;
+    ProgressLine& m_progress;
 };
 
 // Nobody to click: messages are kept for the report, questions answered no.
-class DialogosTerminal final : public views::Dialogs {
+class TerminalDialogs final : public views::Dialogs {
 public:
-    void showMessage(const std::string& text) override { mensajes.push_back(text); }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
     bool askYesNo(const std::string& text) override
     {
-        mensajes.push_back(text + " (respuesta: no)");
+        messages.push_back(text + " (respuesta: no)");
         return false;
     }
-    std::vector<std::string> mensajes;
+    std::vector<std::string> messages;
 };
 
-class ListaResultados final : public views::ResultListView {
+class ResultList final : public views::ResultListView {
 public:
-    struct Fila {
+    struct Row {
         std::string caption;
         std::vector<std::string> cells;
         std::map<int, int> cellImages;
         int rowImage = -1;
     };
     // Called after every setCell, so a view can read the figures behind the text.
-    std::function<void(int row, int cell)> alCambiarCelda;
+    std::function<void(int row, int cell)> onCellChanged;
 
-    void clear() override { filas.clear(); }
+    void clear() override { rows.clear(); }
     int addRow(const std::string& caption, const std::vector<std::string>& cells, int rowImage) override;
-    int rowCount() const override { return static_cast<int>(filas.size()); }
+    int rowCount() const override { return static_cast<int>(rows.size()); }
     std::string cellText(int row, int cell) const override;
     void setCell(int row, int cell, const std::string& text) override;
-    void setCellImage(int row, int cell, int image) override { fila(row).cellImages[cell] = image; }
-    void setRowImage(int row, int image) override { fila(row).rowImage = image; }
+    void setCellImage(int row, int cell, int image) override { rowAt(row).cellImages[cell] = image; }
+    void setRowImage(int row, int image) override { rowAt(row).rowImage = image; }
 
     // The image of a cell; -1 when none was set.
-    int imagen(int row, int cell) const;
-    std::vector<Fila> filas;
+    int image(int row, int cell) const;
+    std::vector<Row> rows;
 
 private:
-    Fila& fila(int row);
+    Row& rowAt(int row);
 };
 
-class ListaTareas final : public views::TaskListView {
+class TerminalTaskList final : public views::TaskListView {
 public:
-    ListaTareas(int lineas, LineaProgreso& progreso, std::vector<std::string> textos = {})
-        : imagenes(static_cast<size_t>(lineas), -1), m_progreso(progreso), m_textos(std::move(textos))
+    TerminalTaskList(int lines, ProgressLine& progress, std::vector<std::string> texts = {})
+        : images(static_cast<size_t>(lines), -1), m_progress(progress), m_texts(std::move(texts))
     {
     }
-    int count() const override { return static_cast<int>(imagenes.size()); }
+    int count() const override { return static_cast<int>(images.size()); }
     void mark(int line, int image, bool bold) override;
     void repaint() override {}
-    std::vector<int> imagenes;
+    std::vector<int> images;
 
 private:
-    LineaProgreso& m_progreso;
-    std::vector<std::string> m_textos;
+    ProgressLine& m_progress;
+    std::vector<std::string> m_texts;
 };
 
-class PermisosTerminal final : public views::PermissionsView {
+class PermissionsTerminal final : public views::PermissionsView {
 public:
-    explicit PermisosTerminal(LineaProgreso& progreso);
+    explicit PermissionsTerminal(ProgressLine& progress);
     void showPage() override {}
-    views::ResultListView& ListaServidores() override { return lista; }
-    views::TaskListView& Tareas() override { return tareas; }
-    ListaResultados lista;
-    ListaTareas tareas;
+    views::ResultListView& ListaServidores() override { return list; }
+    views::TaskListView& Tareas() override { return tasks; }
+    ResultList list;
+    TerminalTaskList tasks;
 };
 
 // The final figures of each transfer are read from the speed state when the
 // test writes them into the row.
-class VelocidadTerminal final : public views::SpeedView {
+class SpeedTerminal final : public views::SpeedView {
 public:
-    struct Medida {
-        bool hecha = false;
+    struct Measurement {
+        bool done = false;
         long long kbs = 0;
-        long long segundos = 0;
+        long long seconds = 0;
     };
-    VelocidadTerminal(LineaProgreso& progreso, const ftp::SpeedState& speed);
+    SpeedTerminal(ProgressLine& progress, const ftp::SpeedState& speed);
     void showPage() override {}
-    views::ResultListView& ListaServidoresSpeed() override { return lista; }
-    void setLabelInfoSpeed(const std::string& text) override { m_progreso.paso(text); }
+    views::ResultListView& ListaServidoresSpeed() override { return list; }
+    void setLabelInfoSpeed(const std::string& text) override { m_progress.step(text); }
     void setLabelDownload(const std::string&) override {}
     void setLabelUpload(const std::string&) override {}
     void setLabelTimeDownload(const std::string&) override {}
@@ -158,72 +158,72 @@ public:
     void setScopeActive(bool) override {}
     void clearScope() override {}
     void setTimer1Enabled(bool) override {}
-    ListaResultados lista;
-    Medida subida, descarga;
+    ResultList list;
+    Measurement upload, download;
 
 private:
-    LineaProgreso& m_progreso;
+    ProgressLine& m_progress;
 };
 
-class ConectividadTerminal final : public views::ConnectivityView {
+class ConnectivityTerminal final : public views::ConnectivityView {
 public:
-    explicit ConectividadTerminal(LineaProgreso& progreso) : m_progreso(progreso) {}
+    explicit ConnectivityTerminal(ProgressLine& progress) : m_progress(progress) {}
     void showPage() override {}
-    views::ResultListView& ListaServidoresConectividad() override { return lista; }
+    views::ResultListView& ListaServidoresConectividad() override { return list; }
     void setLabelInfoConectividad(const std::string&) override {}
     void setLabelInfoCiclo(const std::string& text) override;
-    void setLabelCicloOk(const std::string& text) override { correctos = numero(text); }
-    void setLabelCicloError(const std::string& text) override { fallidos = numero(text); }
+    void setLabelCicloOk(const std::string& text) override { passed = number(text); }
+    void setLabelCicloError(const std::string& text) override { failed = number(text); }
     void setProgressConectividadVisible(bool) override {}
-    ListaResultados lista;
-    long long ciclos = 0, correctos = 0, fallidos = 0;
+    ResultList list;
+    long long cycles = 0, passed = 0, failed = 0;
 
-    static long long numero(const std::string& text);
+    static long long number(const std::string& text);
 
 private:
-    LineaProgreso& m_progreso;
+    ProgressLine& m_progress;
 };
 
-class PreparacionTerminal final : public views::PrepareView {
+class PrepareTerminal final : public views::PrepareView {
 public:
-    explicit PreparacionTerminal(LineaProgreso& progreso) : m_progreso(progreso) {}
+    explicit PrepareTerminal(ProgressLine& progress) : m_progress(progress) {}
     void setPanelVisible(bool visible) override;
     void setGauge(int position) override;
     void repaint() override {}
 
 private:
-    LineaProgreso& m_progreso;
+    ProgressLine& m_progress;
 };
 
 // The gauges and live speed labels become the progress line's figures.
-class ProgresoTransferencia final : public views::TransferProgressView {
+class TransferProgress final : public views::TransferProgressView {
 public:
-    explicit ProgresoTransferencia(LineaProgreso& progreso) : m_progreso(progreso) {}
-    void setProgressBar1Max(std::int32_t maximum) override { m_maximo = maximum; }
-    void setProgressBar1Progress(std::int32_t progress) override { porcentaje(progress); }
+    explicit TransferProgress(ProgressLine& progress) : m_progress(progress) {}
+    void setProgressBar1Max(std::int32_t maximum) override { m_maximum = maximum; }
+    void setProgressBar1Progress(std::int32_t progress) override { percent(progress); }
     void repaintProgressBar1() override {}
     void setBotonCancelarFTPEnabled(bool) override {}
-    void setProgressBar2Max(std::int32_t maximum) override { m_maximo = maximum; }
-    void setProgressBar2Progress(std::int32_t progress) override { porcentaje(progress); }
+    void setProgressBar2Max(std::int32_t maximum) override { m_maximum = maximum; }
+    void setProgressBar2Progress(std::int32_t progress) override { percent(progress); }
     void repaintProgressBar2() override {}
-    void setLabelDownload(const std::string& text) override { m_velocidad = text; }
-    void setLabelUpload(const std::string& text) override { m_velocidad = text; }
+    void setLabelDownload(const std::string& text) override { m_speedPage = text; }
+    void setLabelUpload(const std::string& text) override { m_speedPage = text; }
     void setSpeedMeter(double) override {}
     void addScopeSample(std::int64_t) override {}
 
 private:
-    void porcentaje(std::int32_t progress);
+    void percent(std::int32_t progress);
 
-    LineaProgreso& m_progreso;
-    std::int32_t m_maximo = 0;
-    std::string m_velocidad;
+    ProgressLine& m_progress;
+    std::int32_t m_maximum = 0;
+    std::string m_speedPage;
 };
 
-class EnlacesTerminal final : public views::LinksView {
+class LinksTerminal final : public views::LinksView {
 public:
-    void setNumEnlaces(const std::string& text) override { numEnlaces = text; }
+    void setLabelNumEnlaces(const std::string& text) override { numLinks = text; }
     void rebuildCheckList(const std::vector<std::string>&) override {}
-    std::string numEnlaces;
+    std::string numLinks;
 };
 
 } // namespace pordane::cli

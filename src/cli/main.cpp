@@ -14,6 +14,6 @@ int main(int argc, char** argv)
     platform::useUtf8Console();
     platform::installInterruptCounter();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    cli::Entorno entorno = cli::entornoDelSistema(std::cout, std::cerr);
-    return cli::ejecutar(args, entorno);
+    cli::Environment environment = cli::systemEnvironment(std::cout, std::cerr);
+    return cli::run(args, environment);
 }

@@ -10,7 +10,7 @@ class TMainForm;
 
 namespace pordane::demo {
 
-// Writes dir/inicio.png (start page) and dir/opciones.png (options page after
+// Writes dir/start.png (start page) and dir/options.png (options page after
 // choosing "Permisos"). Returns false when a file could not be written.
 bool writeScreenshots(app::TMainForm& form, const QString& dir);
 

@@ -9,6 +9,7 @@
 #include "app/pages/ConnectivityPage.h"
 #include "app/pages/PermissionsPage.h"
 #include "app/pages/SpeedPage.h"
+#include "views/ImageList1.h"
 #include "widgets/Scope.h"
 #include "widgets/SpeedMeter.h"
 #include "widgets/TaskList.h"
@@ -43,21 +44,16 @@ using namespace pordane::app;
 namespace {
 
 // Lines of the server check list after the import of the demo installation.
-constexpr int LineaTessaly24 = 0;
-constexpr int LineaTessalysis = 1;
-constexpr int LineaVexor = 2;
-constexpr int ServidoresPropios = 3;
-constexpr int EnlacesImportados = 7;
+constexpr int LineTessaly24 = 0;
+constexpr int LineTessalysis = 1;
+constexpr int LineVexor = 2;
+constexpr int OwnServers = 3;
+constexpr int ImportedLinks = 7;
 
 // Buttons of the navigation bar's "Test FTP" group.
-constexpr int NavVelocidad = 0;
-constexpr int NavPermisos = 1;
-constexpr int NavConectividad = 2;
-
-// ImageList1 indices shown by the result lists and the task lists.
-constexpr int ImgTick = 1;
-constexpr int ImgCruz = 3;
-constexpr int ImgAviso = 4;
+constexpr int NavSpeed = 0;
+constexpr int NavPermissions = 1;
+constexpr int NavConnectivity = 2;
 
 void printLine(const std::string& line)
 {
@@ -99,15 +95,15 @@ public:
         QDir().mkpath(m_dir);
         waitFor([this] { return m_form.windowHandle() && m_form.windowHandle()->isExposed(); }, 5000);
         const std::vector<std::pair<const char*, void (Tour::*)()>> steps = {
-            {"inicio", &Tour::inicio},
-            {"opciones", &Tour::opciones},
-            {"enlaces", &Tour::enlaces},
-            {"permisos", &Tour::permisos},
-            {"velocidad", &Tour::velocidad},
-            {"velocidad en curso", &Tour::velocidadEnCurso},
-            {"conectividad", &Tour::conectividad},
-            {"puertos", &Tour::puertos},
-            {"procesos", &Tour::procesos},
+            {"inicio", &Tour::start},
+            {"opciones", &Tour::options},
+            {"enlaces", &Tour::links},
+            {"permisos", &Tour::permissions},
+            {"velocidad", &Tour::speed},
+            {"velocidad en curso", &Tour::speedRunning},
+            {"conectividad", &Tour::connectivity},
+            {"puertos", &Tour::ports},
+            {"procesos", &Tour::processes},
         };
         int failed = 0;
         for (const auto& [name, step] : steps) {
@@ -231,11 +227,11 @@ private:
         expectCount(imageAt(list, row, column), image, what + ": la imagen");
     }
 
-    static void expectRow(const QTreeWidget& list, int row, const char* servidor)
+    static void expectRow(const QTreeWidget& list, int row, const char* server)
     {
         const QTreeWidgetItem* it = list.topLevelItem(row);
-        expect(it && it->text(0) == QLatin1String(servidor),
-               "la fila " + std::to_string(row) + " no es " + servidor);
+        expect(it && it->text(0) == QLatin1String(server),
+               "la fila " + std::to_string(row) + " no es " + server);
     }
 
     // The final figures: "N KB/s".
@@ -247,7 +243,7 @@ private:
 
     // --- the steps ------------------------------------------------------------
 
-    void inicio()
+    void start()
     {
         expectPage("TabInicio");
         // The demo installation is complete: creation and start-up said nothing.
@@ -256,52 +252,52 @@ private:
         screenshot("inicio.png");
     }
 
-    void opciones()
+    void options()
     {
-        choose(0, NavPermisos);
+        choose(0, NavPermissions);
         expectPage("TabOpciones");
         const auto* list = find<QListWidget>("CheckListServidores");
-        expectCount(list->count(), ServidoresPropios + EnlacesImportados, "CheckListServidores");
-        const char* propios[] = {"Tessaly24", "Tessalysis", "vexorserver01"};
-        for (int i = 0; i < ServidoresPropios; ++i)
-            expect(list->item(i)->text() == QLatin1String(propios[i]),
+        expectCount(list->count(), OwnServers + ImportedLinks, "CheckListServidores");
+        const char* own[] = {"Tessaly24", "Tessalysis", "vexorserver01"};
+        for (int i = 0; i < OwnServers; ++i)
+            expect(list->item(i)->text() == QLatin1String(own[i]),
                    "la línea " + std::to_string(i) + " es " + quoted(list->item(i)->text()));
         screenshot("opciones.png");
     }
 
-    void enlaces()
+    void links()
     {
         choose(2, 1); // "Configuración" > "FTP Personal"
         expectPage("TabConfigPersonal");
         const QString n = find<QLabel>("LabelNumEnlaces")->text();
-        expect(n == QString::number(EnlacesImportados), "LabelNumEnlaces muestra " + quoted(n));
+        expect(n == QString::number(ImportedLinks), "LabelNumEnlaces muestra " + quoted(n));
         screenshot("enlaces.png");
     }
 
-    void permisos()
+    void permissions()
     {
-        runFtpTest(NavPermisos, {LineaTessaly24, LineaVexor});
+        runFtpTest(NavPermissions, {LineTessaly24, LineVexor});
         expectMessages({"Test de Permisos Realizado"});
         expectPage("TabTestPermisos");
-        const auto& lista = *find<QTreeWidget>("ListaServidores");
-        expectCount(lista.topLevelItemCount(), 2, "ListaServidores");
+        const auto& list = *find<QTreeWidget>("ListaServidores");
+        expectCount(list.topLevelItemCount(), 2, "ListaServidores");
         namespace pg = pages;
-        expectRow(lista, 0, "Tessaly24");
-        expectImage(lista, 0, 0, ImgTick, "Tessaly24");
+        expectRow(list, 0, "Tessaly24");
+        expectImage(list, 0, 0, views::image::Passed, "Tessaly24");
         for (int c : {pg::ColE, pg::ColL, pg::ColR, pg::ColD, pg::ColB})
-            expectImage(lista, 0, c, ImgTick, "Tessaly24, columna " + std::to_string(c));
+            expectImage(list, 0, c, views::image::Passed, "Tessaly24, columna " + std::to_string(c));
         // vexortest may do everything but delete.
-        expectRow(lista, 1, "vexorserver01");
-        expectImage(lista, 1, 0, ImgAviso, "vexorserver01");
+        expectRow(list, 1, "vexorserver01");
+        expectImage(list, 1, 0, views::image::Warning, "vexorserver01");
         for (int c : {pg::ColE, pg::ColL, pg::ColR, pg::ColD})
-            expectImage(lista, 1, c, ImgTick, "vexorserver01, columna " + std::to_string(c));
-        expectImage(lista, 1, pg::ColB, ImgCruz, "vexorserver01, columna B");
+            expectImage(list, 1, c, views::image::Passed, "vexorserver01, columna " + std::to_string(c));
+        expectImage(list, 1, pg::ColB, views::image::Failed, "vexorserver01, columna B");
         screenshot("permisos.png");
     }
 
-    void velocidad()
+    void speed()
     {
-        runFtpTest(NavVelocidad, {LineaTessalysis}, 1);
+        runFtpTest(NavSpeed, {LineTessalysis}, 1);
         expectSpeedResult("Tessalysis");
         screenshot("velocidad.png");
     }
@@ -310,7 +306,7 @@ private:
     // picture taken while it runs: the round gauge and the strip chart moving.
     // Live figures start after two seconds of a transfer; at 512 KiB/s the
     // download of 3 MB takes six.
-    void velocidadEnCurso()
+    void speedRunning()
     {
         const auto* meter = find<widgets::SpeedMeter>("SpeedMeter");
         const auto* scope = find<widgets::Scope>("Scope1");
@@ -334,60 +330,60 @@ private:
         });
         // Started from the loop once the run pumps, as a user's second look would be.
         QTimer::singleShot(0, &poll, qOverload<>(&QTimer::start));
-        runFtpTest(NavVelocidad, {LineaTessaly24}, 3);
+        runFtpTest(NavSpeed, {LineTessaly24}, 3);
         poll.stop();
         expectSpeedResult("Tessaly24");
         expect(shotError.empty(), shotError);
         expect(taken, "la transferencia acabó sin que la aguja y la gráfica se movieran");
     }
 
-    void expectSpeedResult(const char* servidor)
+    void expectSpeedResult(const char* server)
     {
         expectMessages({"Test de Velocidad Realizado"});
         expectPage("TabTestSpeed");
-        const auto& lista = *find<QTreeWidget>("ListaServidoresSpeed");
-        expectCount(lista.topLevelItemCount(), 1, "ListaServidoresSpeed");
-        expectRow(lista, 0, servidor);
-        const QTreeWidgetItem* row = lista.topLevelItem(0);
-        expectKBs(row->text(pages::SpeedColDescarga), "la descarga");
-        expectKBs(row->text(pages::SpeedColSubida), "la subida");
-        expectImage(lista, 0, 0, ImgTick, servidor);
+        const auto& list = *find<QTreeWidget>("ListaServidoresSpeed");
+        expectCount(list.topLevelItemCount(), 1, "ListaServidoresSpeed");
+        expectRow(list, 0, server);
+        const QTreeWidgetItem* row = list.topLevelItem(0);
+        expectKBs(row->text(pages::SpeedColDownload), "la descarga");
+        expectKBs(row->text(pages::SpeedColUpload), "la subida");
+        expectImage(list, 0, 0, views::image::Passed, server);
     }
 
-    void conectividad()
+    void connectivity()
     {
-        runFtpTest(NavConectividad, {LineaTessalysis});
+        runFtpTest(NavConnectivity, {LineTessalysis});
         expectMessages({"Test de Conectividad Realizado"});
         expectPage("TabTestConexion");
-        const QString ciclos = find<QLabel>("LabelInfoCiclo")->text();
-        expect(ciclos == QLatin1String("20/20"), "LabelInfoCiclo muestra " + quoted(ciclos));
+        const QString cycles = find<QLabel>("LabelInfoCiclo")->text();
+        expect(cycles == QLatin1String("20/20"), "LabelInfoCiclo muestra " + quoted(cycles));
         const QString ok = find<QLabel>("LabelCicloOk")->text();
-        const QString errores = find<QLabel>("LabelCicloError")->text();
-        expect(ok == QLatin1String("20") && errores == QLatin1String("0"),
-               "correctos " + quoted(ok) + ", errores " + quoted(errores));
-        const auto& lista = *find<QTreeWidget>("ListaServidoresConectividad");
-        expectCount(lista.topLevelItemCount(), 1, "ListaServidoresConectividad");
-        expectRow(lista, 0, "Tessalysis");
-        expectImage(lista, 0, 0, ImgTick, "Tessalysis");
+        const QString errors = find<QLabel>("LabelCicloError")->text();
+        expect(ok == QLatin1String("20") && errors == QLatin1String("0"),
+               "correctos " + quoted(ok) + ", errores " + quoted(errors));
+        const auto& list = *find<QTreeWidget>("ListaServidoresConectividad");
+        expectCount(list.topLevelItemCount(), 1, "ListaServidoresConectividad");
+        expectRow(list, 0, "Tessalysis");
+        expectImage(list, 0, 0, views::image::Passed, "Tessalysis");
         screenshot("conectividad.png");
     }
 
-    void puertos()
+    void ports()
     {
         choose(1, 0); // "Otros Test" > "Puertos Abiertos"
         expectPage("TabPuertos");
         click("BotonTestPuertos");
         expectMessages({});
         // Open endpoints, one that closes at once (127.0.0.23:80), refused ones.
-        const int expected[] = {ImgTick, ImgTick, ImgTick, ImgTick, ImgAviso, ImgCruz, ImgTick, ImgCruz};
-        const auto* tareas = find<widgets::TaskList>("TareasPuertos");
-        expectCount(tareas->count(), 8, "TareasPuertos");
+        const int expected[] = {views::image::Passed, views::image::Passed, views::image::Passed, views::image::Passed, views::image::Warning, views::image::Failed, views::image::Passed, views::image::Failed};
+        const auto* tasks = find<widgets::TaskList>("TareasPuertos");
+        expectCount(tasks->count(), 8, "TareasPuertos");
         for (int i = 0; i < 8; ++i)
-            expectCount(tareas->image(i), expected[i], quoted(tareas->text(i)) + ": la imagen");
+            expectCount(tasks->image(i), expected[i], quoted(tasks->text(i)) + ": la imagen");
         screenshot("puertos.png");
     }
 
-    void procesos()
+    void processes()
     {
         choose(1, 1); // "Otros Test" > "Lista Procesos"
         expectPage("TabProcesosPuertos");

@@ -42,7 +42,7 @@ std::filesystem::path FtpSession::localPath(const std::string& name) const
 
 std::int32_t FtpSession::paginaActiva() const
 {
-    return m_context.PaginaActiva ? m_context.PaginaActiva() : pagina::Ninguna;
+    return m_context.PaginaActiva ? m_context.PaginaActiva() : page::None;
 }
 
 bool FtpSession::ConnectFTPServer(std::uint8_t amodo, const std::string& ahost,
@@ -102,7 +102,7 @@ bool FtpSession::logged(const std::string& startLine, const std::function<void()
         ok = false;
     }
     m_inStep = false;
-    m_memoLog.completeLastLine(ok ? SufijoOK : SufijoFallo);
+    m_memoLog.completeLastLine(ok ? OkSuffix : FailSuffix);
     for (const std::string& text : m_noticesPending)
         m_memoLog.appendLine(text);
     m_noticesPending.clear();
@@ -153,12 +153,12 @@ void FtpSession::FTPClientStatus(FtpStatus, const std::string&)
 void FtpSession::FTPClientWorkBegin(WorkMode, std::int64_t AWorkCountMax)
 {
     switch (paginaActiva()) {
-    case pagina::Permisos:
+    case page::Permissions:
         m_progress.setBotonCancelarFTPEnabled(true);
         m_progress.setProgressBar1Max(gaugeValue(AWorkCountMax));
         m_progress.setProgressBar1Progress(0);
         break;
-    case pagina::Velocidad:
+    case page::Speed:
         m_progress.setProgressBar2Max(gaugeValue(AWorkCountMax));
         m_progress.setProgressBar2Progress(0);
         // A download announces no size: the test file's size stands in.
@@ -177,34 +177,34 @@ void FtpSession::FTPClientWork(WorkMode, std::int64_t AWorkCount)
 
 void FtpSession::FTPClientWorkEnd(WorkMode)
 {
-    if (paginaActiva() == pagina::Permisos)
+    if (paginaActiva() == page::Permissions)
         m_progress.setBotonCancelarFTPEnabled(false);
 }
 
 void FtpSession::FTPWorkProgress(std::int64_t fwProgreso, std::int64_t fwTotal)
 {
     switch (paginaActiva()) {
-    case pagina::Permisos:
+    case page::Permissions:
         if (fwTotal != 0)
             m_progress.setProgressBar1Max(gaugeValue(fwTotal));
         m_progress.setProgressBar1Progress(gaugeValue(fwProgreso));
         m_progress.repaintProgressBar1();
         break;
-    case pagina::Velocidad: {
+    case page::Speed: {
         m_speed.HoraProgreso = m_speed.now();
         if (fwTotal != 0)
             m_progress.setProgressBar2Max(gaugeValue(fwTotal));
         m_progress.setProgressBar2Progress(gaugeValue(fwProgreso));
         m_progress.repaintProgressBar2();
-        m_speed.SegundosTransfer = segundosEntre(m_speed.HoraProgreso, m_speed.HoraInicio);
-        m_speed.VelocidadKBs = velocidadEnVivoKBs(fwProgreso, m_speed.SegundosTransfer);
-        const std::string texto = textoVelocidadAgrupada(m_speed.VelocidadKBs);
-        if (m_speed.SentidoTransfer == SentidoDescarga)
-            m_progress.setLabelDownload(texto);
+        m_speed.SegundosTransfer = secondsBetween(m_speed.HoraProgreso, m_speed.HoraInicio);
+        m_speed.VelocidadKBs = liveVelocidadKBs(fwProgreso, m_speed.SegundosTransfer);
+        const std::string text = groupedSpeedText(m_speed.VelocidadKBs);
+        if (m_speed.SentidoTransfer == DirectionDownload)
+            m_progress.setLabelDownload(text);
         else
-            m_progress.setLabelUpload(texto);
+            m_progress.setLabelUpload(text);
         m_progress.setSpeedMeter(aMbps(m_speed.VelocidadKBs));
-        m_progress.addScopeSample(redondeoPar(m_speed.VelocidadKBs));
+        m_progress.addScopeSample(roundHalfEven(m_speed.VelocidadKBs));
         break;
     }
     default:

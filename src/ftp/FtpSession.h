@@ -21,8 +21,8 @@
 
 namespace pordane::ftp {
 
-inline constexpr const char* SufijoOK = "...OK";
-inline constexpr const char* SufijoFallo = "...FALLO";
+inline constexpr const char* OkSuffix = "...OK";
+inline constexpr const char* FailSuffix = "...FALLO";
 
 class FtpSession : public FTPObserver {
 public:

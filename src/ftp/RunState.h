@@ -6,17 +6,17 @@
 namespace pordane::ftp {
 
 // Values of PaginaActiva that the progress events and the run dispatch know.
-namespace pagina {
-inline constexpr std::int32_t Ninguna = 0;
-inline constexpr std::int32_t Puertos = 1;
-inline constexpr std::int32_t Velocidad = 2;
-inline constexpr std::int32_t Permisos = 3;
-inline constexpr std::int32_t Conectividad = 5;
+namespace page {
+inline constexpr std::int32_t None = 0;
+inline constexpr std::int32_t Ports = 1;
+inline constexpr std::int32_t Speed = 2;
+inline constexpr std::int32_t Permissions = 3;
+inline constexpr std::int32_t Connectivity = 5;
 inline constexpr std::int32_t Personal = 11;
-inline constexpr std::int32_t Procesos = 12;
-} // namespace pagina
+inline constexpr std::int32_t Processes = 12;
+} // namespace page
 
-inline constexpr std::int32_t UnMegabyte = 1048576;
+inline constexpr std::int32_t OneMegabyte = 1048576;
 
 // The window's stop signal: thrown from a turn of the message pump once the
 // window is closing, it unwinds a run (a test or an import) back to the
@@ -27,10 +27,10 @@ struct RunStopped {};
 
 struct RunState {
     std::int32_t Tarea = 0;        // line of the permissions task list being run; 6 after a server
-    std::int32_t PaginaActiva = pagina::Ninguna;
+    std::int32_t PaginaActiva = page::None;
     std::uint8_t FTPTIPO = 1;      // read by nothing
     std::uint8_t FTPMODO = 2;      // 1 active, anything else passive
-    std::int32_t SizeTest = 3 * UnMegabyte;
+    std::int32_t SizeTest = 3 * OneMegabyte;
 };
 
 } // namespace pordane::ftp

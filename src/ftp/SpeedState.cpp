@@ -6,21 +6,21 @@
 
 namespace pordane::ftp {
 
-std::int64_t segundosEntre(std::chrono::steady_clock::time_point a,
+std::int64_t secondsBetween(std::chrono::steady_clock::time_point a,
                            std::chrono::steady_clock::time_point b)
 {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(a > b ? a - b : b - a);
     return ms.count() / 1000;
 }
 
-std::int64_t segundosTransferFinal(std::chrono::steady_clock::time_point inicio,
-                                   std::chrono::steady_clock::time_point fin)
+std::int64_t finalSegundosTransfer(std::chrono::steady_clock::time_point start,
+                                   std::chrono::steady_clock::time_point end)
 {
-    const std::int64_t s = segundosEntre(inicio, fin);
+    const std::int64_t s = secondsBetween(start, end);
     return s == 0 ? 1 : s;
 }
 
-std::int64_t redondeoPar(double value)
+std::int64_t roundHalfEven(double value)
 {
     const double down = std::floor(value);
     const double diff = value - down;
@@ -32,18 +32,18 @@ std::int64_t redondeoPar(double value)
     return static_cast<std::int64_t>(r);
 }
 
-double velocidadFinalKBs(std::int32_t SizeTest, std::int64_t segundos)
+double finalVelocidadKBs(std::int32_t SizeTest, std::int64_t seconds)
 {
-    if (segundos < 1)
-        segundos = 1;
-    return static_cast<double>(redondeoPar(static_cast<double>(SizeTest) / static_cast<double>(segundos) / 1024.0));
+    if (seconds < 1)
+        seconds = 1;
+    return static_cast<double>(roundHalfEven(static_cast<double>(SizeTest) / static_cast<double>(seconds) / 1024.0));
 }
 
-double velocidadEnVivoKBs(std::int64_t bytes, std::int64_t segundos)
+double liveVelocidadKBs(std::int64_t bytes, std::int64_t seconds)
 {
-    if (segundos < 2)
+    if (seconds < 2)
         return 0;
-    return static_cast<double>(bytes) / static_cast<double>(segundos) / 1024.0;
+    return static_cast<double>(bytes) / static_cast<double>(seconds) / 1024.0;
 }
 
 double aMbps(double kbs)
@@ -51,19 +51,19 @@ double aMbps(double kbs)
     return kbs * 8.0 / 1024.0;
 }
 
-std::string textoVelocidad(double kbs)
+std::string speedText(double kbs)
 {
-    return std::to_string(redondeoPar(kbs)) + " KB/s";
+    return std::to_string(roundHalfEven(kbs)) + " KB/s";
 }
 
-std::string textoVelocidadAgrupada(double kbs)
+std::string groupedSpeedText(double kbs)
 {
-    return platform::FormatearMiles(redondeoPar(kbs)) + " KB/s";
+    return platform::FormatearMiles(roundHalfEven(kbs)) + " KB/s";
 }
 
-std::string textoSegundos(std::int64_t segundos)
+std::string secondsText(std::int64_t seconds)
 {
-    return std::to_string(segundos) + " segs.";
+    return std::to_string(seconds) + " segs.";
 }
 
 } // namespace pordane::ftp

@@ -6,30 +6,30 @@
 
 namespace pordane::ftptests {
 
-std::string nuevoPrefijo(FtpTestContext& ctx)
+std::string newPrefix(FtpTestContext& ctx)
 {
     return IdText(GeneraID(ctx.dialogs, ctx.ids));
 }
 
-catalogue::TSERVIDOR servidorDeFila(const FtpTestContext& ctx, const std::string& numCell)
+catalogue::TSERVIDOR serverOfRow(const FtpTestContext& ctx, const std::string& numCell)
 {
     size_t used = 0;
     const int n = std::stoi(numCell, &used);
     if (used != numCell.size())
         throw std::invalid_argument("Número de servidor no válido: " + numCell);
-    return ctx.servidores.entry(n);
+    return ctx.servers.entry(n);
 }
 
-void probarFilas(FtpTestContext& ctx, views::ResultListView& lista, int celdaEstado, int celdaNum,
-                 const TestDeServidor& test)
+void runRows(FtpTestContext& ctx, views::ResultListView& list, int statusCell, int numCell,
+                 const ServerTest& test)
 {
-    for (int r = 0; r < lista.rowCount(); ++r) {
-        lista.setRowImage(r, views::image::Running);
-        lista.setCell(r, celdaEstado, "En curso");
-        const catalogue::TSERVIDOR s = servidorDeFila(ctx, lista.cellText(r, celdaNum));
+    for (int r = 0; r < list.rowCount(); ++r) {
+        list.setRowImage(r, views::image::Running);
+        list.setCell(r, statusCell, "En curso");
+        const catalogue::TSERVIDOR s = serverOfRow(ctx, list.cellText(r, numCell));
         const bool ok = test(r, s);
-        lista.setRowImage(r, ok ? views::image::Passed : views::image::Warning);
-        lista.setCell(r, celdaEstado, "Finalizado");
+        list.setRowImage(r, ok ? views::image::Passed : views::image::Warning);
+        list.setCell(r, statusCell, "Finalizado");
     }
 }
 

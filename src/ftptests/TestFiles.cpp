@@ -97,9 +97,9 @@ void writeTextFile(const std::filesystem::path& file)
     deleteOld(file);
     static const std::string content = [] {
         std::string text;
-        text.reserve(TamanoTexto);
-        for (int i = 0; i < LineasTexto; ++i)
-            text += LineaTexto;
+        text.reserve(TextSize);
+        for (int i = 0; i < TextLines; ++i)
+            text += TextLine;
         return text;
     }();
     OutFile out(file);
@@ -117,17 +117,17 @@ TestFileError::TestFileError(int osError, const std::filesystem::path& file, con
 
 void CrearArchivoTXT(const std::filesystem::path& dir)
 {
-    writeTextFile(inDir(dir, NombreTestTXT));
+    writeTextFile(inDir(dir, TestNameTXT));
 }
 
 void CrearArchivoMDB(const std::filesystem::path& dir)
 {
-    writeTextFile(inDir(dir, NombreTestMDB));
+    writeTextFile(inDir(dir, TestNameMDB));
 }
 
 void CrearArchivoSpeed(std::int32_t SizeTest, const std::filesystem::path& dir)
 {
-    const std::filesystem::path file = inDir(dir, NombreSpeed);
+    const std::filesystem::path file = inDir(dir, SpeedName);
     deleteOld(file);
     OutFile out(file);
     // Large blocks: 20 MiB takes milliseconds instead of one write per byte.
@@ -144,7 +144,7 @@ void CrearArchivoSpeed(std::int32_t SizeTest, const std::filesystem::path& dir)
 
 void CrearArchivoJPG(const std::filesystem::path& dir)
 {
-    const std::filesystem::path file = inDir(dir, NombreTestJPG);
+    const std::filesystem::path file = inDir(dir, TestNameJPG);
     deleteOld(file);
     const std::vector<std::uint8_t> jpeg = encodeJpeg(drawTestPicture(), TestPictureJpegQuality);
     OutFile out(file);
@@ -154,7 +154,7 @@ void CrearArchivoJPG(const std::filesystem::path& dir)
 
 void deleteLocalTestFiles(const std::filesystem::path& dir)
 {
-    for (const char* name : {NombreTestMDB, NombreTestJPG, NombreTestTXT}) {
+    for (const char* name : {TestNameMDB, TestNameJPG, TestNameTXT}) {
         std::error_code ec;
         const std::filesystem::path file = inDir(dir, name);
         if (!std::filesystem::is_directory(std::filesystem::symlink_status(file, ec)))

@@ -11,28 +11,28 @@
 namespace pordane::ftptests {
 
 // Local source files, written before every run.
-inline constexpr const char* NombreTestTXT = "test.txt";
-inline constexpr const char* NombreTestJPG = "test.jpg";
-inline constexpr const char* NombreTestMDB = "test.mdb";
-inline constexpr const char* NombreSpeed = "speedmeter.txt";
+inline constexpr const char* TestNameTXT = "test.txt";
+inline constexpr const char* TestNameJPG = "test.jpg";
+inline constexpr const char* TestNameMDB = "test.mdb";
+inline constexpr const char* SpeedName = "speedmeter.txt";
 
 // Local download targets, written by the downloads of the tests.
-inline constexpr const char* NombreDescargaTXT = "test2.txt";
-inline constexpr const char* NombreDescargaJPG = "test2.jpg";
-inline constexpr const char* NombreDescargaMDB = "test2.mdb";
-inline constexpr const char* NombreDescargaSpeed = "speedmeter2.txt";
+inline constexpr const char* DownloadNameTXT = "test2.txt";
+inline constexpr const char* DownloadNameJPG = "test2.jpg";
+inline constexpr const char* DownloadNameMDB = "test2.mdb";
+inline constexpr const char* DownloadNameSpeed = "speedmeter2.txt";
 
 // Remote names: the identifier text (IdText) followed by one of these.
-inline constexpr const char* SufijoRemotoTXT = "_test.txt";
-inline constexpr const char* SufijoRemotoJPG = "_test.jpg";
-inline constexpr const char* SufijoRemotoMDB = "_test.mdb";
-inline constexpr const char* SufijoRemotoRenombrado = "_test2.mdb";
-inline constexpr const char* SufijoRemotoSpeed = "_speedmeter.txt";
+inline constexpr const char* RemoteSuffixTXT = "_test.txt";
+inline constexpr const char* RemoteSuffixJPG = "_test.jpg";
+inline constexpr const char* RemoteSuffixMDB = "_test.mdb";
+inline constexpr const char* RemoteSuffixRenamed = "_test2.mdb";
+inline constexpr const char* RemoteSuffixSpeed = "_speedmeter.txt";
 
 // "esto es una prueba" + CR LF, 10,000 times.
-inline constexpr const char* LineaTexto = "esto es una prueba\r\n";
-inline constexpr int LineasTexto = 10000;
-inline constexpr std::uintmax_t TamanoTexto = 200000;
+inline constexpr const char* TextLine = "esto es una prueba\r\n";
+inline constexpr int TextLines = 10000;
+inline constexpr std::uintmax_t TextSize = 200000;
 
 // A failed create, write or close of a test file: code() carries the
 // operating system's error number (generic category), what() names the file.

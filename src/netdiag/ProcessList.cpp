@@ -15,7 +15,7 @@ void appendColumn(std::string& line, const std::string& field)
 {
     line += field;
     // A field as wide as its column still gets one blank before the next.
-    line.append(field.size() < ProcesosColumnWidth ? ProcesosColumnWidth - field.size() : 1, ' ');
+    line.append(field.size() < ProcessesColumnWidth ? ProcessesColumnWidth - field.size() : 1, ' ');
 }
 
 auto sortKey(const ListeningSocket& s)
@@ -26,7 +26,7 @@ auto sortKey(const ListeningSocket& s)
 
 } // namespace
 
-std::string formatProcesos(std::vector<ListeningSocket> sockets)
+std::string formatProcesses(std::vector<ListeningSocket> sockets)
 {
     std::sort(sockets.begin(), sockets.end(),
               [](const ListeningSocket& a, const ListeningSocket& b) { return sortKey(a) < sortKey(b); });
@@ -52,7 +52,7 @@ std::string formatProcesos(std::vector<ListeningSocket> sockets)
 
 std::string ShowProcesesPorts()
 {
-    return formatProcesos(platform::listListeningSockets());
+    return formatProcesses(platform::listListeningSockets());
 }
 
 } // namespace pordane::netdiag

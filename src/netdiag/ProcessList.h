@@ -15,12 +15,12 @@ namespace pordane::netdiag {
 // character is about 6.25 px wide, so columns starting every 8 characters
 // (0, 8, 16, 24) sit under "PID", "Puerto", "Proto" and "Proceso". The window
 // shows MemoProcesos in such a font.
-inline constexpr size_t ProcesosColumnWidth = 8;
+inline constexpr size_t ProcessesColumnWidth = 8;
 
 // Sorted by port, then protocol (TCP first), PID (unknown owner "-" last) and
 // name; identical rows appear once. Lines are joined with "\n"; no sockets,
 // no text.
-std::string formatProcesos(std::vector<platform::ListeningSocket> sockets);
+std::string formatProcesses(std::vector<platform::ListeningSocket> sockets);
 
 // The page's refresh ("Lista Procesos", "Actualizar"): the text for MemoProcesos.
 std::string ShowProcesesPorts();

@@ -11,7 +11,7 @@ class LinksView {
 public:
     virtual ~LinksView() = default;
     // The text of LabelNumEnlaces ("Obteniendo...", the count, "0").
-    virtual void setNumEnlaces(const std::string& text) = 0;
+    virtual void setLabelNumEnlaces(const std::string& text) = 0;
     // Rebuilds CheckListServidores with these lines, in order; all ticks go.
     virtual void rebuildCheckList(const std::vector<std::string>& names) = 0;
 };

@@ -42,20 +42,10 @@ private:
 // Six 16 x 16 icons: 0 black right arrow (running), 1 green tick (passed),
 // 2 small black dot (waiting), 3 red circle with a white cross (failed
 // operation), 4 yellow warning triangle (failed), 5 question mark (probing).
-ImageList makeImageList1();
+ImageList makeImageList1(); // indexes: views/ImageList1.h
 
 // Four 32 x 32 navigation icons: 0 speed gauge, 1 folder with a key
 // (permissions), 2 linked computers (connectivity), 3 list / settings sheet.
 ImageList makeImageList2();
-
-// Indexes of ImageList1, named for readability at call sites.
-enum ImageIndex1 : int {
-    ImgFlecha = 0,
-    ImgCorrecto = 1,
-    ImgPunto = 2,
-    ImgError = 3,
-    ImgAviso = 4,
-    ImgPregunta = 5,
-};
 
 } // namespace pordane::widgets

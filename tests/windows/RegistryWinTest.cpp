@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-using pordane::catalogue::Environment;
+using pordane::catalogue::HostDiscovery;
 using pordane::catalogue::TEasyReg;
 using pordane::platform::WindowsHost;
 
@@ -108,7 +108,7 @@ TEST_F(RegistryWinTest, TEasyRegReadsStringsAndSubkeysOfThe32BitView)
 
 TEST_F(RegistryWinTest, DiscoveryFindsTheInstallationAndItsDataFolder)
 {
-    Environment environment(m_host);
+    HostDiscovery environment(m_host);
     std::string folder;
     ASSERT_TRUE(environment.BuscarInstalacion(folder));
     EXPECT_EQ(folder, m_install) << "trailing backslash dropped, 32-bit view";

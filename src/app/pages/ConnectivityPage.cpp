@@ -28,8 +28,8 @@ ConnectivityPage buildConnectivityPage(QWidget* parent)
     ConnectivityPage c;
     c.TabTestConexion = makePage(parent, QStringLiteral("TabTestConexion"));
     QWidget* page = c.TabTestConexion;
-    c.PanelTituloConexion =
-        makeHeaderStrip(page, QStringLiteral("PanelTituloConexion"), QStringLiteral("Comprobar Conectividad al FTP:"));
+    c.PanelConnectionTitle = makeHeaderStrip(page, QStringLiteral("PanelConnectionTitle"),
+                                             QStringLiteral("Comprobar Conectividad al FTP:"));
 
     c.ListaServidoresConectividad = makeReportList(page, QStringLiteral("ListaServidoresConectividad"),
                                                    {{QStringLiteral("Servidor"), 200},
@@ -43,22 +43,21 @@ ConnectivityPage buildConnectivityPage(QWidget* parent)
                                         QStringLiteral("Realizando test..."), QRect(8, 240, PageWidth - 16, 16), true);
     c.LabelInfoConectividad->setAlignment(Qt::AlignCenter);
 
-    c.PanelCiclos = new QFrame(page);
-    c.PanelCiclos->setObjectName(QStringLiteral("PanelCiclos"));
-    c.PanelCiclos->setFrameShape(QFrame::StyledPanel);
-    c.PanelCiclos->setFrameShadow(QFrame::Sunken);
-    c.PanelCiclos->setGeometry(8, 264, PageWidth - 16, 118);
-    QWidget* box = c.PanelCiclos;
+    c.PanelCycles = new QFrame(page);
+    c.PanelCycles->setObjectName(QStringLiteral("PanelCycles"));
+    c.PanelCycles->setFrameShape(QFrame::StyledPanel);
+    c.PanelCycles->setFrameShadow(QFrame::Sunken);
+    c.PanelCycles->setGeometry(8, 264, PageWidth - 16, 118);
+    QWidget* box = c.PanelCycles;
 
-    c.LabelRealizadoTest = makeLabel(box, QStringLiteral("LabelRealizadoTest"), QStringLiteral("Realizado test:"),
-                                     QRect(16, 18, 90, 16));
+    c.LabelTestDone = makeLabel(box, QStringLiteral("LabelTestDone"), QStringLiteral("Realizado test:"),
+                                QRect(16, 18, 90, 16));
     c.LabelInfoCiclo =
         colouredValue(box, QStringLiteral("LabelInfoCiclo"), QStringLiteral("0/20"), QRect(110, 18, 80, 16), QColor(0, 0, 128));
-    c.LabelCorrectos =
-        makeLabel(box, QStringLiteral("LabelCorrectos"), QStringLiteral("Correctos:"), QRect(16, 48, 90, 16));
+    c.LabelPassed = makeLabel(box, QStringLiteral("LabelPassed"), QStringLiteral("Correctos:"), QRect(16, 48, 90, 16));
     c.LabelCicloOk =
         colouredValue(box, QStringLiteral("LabelCicloOk"), QStringLiteral("0"), QRect(110, 48, 80, 16), QColor(0, 128, 0));
-    c.LabelErrores = makeLabel(box, QStringLiteral("LabelErrores"), QStringLiteral("Errores:"), QRect(16, 78, 90, 16));
+    c.LabelErrors = makeLabel(box, QStringLiteral("LabelErrors"), QStringLiteral("Errores:"), QRect(16, 78, 90, 16));
     c.LabelCicloError =
         colouredValue(box, QStringLiteral("LabelCicloError"), QStringLiteral("0"), QRect(110, 78, 80, 16), QColor(255, 0, 0));
 

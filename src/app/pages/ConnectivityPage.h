@@ -14,19 +14,19 @@ namespace pordane::app::pages {
 
 // Columns of ListaServidoresConectividad; ConColNum is a hidden cell that
 // keeps the server's entry number.
-enum ConectividadColumn : int { ConColServidor = 0, ConColEstado, ConColDescarga, ConColSubida, ConColNum };
+enum ConnectivityColumn : int { ConColServer = 0, ConColStatus, ConColDownload, ConColUpload, ConColNum };
 
 struct ConnectivityPage {
     QWidget* TabTestConexion = nullptr;
-    QWidget* PanelTituloConexion = nullptr;
+    QWidget* PanelConnectionTitle = nullptr;
     QTreeWidget* ListaServidoresConectividad = nullptr;
     QLabel* LabelInfoConectividad = nullptr;
-    QFrame* PanelCiclos = nullptr;
-    QLabel* LabelRealizadoTest = nullptr;
+    QFrame* PanelCycles = nullptr;
+    QLabel* LabelTestDone = nullptr;
     QLabel* LabelInfoCiclo = nullptr;
-    QLabel* LabelCorrectos = nullptr;
+    QLabel* LabelPassed = nullptr;
     QLabel* LabelCicloOk = nullptr;
-    QLabel* LabelErrores = nullptr;
+    QLabel* LabelErrors = nullptr;
     QLabel* LabelCicloError = nullptr;
     widgets::BusyIndicator* ProgressConectividad = nullptr;
 };

@@ -36,15 +36,15 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.TabOpciones = makePage(parent, QStringLiteral("TabOpciones"));
     QWidget* page = o.TabOpciones;
 
-    o.LabelTituloOpciones = makeLabel(
-        page, QStringLiteral("LabelTituloOpciones"),
+    o.LabelOptionsTitle = makeLabel(
+        page, QStringLiteral("LabelOptionsTitle"),
         QStringLiteral("Selecciona los Servidores en los que se realizarán las pruebas y el modo de ftp."),
         QRect(8, 8, PageWidth - 16, 30), true);
-    o.LabelTituloOpciones->setWordWrap(true);
-    o.LabelTituloOpciones->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    o.LabelOptionsTitle->setWordWrap(true);
+    o.LabelOptionsTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    o.LabelServidoresDisponibles = makeLabel(page, QStringLiteral("LabelServidoresDisponibles"),
-                                             QStringLiteral("Servidores disponibles:"), QRect(8, 44, 240, 16));
+    o.LabelAvailableServers = makeLabel(page, QStringLiteral("LabelAvailableServers"),
+                                        QStringLiteral("Servidores disponibles:"), QRect(8, 44, 240, 16));
     o.CheckListServidores = new QListWidget(page);
     o.CheckListServidores->setObjectName(QStringLiteral("CheckListServidores"));
     o.CheckListServidores->setGeometry(8, 62, 240, 250);
@@ -54,20 +54,20 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.RadioModoFTP->setObjectName(QStringLiteral("RadioModoFTP"));
     o.RadioModoFTP->setGeometry(264, 56, 245, 68);
     auto* modeLayout = new QVBoxLayout(o.RadioModoFTP);
-    o.RadioModoActivo = new QRadioButton(QStringLiteral("Modo Activo"), o.RadioModoFTP);
-    o.RadioModoActivo->setObjectName(QStringLiteral("RadioModoActivo"));
-    o.RadioModoPasivo = new QRadioButton(QStringLiteral("Modo Pasivo"), o.RadioModoFTP);
-    o.RadioModoPasivo->setObjectName(QStringLiteral("RadioModoPasivo"));
-    o.RadioModoPasivo->setChecked(true);
-    modeLayout->addWidget(o.RadioModoActivo);
-    modeLayout->addWidget(o.RadioModoPasivo);
+    o.RadioActiveMode = new QRadioButton(QStringLiteral("Modo Activo"), o.RadioModoFTP);
+    o.RadioActiveMode->setObjectName(QStringLiteral("RadioActiveMode"));
+    o.RadioPassiveMode = new QRadioButton(QStringLiteral("Modo Pasivo"), o.RadioModoFTP);
+    o.RadioPassiveMode->setObjectName(QStringLiteral("RadioPassiveMode"));
+    o.RadioPassiveMode->setChecked(true);
+    modeLayout->addWidget(o.RadioActiveMode);
+    modeLayout->addWidget(o.RadioPassiveMode);
 
-    o.GroupTamanoTest = new QGroupBox(QStringLiteral("Tamaño del test"), page);
-    o.GroupTamanoTest->setObjectName(QStringLiteral("GroupTamanoTest"));
-    o.GroupTamanoTest->setGeometry(264, 134, 245, 64);
-    o.LabelTamano = makeLabel(o.GroupTamanoTest, QStringLiteral("LabelTamano"), QStringLiteral("Tamaño:"),
-                              QRect(10, 26, 50, 16));
-    o.TrackBarSizeTest = new QSlider(Qt::Horizontal, o.GroupTamanoTest);
+    o.GroupTestSize = new QGroupBox(QStringLiteral("Tamaño del test"), page);
+    o.GroupTestSize->setObjectName(QStringLiteral("GroupTestSize"));
+    o.GroupTestSize->setGeometry(264, 134, 245, 64);
+    o.LabelSize = makeLabel(o.GroupTestSize, QStringLiteral("LabelSize"), QStringLiteral("Tamaño:"),
+                            QRect(10, 26, 50, 16));
+    o.TrackBarSizeTest = new QSlider(Qt::Horizontal, o.GroupTestSize);
     o.TrackBarSizeTest->setObjectName(QStringLiteral("TrackBarSizeTest"));
     o.TrackBarSizeTest->setGeometry(60, 20, 130, 30);
     o.TrackBarSizeTest->setRange(1, 20);
@@ -77,11 +77,11 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.TrackBarSizeTest->setTickInterval(1);
     o.TrackBarSizeTest->setValue(3);
     attachPositionTip(o.TrackBarSizeTest);
-    o.LabelSizeTest = makeLabel(o.GroupTamanoTest, QStringLiteral("LabelSizeTest"), QStringLiteral("1 MB"),
+    o.LabelSizeTest = makeLabel(o.GroupTestSize, QStringLiteral("LabelSizeTest"), QStringLiteral("1 MB"),
                                 QRect(196, 26, 45, 16));
 
-    o.LabelTestARealizar = makeLabel(page, QStringLiteral("LabelTestARealizar"), QStringLiteral("Test a realizar:"),
-                                     QRect(264, 214, 90, 16));
+    o.LabelTestToRun = makeLabel(page, QStringLiteral("LabelTestToRun"), QStringLiteral("Test a realizar:"),
+                                 QRect(264, 214, 90, 16));
     o.LabelTestRealizar =
         makeLabel(page, QStringLiteral("LabelTestRealizar"), QString(), QRect(354, 214, 155, 16), true);
 
@@ -94,9 +94,9 @@ OptionsPage buildOptionsPage(QWidget* parent)
     o.PanelPrepararTest->setAttribute(Qt::WA_StyledBackground, true);
     o.PanelPrepararTest->setStyleSheet(
         QStringLiteral("#PanelPrepararTest { background: #d4d0c8; border: 2px outset #ffffff; }"));
-    o.LabelPreparandoTest = makeLabel(o.PanelPrepararTest, QStringLiteral("LabelPreparandoTest"),
-                                      QStringLiteral("Preparando Test..."), QRect(10, 10, 240, 18), true);
-    o.LabelPreparandoTest->setAlignment(Qt::AlignCenter);
+    o.LabelPreparingTest = makeLabel(o.PanelPrepararTest, QStringLiteral("LabelPreparingTest"),
+                                     QStringLiteral("Preparando Test..."), QRect(10, 10, 240, 18), true);
+    o.LabelPreparingTest->setAlignment(Qt::AlignCenter);
     o.GaugePrepararTest = makeGauge(o.PanelPrepararTest, QStringLiteral("GaugePrepararTest"),
                                     QRect(16, 38, 228, 18), QColor(0x0a, 0x24, 0x6a));
     o.GaugePrepararTest->setRange(0, 4);

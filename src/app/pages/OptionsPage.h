@@ -15,21 +15,21 @@ namespace pordane::app::pages {
 
 struct OptionsPage {
     QWidget* TabOpciones = nullptr;
-    QLabel* LabelTituloOpciones = nullptr;
-    QLabel* LabelServidoresDisponibles = nullptr;
+    QLabel* LabelOptionsTitle = nullptr;
+    QLabel* LabelAvailableServers = nullptr;
     QListWidget* CheckListServidores = nullptr;
     QGroupBox* RadioModoFTP = nullptr;
-    QRadioButton* RadioModoActivo = nullptr;
-    QRadioButton* RadioModoPasivo = nullptr;
-    QGroupBox* GroupTamanoTest = nullptr;
-    QLabel* LabelTamano = nullptr;
+    QRadioButton* RadioActiveMode = nullptr;
+    QRadioButton* RadioPassiveMode = nullptr;
+    QGroupBox* GroupTestSize = nullptr;
+    QLabel* LabelSize = nullptr;
     QSlider* TrackBarSizeTest = nullptr;
     QLabel* LabelSizeTest = nullptr;
-    QLabel* LabelTestARealizar = nullptr;
+    QLabel* LabelTestToRun = nullptr;
     QLabel* LabelTestRealizar = nullptr;
     QPushButton* BotonIniciarTest = nullptr;
     QWidget* PanelPrepararTest = nullptr;
-    QLabel* LabelPreparandoTest = nullptr;
+    QLabel* LabelPreparingTest = nullptr;
     QProgressBar* GaugePrepararTest = nullptr;
 };
 

@@ -17,8 +17,8 @@ PermissionsPage buildPermissionsPage(QWidget* parent, const widgets::ImageList& 
     PermissionsPage p;
     p.TabTestPermisos = makePage(parent, QStringLiteral("TabTestPermisos"));
     QWidget* page = p.TabTestPermisos;
-    p.PanelTituloPermisos =
-        makeHeaderStrip(page, QStringLiteral("PanelTituloPermisos"), QStringLiteral("Comprobar permisos de acceso al FTP:"));
+    p.PanelPermissionsTitle = makeHeaderStrip(page, QStringLiteral("PanelPermissionsTitle"),
+                                              QStringLiteral("Comprobar permisos de acceso al FTP:"));
 
     p.ListaServidores = makeReportList(page, QStringLiteral("ListaServidores"),
                                        {{QStringLiteral("Servidor"), 200},
@@ -32,8 +32,8 @@ PermissionsPage buildPermissionsPage(QWidget* parent, const widgets::ImageList& 
                                        QRect(8, 32, PageWidth - 16, 120));
     p.ListaServidores->setMouseTracking(true); // the design shows hints; the rows set no hint texts
 
-    p.LabelTareaActual =
-        makeLabel(page, QStringLiteral("LabelTareaActual"), QStringLiteral("Tarea actual:"), QRect(8, 162, 72, 16));
+    p.LabelCurrentTask = makeLabel(page, QStringLiteral("LabelCurrentTask"), QStringLiteral("Tarea actual:"),
+                                   QRect(8, 162, 72, 16));
     p.ProgressBar1 = makeGauge(page, QStringLiteral("ProgressBar1"), QRect(82, 161, 318, 18), QColor(0xd0, 0x10, 0x10));
     p.BotonCancelarFTP =
         makeButton(page, QStringLiteral("BotonCancelarFTP"), QStringLiteral("Cancelar"), QRect(409, 157, 100, 26));
@@ -50,8 +50,8 @@ PermissionsPage buildPermissionsPage(QWidget* parent, const widgets::ImageList& 
                         QStringLiteral("Listar archivos del servidor ftp"),
                         QStringLiteral("Borrar archivos del servidor ftp")});
 
-    p.LabelDetalles =
-        makeLabel(page, QStringLiteral("LabelDetalles"), QStringLiteral("Detalles:"), QRect(266, 192, 100, 16));
+    p.LabelDetails = makeLabel(page, QStringLiteral("LabelDetails"), QStringLiteral("Detalles:"),
+                               QRect(266, 192, 100, 16));
     p.MemoLog = new QPlainTextEdit(page);
     p.MemoLog->setObjectName(QStringLiteral("MemoLog"));
     p.MemoLog->setGeometry(266, 210, PageWidth - 266 - 8, PageHeight - 210 - 8);

@@ -17,17 +17,17 @@ class TaskList;
 namespace pordane::app::pages {
 
 // Columns of ListaServidores.
-enum PermisosColumn : int { ColServidor = 0, ColEstado, ColE, ColL, ColR, ColD, ColB, ColNum };
+enum PermissionsColumn : int { ColServer = 0, ColStatus, ColE, ColL, ColR, ColD, ColB, ColNum };
 
 struct PermissionsPage {
     QWidget* TabTestPermisos = nullptr;
-    QWidget* PanelTituloPermisos = nullptr;
+    QWidget* PanelPermissionsTitle = nullptr;
     QTreeWidget* ListaServidores = nullptr;
-    QLabel* LabelTareaActual = nullptr;
+    QLabel* LabelCurrentTask = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QPushButton* BotonCancelarFTP = nullptr;
     widgets::TaskList* Tareas = nullptr;
-    QLabel* LabelDetalles = nullptr;
+    QLabel* LabelDetails = nullptr;
     QPlainTextEdit* MemoLog = nullptr;
 };
 

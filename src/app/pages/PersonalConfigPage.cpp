@@ -31,18 +31,18 @@ PersonalConfigPage buildPersonalConfigPage(QWidget* parent)
     PersonalConfigPage c;
     c.TabConfigPersonal = makePage(parent, QStringLiteral("TabConfigPersonal"));
     QWidget* page = c.TabConfigPersonal;
-    c.PanelTituloConfig = makeHeaderStrip(page, QStringLiteral("PanelTituloConfig"), QStringLiteral("Configuración:"));
+    c.PanelConfigTitle = makeHeaderStrip(page, QStringLiteral("PanelConfigTitle"), QStringLiteral("Configuración:"));
 
     c.GroupFTPPersonal = new QGroupBox(QStringLiteral("FTP Personalizado"), page);
     c.GroupFTPPersonal->setObjectName(QStringLiteral("GroupFTPPersonal"));
     c.GroupFTPPersonal->setGeometry(8, 34, PageWidth - 16, 176);
     QWidget* g = c.GroupFTPPersonal;
-    c.EditNombreConexion = labelledEdit(g, c.LabelNombreConexion, QStringLiteral("LabelNombreConexion"),
+    c.EditNombreConexion = labelledEdit(g, c.LabelConnectionName, QStringLiteral("LabelConnectionName"),
                                         QStringLiteral("Nombre a mostrar"), QStringLiteral("EditNombreConexion"),
                                         QStringLiteral("Personal"), 14, 22);
     c.EditHost = labelledEdit(g, c.LabelHost, QStringLiteral("LabelHost"), QStringLiteral("Host"),
                               QStringLiteral("EditHost"), QString(), 14, 68);
-    c.EditRemoto = labelledEdit(g, c.LabelRemoto, QStringLiteral("LabelRemoto"), QStringLiteral("Directorio Remoto"),
+    c.EditRemoto = labelledEdit(g, c.LabelRemote, QStringLiteral("LabelRemote"), QStringLiteral("Directorio Remoto"),
                                 QStringLiteral("EditRemoto"), QString(), 14, 114);
     c.EditUser = labelledEdit(g, c.LabelUser, QStringLiteral("LabelUser"), QStringLiteral("Usuario"),
                               QStringLiteral("EditUser"), QString(), 262, 22);
@@ -52,14 +52,14 @@ PersonalConfigPage buildPersonalConfigPage(QWidget* parent)
     c.BotonAplicarServidores =
         makeButton(g, QStringLiteral("BotonAplicarServidores"), QStringLiteral("Aplicar"), QRect(382, 130, 100, 26));
 
-    c.GroupEnlaces = new QGroupBox(QStringLiteral("Enlaces o  Portales"), page);
-    c.GroupEnlaces->setObjectName(QStringLiteral("GroupEnlaces"));
-    c.GroupEnlaces->setGeometry(8, 220, PageWidth - 16, 76);
-    QWidget* e = c.GroupEnlaces;
+    c.GroupLinks = new QGroupBox(QStringLiteral("Enlaces o  Portales"), page);
+    c.GroupLinks->setObjectName(QStringLiteral("GroupLinks"));
+    c.GroupLinks->setGeometry(8, 220, PageWidth - 16, 76);
+    QWidget* e = c.GroupLinks;
     c.BotonObtenerEnlaces = makeButton(e, QStringLiteral("BotonObtenerEnlaces"), QStringLiteral("Obtener Datos Enlaces"),
                                        QRect(14, 30, 160, 26));
-    c.LabelConexionesDisponibles = makeLabel(e, QStringLiteral("LabelConexionesDisponibles"),
-                                             QStringLiteral("Conexiones Disponibles:"), QRect(200, 35, 130, 16));
+    c.LabelAvailableConnections = makeLabel(e, QStringLiteral("LabelAvailableConnections"),
+                                            QStringLiteral("Conexiones Disponibles:"), QRect(200, 35, 130, 16));
     c.LabelNumEnlaces = makeLabel(e, QStringLiteral("LabelNumEnlaces"), QStringLiteral("0"), QRect(332, 35, 150, 16), true);
     return c;
 }

@@ -11,22 +11,22 @@ namespace pordane::app::pages {
 
 struct PersonalConfigPage {
     QWidget* TabConfigPersonal = nullptr;
-    QWidget* PanelTituloConfig = nullptr;
+    QWidget* PanelConfigTitle = nullptr;
     QGroupBox* GroupFTPPersonal = nullptr;
-    QLabel* LabelNombreConexion = nullptr;
+    QLabel* LabelConnectionName = nullptr;
     QLineEdit* EditNombreConexion = nullptr;
     QLabel* LabelHost = nullptr;
     QLineEdit* EditHost = nullptr;
-    QLabel* LabelRemoto = nullptr;
+    QLabel* LabelRemote = nullptr;
     QLineEdit* EditRemoto = nullptr;
     QLabel* LabelUser = nullptr;
     QLineEdit* EditUser = nullptr;
     QLabel* LabelPass = nullptr;
     QLineEdit* EditPass = nullptr;
     QPushButton* BotonAplicarServidores = nullptr;
-    QGroupBox* GroupEnlaces = nullptr;
+    QGroupBox* GroupLinks = nullptr;
     QPushButton* BotonObtenerEnlaces = nullptr;
-    QLabel* LabelConexionesDisponibles = nullptr;
+    QLabel* LabelAvailableConnections = nullptr;
     QLabel* LabelNumEnlaces = nullptr;
 };
 

@@ -27,8 +27,8 @@ PortsPage buildPortsPage(QWidget* parent, const widgets::ImageList& imageList1)
     QWidget* page = p.TabPuertos;
     p.Panel9 = makeHeaderStrip(page, QStringLiteral("Panel9"), QStringLiteral("Test de conexión de puertos:"));
 
-    p.LabelComprobandoPuertos = makeLabel(page, QStringLiteral("LabelComprobandoPuertos"),
-                                          QStringLiteral("Comprobando Conexión a Puertos:"), QRect(8, 36, 300, 16), true);
+    p.LabelCheckingPorts = makeLabel(page, QStringLiteral("LabelCheckingPorts"),
+                                     QStringLiteral("Comprobando Conexión a Puertos:"), QRect(8, 36, 300, 16), true);
 
     p.TareasPuertos = new widgets::TaskList(imageList1, page);
     p.TareasPuertos->setObjectName(QStringLiteral("TareasPuertos"));

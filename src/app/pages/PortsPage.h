@@ -15,7 +15,7 @@ namespace pordane::app::pages {
 struct PortsPage {
     QWidget* TabPuertos = nullptr;
     QWidget* Panel9 = nullptr;
-    QLabel* LabelComprobandoPuertos = nullptr;
+    QLabel* LabelCheckingPorts = nullptr;
     widgets::TaskList* TareasPuertos = nullptr;
     QPushButton* BotonTestPuertos = nullptr;
 };

@@ -16,7 +16,7 @@ namespace pordane::app::pages {
 
 namespace {
 
-// A fixed-pitch font in which ProcesosColumnWidth characters fill one header
+// A fixed-pitch font in which ProcessesColumnWidth characters fill one header
 // section, so each field of MemoProcesos starts under its caption.
 QFont columnFont(int sectionWidth)
 {
@@ -25,7 +25,7 @@ QFont columnFont(int sectionWidth)
     font.setFixedPitch(true);
     for (int px = 11; px >= 8; --px) {
         font.setPixelSize(px);
-        if (QFontMetricsF(font).horizontalAdvance(QLatin1Char('0')) * netdiag::ProcesosColumnWidth <= sectionWidth)
+        if (QFontMetricsF(font).horizontalAdvance(QLatin1Char('0')) * netdiag::ProcessesColumnWidth <= sectionWidth)
             break;
     }
     return font;
@@ -38,7 +38,7 @@ ProcessesPage buildProcessesPage(QWidget* parent)
     ProcessesPage p;
     p.TabProcesosPuertos = makePage(parent, QStringLiteral("TabProcesosPuertos"));
     QWidget* page = p.TabProcesosPuertos;
-    p.PanelTituloProcesos = makeHeaderStrip(page, QStringLiteral("PanelTituloProcesos"),
+    p.PanelProcessesTitle = makeHeaderStrip(page, QStringLiteral("PanelProcessesTitle"),
                                             QStringLiteral("Listado de procesos y puerto de escucha:"));
 
     p.HeaderControl1 = new QHeaderView(Qt::Horizontal, page);

@@ -10,7 +10,7 @@ namespace pordane::app::pages {
 
 struct ProcessesPage {
     QWidget* TabProcesosPuertos = nullptr;
-    QWidget* PanelTituloProcesos = nullptr;
+    QWidget* PanelProcessesTitle = nullptr;
     QHeaderView* HeaderControl1 = nullptr;
     QPlainTextEdit* MemoProcesos = nullptr;
     QPushButton* BotonProcesosRefrescar = nullptr;

@@ -16,8 +16,8 @@ SpeedPage buildSpeedPage(QWidget* parent)
     SpeedPage s;
     s.TabTestSpeed = makePage(parent, QStringLiteral("TabTestSpeed"));
     QWidget* page = s.TabTestSpeed;
-    s.PanelTituloSpeed =
-        makeHeaderStrip(page, QStringLiteral("PanelTituloSpeed"), QStringLiteral("Comprobar velocidad de acceso al FTP:"));
+    s.PanelSpeedTitle = makeHeaderStrip(page, QStringLiteral("PanelSpeedTitle"),
+                                        QStringLiteral("Comprobar velocidad de acceso al FTP:"));
 
     s.ListaServidoresSpeed = makeReportList(page, QStringLiteral("ListaServidoresSpeed"),
                                             {{QStringLiteral("Servidor"), 170},
@@ -40,26 +40,26 @@ SpeedPage buildSpeedPage(QWidget* parent)
     s.SpeedMeter->setObjectName(QStringLiteral("SpeedMeter"));
     s.SpeedMeter->setGeometry(385, 182, 124, 120);
 
-    s.LabelResultados = makeLabel(page, QStringLiteral("LabelResultados"), QStringLiteral("Resultados del Test:"),
-                                  QRect(8, 308, 200, 16), true);
+    s.LabelResults = makeLabel(page, QStringLiteral("LabelResults"), QStringLiteral("Resultados del Test:"),
+                               QRect(8, 308, 200, 16), true);
 
     const auto valueLabel = [page](const QString& name, const QString& text, const QRect& r, bool bold) {
         QLabel* l = makeLabel(page, name, text, r, bold);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         return l;
     };
-    s.LabelVelocidadDescarga = makeLabel(page, QStringLiteral("LabelVelocidadDescarga"),
-                                         QStringLiteral("Velocidad Descarga:"), QRect(16, 330, 110, 16));
+    s.LabelDownloadSpeed = makeLabel(page, QStringLiteral("LabelDownloadSpeed"), QStringLiteral("Velocidad Descarga:"),
+                                     QRect(16, 330, 110, 16));
     s.LabelDownload = valueLabel(QStringLiteral("LabelDownload"), QStringLiteral("0 Kb/s"), QRect(126, 330, 110, 16), true);
-    s.LabelVelocidadSubida = makeLabel(page, QStringLiteral("LabelVelocidadSubida"), QStringLiteral("Velocidad Subida:"),
-                                       QRect(16, 352, 110, 16));
+    s.LabelUploadSpeed = makeLabel(page, QStringLiteral("LabelUploadSpeed"), QStringLiteral("Velocidad Subida:"),
+                                   QRect(16, 352, 110, 16));
     s.LabelUpload = valueLabel(QStringLiteral("LabelUpload"), QStringLiteral("0 Kb/s"), QRect(126, 352, 110, 16), true);
-    s.LabelTiempoDescarga = makeLabel(page, QStringLiteral("LabelTiempoDescarga"), QStringLiteral("Tiempo Descarga:"),
-                                      QRect(270, 330, 110, 16));
+    s.LabelDownloadTime = makeLabel(page, QStringLiteral("LabelDownloadTime"), QStringLiteral("Tiempo Descarga:"),
+                                    QRect(270, 330, 110, 16));
     s.LabelTimeDownload =
         valueLabel(QStringLiteral("LabelTimeDownload"), QStringLiteral("???"), QRect(380, 330, 100, 16), false);
-    s.LabelTiempoSubida = makeLabel(page, QStringLiteral("LabelTiempoSubida"), QStringLiteral("Tiempo Subida:"),
-                                    QRect(270, 352, 110, 16));
+    s.LabelUploadTime = makeLabel(page, QStringLiteral("LabelUploadTime"), QStringLiteral("Tiempo Subida:"),
+                                  QRect(270, 352, 110, 16));
     s.LabelTimeUpload =
         valueLabel(QStringLiteral("LabelTimeUpload"), QStringLiteral("???"), QRect(380, 352, 100, 16), false);
     return s;

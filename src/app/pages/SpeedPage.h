@@ -15,24 +15,24 @@ class SpeedMeter;
 namespace pordane::app::pages {
 
 // Columns of ListaServidoresSpeed.
-enum SpeedColumn : int { SpeedColServidor = 0, SpeedColNum, SpeedColEstado, SpeedColDescarga, SpeedColSubida };
+enum SpeedColumn : int { SpeedColServer = 0, SpeedColNum, SpeedColStatus, SpeedColDownload, SpeedColUpload };
 
 struct SpeedPage {
     QWidget* TabTestSpeed = nullptr;
-    QWidget* PanelTituloSpeed = nullptr;
+    QWidget* PanelSpeedTitle = nullptr;
     QTreeWidget* ListaServidoresSpeed = nullptr;
     QLabel* LabelInfoSpeed = nullptr;
     QProgressBar* ProgressBar2 = nullptr;
     widgets::Scope* Scope1 = nullptr;
     widgets::SpeedMeter* SpeedMeter = nullptr;
-    QLabel* LabelResultados = nullptr;
-    QLabel* LabelVelocidadDescarga = nullptr;
+    QLabel* LabelResults = nullptr;
+    QLabel* LabelDownloadSpeed = nullptr;
     QLabel* LabelDownload = nullptr;
-    QLabel* LabelVelocidadSubida = nullptr;
+    QLabel* LabelUploadSpeed = nullptr;
     QLabel* LabelUpload = nullptr;
-    QLabel* LabelTiempoDescarga = nullptr;
+    QLabel* LabelDownloadTime = nullptr;
     QLabel* LabelTimeDownload = nullptr;
-    QLabel* LabelTiempoSubida = nullptr;
+    QLabel* LabelUploadTime = nullptr;
     QLabel* LabelTimeUpload = nullptr;
 };
 

@@ -23,9 +23,9 @@ StartPage buildStartPage(QWidget* parent)
     const QSize banner = s.LabelPordane->sizeHint();
     s.LabelPordane->setGeometry((PageWidth - banner.width()) / 2, 36, banner.width(), banner.height());
 
-    s.ImageInicio = new widgets::StartPicture(s.TabInicio);
-    s.ImageInicio->setObjectName(QStringLiteral("ImageInicio"));
-    s.ImageInicio->move((PageWidth - widgets::StartPicture::Width) / 2, 36 + banner.height() + 24);
+    s.ImageStart = new widgets::StartPicture(s.TabInicio);
+    s.ImageStart->setObjectName(QStringLiteral("ImageStart"));
+    s.ImageStart->move((PageWidth - widgets::StartPicture::Width) / 2, 36 + banner.height() + 24);
 
     s.LabelCorvalix = makeLabel(s.TabInicio, QStringLiteral("LabelCorvalix"), QStringLiteral("Corvalix, S.L."),
                                 QRect(8, PageHeight - 22, 200, 16));

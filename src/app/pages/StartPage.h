@@ -14,7 +14,7 @@ namespace pordane::app::pages {
 struct StartPage {
     QWidget* TabInicio = nullptr;
     widgets::BannerLabel* LabelPordane = nullptr;
-    widgets::StartPicture* ImageInicio = nullptr;
+    widgets::StartPicture* ImageStart = nullptr;
     QLabel* LabelCorvalix = nullptr;
 };
 

@@ -179,6 +179,26 @@ std::string windows1252ToUpper(std::string_view bytes)
     return out;
 }
 
+std::string latin1ToUtf8(std::string_view latin1)
+{
+    std::string out;
+    out.reserve(latin1.size());
+    for (unsigned char c : latin1)
+        appendUtf8(out, c);
+    return out;
+}
+
+std::string utf8ToLatin1(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto cp = decodeUtf8(utf8, pos);
+        out += cp && *cp <= 0xFF ? static_cast<char>(*cp) : '?';
+    }
+    return out;
+}
+
 std::string utf16ToUtf8(std::u16string_view units)
 {
     std::string out;

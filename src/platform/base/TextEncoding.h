@@ -24,6 +24,14 @@ std::optional<std::string> utf8ToWindows1252(std::string_view utf8);
 // the code page's locale upper-cases it (á -> Á, š -> Š, ÿ -> Ÿ).
 std::string windows1252ToUpper(std::string_view bytes);
 
+// Latin-1 (ISO 8859-1) bytes to UTF-8: every byte is one character. The
+// single-byte text of an FTP control connection that has not switched to UTF-8.
+std::string latin1ToUtf8(std::string_view latin1);
+
+// UTF-8 to Latin-1: characters beyond U+00FF become "?", and so does each
+// byte of an invalid sequence.
+std::string utf8ToLatin1(std::string_view utf8);
+
 // UTF-16 code units to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::u16string_view units);
 

@@ -130,7 +130,7 @@ protected:
         o.ConnectionsHost = ScriptedFtpServer::Address;
         o.ConnectionsPort = server->port();
         o.openHost = [this] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
-        hooks.portalImport = o;
+        hooks.importOptions = o;
         form = std::make_unique<app::TMainForm>(dialogs, hooks);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));

@@ -11,13 +11,13 @@ TEST_F(ConnectivityPage, StaticContentsAsDesigned)
 {
     QWidget* page = find("TabTestConexion");
     ASSERT_NE(page, nullptr);
-    expectTexts(*page, {{"PanelTituloConexionCaption", "Comprobar Conectividad al FTP:"},
+    expectTexts(*page, {{"PanelConnectionTitleCaption", "Comprobar Conectividad al FTP:"},
                         {"LabelInfoConectividad", "Realizando test..."},
-                        {"LabelRealizadoTest", "Realizado test:"},
+                        {"LabelTestDone", "Realizado test:"},
                         {"LabelInfoCiclo", "0/20"},
-                        {"LabelCorrectos", "Correctos:"},
+                        {"LabelPassed", "Correctos:"},
                         {"LabelCicloOk", "0"},
-                        {"LabelErrores", "Errores:"},
+                        {"LabelErrors", "Errores:"},
                         {"LabelCicloError", "0"}});
     auto* list = find<QTreeWidget>("ListaServidoresConectividad");
     ASSERT_NE(list, nullptr);
@@ -43,7 +43,7 @@ TEST_F(ConnectivityPage, StaticContentsAsDesigned)
     EXPECT_TRUE(busy->animating());
     EXPECT_EQ(busy->interval(), 100);
     EXPECT_EQ(busy->geometry(), QRect(busy->parentWidget()->width() - 16 - 80, 19, 80, 80));
-    EXPECT_EQ(busy->parentWidget(), find("PanelCiclos")) << "inside the framed box with the figures";
+    EXPECT_EQ(busy->parentWidget(), find("PanelCycles")) << "inside the framed box with the figures";
 }
 
 } // namespace

@@ -102,7 +102,7 @@ TEST_F(ImportFailureMessage, ShowsTheTextAndTheErrorOnTwoLines)
     app::StartupHooks hooks;
     catalogue::PortalImport::Options o;
     o.openHost = [&] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
-    hooks.portalImport = o;
+    hooks.importOptions = o;
     form = std::make_unique<app::TMainForm>(boxes, hooks);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));

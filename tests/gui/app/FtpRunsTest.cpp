@@ -72,7 +72,7 @@ TEST_F(FtpRuns, PermissionsOnAReadOnlyAccountInActiveMode)
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.51", {{"sololee", "pw", "elr"}});
     usePersonal(server.address(), QStringLiteral("sololee"), QStringLiteral("pw"));
     clickNav(0, 1);
-    click("RadioModoActivo");
+    click("RadioActiveMode");
     ASSERT_EQ(form->FTPMODO(), 1);
     click("BotonIniciarTest");
 

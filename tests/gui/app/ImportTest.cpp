@@ -33,7 +33,7 @@ protected:
         catalogue::PortalImport::Options o;
         o.ConnectionsHost = pordane::testsupport::MakerAddress;
         o.openHost = [this] { return std::make_unique<platform::WinePrefix>(talvane.prefix().path()); };
-        hooks.portalImport = o;
+        hooks.importOptions = o;
         form = std::make_unique<app::TMainForm>(dialogs, hooks);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -96,7 +96,7 @@ TEST_F(WindowImport, TheOtherLongOperationsWaitWhileItRuns)
     EXPECT_FALSE(*start);
     EXPECT_FALSE(*ports);
     EXPECT_FALSE(*apply);
-    EXPECT_FALSE(form->ports().TareasPuertos->bold(0)) << "the port test did not start";
+    EXPECT_FALSE(form->portsPage().TareasPuertos->bold(0)) << "the port test did not start";
     EXPECT_EQ(numLinks().toStdString(), "1");
     EXPECT_TRUE(find<QPushButton>("BotonTestPuertos")->isEnabled());
 }

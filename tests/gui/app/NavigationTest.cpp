@@ -61,7 +61,7 @@ TEST_F(Navigation, FirstGroupOpenAndAHeaderClickOpensItsGroup)
 struct NavCase {
     int group;
     int button;
-    int page;
+    int paginaActiva;
     const char* page;
 };
 
@@ -75,7 +75,7 @@ TEST_F(Navigation, EachButtonSetsPaginaActivaAndShowsItsPage)
     };
     for (const NavCase& c : cases) {
         clickNav(c.group, c.button);
-        EXPECT_EQ(form->PaginaActiva(), c.page) << "button " << c.group << "/" << c.button;
+        EXPECT_EQ(form->PaginaActiva(), c.paginaActiva) << "button " << c.group << "/" << c.button;
         EXPECT_EQ(currentPage()->objectName().toStdString(), c.page) << "button " << c.group << "/" << c.button;
     }
 }

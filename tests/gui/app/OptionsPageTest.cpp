@@ -14,25 +14,24 @@ TEST_F(OptionsPage, TextsAndDesignValues)
 {
     QWidget* page = find("TabOpciones");
     ASSERT_NE(page, nullptr);
-    expectTexts(*page,
-                {{"LabelTituloOpciones",
-                  "Selecciona los Servidores en los que se realizarán las pruebas y el modo de ftp."},
-                 {"LabelServidoresDisponibles", "Servidores disponibles:"},
-                 {"RadioModoFTP", "Modo FTP"},
-                 {"RadioModoActivo", "Modo Activo"},
-                 {"RadioModoPasivo", "Modo Pasivo"},
-                 {"GroupTamanoTest", "Tamaño del test"},
-                 {"LabelTamano", "Tamaño:"},
-                 {"LabelSizeTest", "3 MB"},
-                 {"LabelTestARealizar", "Test a realizar:"},
-                 {"LabelTestRealizar", ""},
-                 {"BotonIniciarTest", "Iniciar Test"},
-                 {"LabelPreparandoTest", "Preparando Test..."}});
-    EXPECT_TRUE(find<QLabel>("LabelTituloOpciones")->font().bold());
+    expectTexts(*page, {{"LabelOptionsTitle",
+                         "Selecciona los Servidores en los que se realizarán las pruebas y el modo de ftp."},
+                        {"LabelAvailableServers", "Servidores disponibles:"},
+                        {"RadioModoFTP", "Modo FTP"},
+                        {"RadioActiveMode", "Modo Activo"},
+                        {"RadioPassiveMode", "Modo Pasivo"},
+                        {"GroupTestSize", "Tamaño del test"},
+                        {"LabelSize", "Tamaño:"},
+                        {"LabelSizeTest", "3 MB"},
+                        {"LabelTestToRun", "Test a realizar:"},
+                        {"LabelTestRealizar", ""},
+                        {"BotonIniciarTest", "Iniciar Test"},
+                        {"LabelPreparingTest", "Preparando Test..."}});
+    EXPECT_TRUE(find<QLabel>("LabelOptionsTitle")->font().bold());
     EXPECT_TRUE(find<QLabel>("LabelTestRealizar")->font().bold());
-    EXPECT_TRUE(find<QLabel>("LabelPreparandoTest")->font().bold());
-    EXPECT_TRUE(find<QRadioButton>("RadioModoPasivo")->isChecked());
-    EXPECT_FALSE(find<QRadioButton>("RadioModoActivo")->isChecked());
+    EXPECT_TRUE(find<QLabel>("LabelPreparingTest")->font().bold());
+    EXPECT_TRUE(find<QRadioButton>("RadioPassiveMode")->isChecked());
+    EXPECT_FALSE(find<QRadioButton>("RadioActiveMode")->isChecked());
 
     auto* track = find<QSlider>("TrackBarSizeTest");
     ASSERT_NE(track, nullptr);
@@ -89,7 +88,7 @@ TEST_F(OptionsPage, SwitchingTestsKeepsTicksModeAndSize)
     setTick(0, true);
     setTick(2, true);
     find<QSlider>("TrackBarSizeTest")->setValue(12);
-    click("RadioModoActivo");
+    click("RadioActiveMode");
 
     clickNav(0, 1);
     EXPECT_EQ(form->PaginaActiva(), 3);
@@ -97,7 +96,7 @@ TEST_F(OptionsPage, SwitchingTestsKeepsTicksModeAndSize)
     EXPECT_EQ(checkListTicks(), (std::vector<bool>{true, false, true}));
     EXPECT_EQ(form->SizeTest(), 12 * 1048576);
     EXPECT_EQ(find<QLabel>("LabelSizeTest")->text().toStdString(), "12 MB");
-    EXPECT_TRUE(find<QRadioButton>("RadioModoActivo")->isChecked());
+    EXPECT_TRUE(find<QRadioButton>("RadioActiveMode")->isChecked());
 
     // Leaving for another page and coming back keeps them too.
     clickNav(2, 1);
@@ -108,9 +107,9 @@ TEST_F(OptionsPage, SwitchingTestsKeepsTicksModeAndSize)
 TEST_F(OptionsPage, ModeRadioGroupSetsFTPMODO)
 {
     EXPECT_EQ(form->FTPMODO(), 2);
-    click("RadioModoActivo");
+    click("RadioActiveMode");
     EXPECT_EQ(form->FTPMODO(), 1);
-    click("RadioModoPasivo");
+    click("RadioPassiveMode");
     EXPECT_EQ(form->FTPMODO(), 2);
 }
 

@@ -15,10 +15,10 @@ TEST_F(PermissionsPage, StaticContentsAsDesigned)
 {
     QWidget* page = find("TabTestPermisos");
     ASSERT_NE(page, nullptr);
-    expectTexts(*page, {{"PanelTituloPermisosCaption", "Comprobar permisos de acceso al FTP:"},
-                        {"LabelTareaActual", "Tarea actual:"},
+    expectTexts(*page, {{"PanelPermissionsTitleCaption", "Comprobar permisos de acceso al FTP:"},
+                        {"LabelCurrentTask", "Tarea actual:"},
                         {"BotonCancelarFTP", "Cancelar"},
-                        {"LabelDetalles", "Detalles:"}});
+                        {"LabelDetails", "Detalles:"}});
     auto* list = find<QTreeWidget>("ListaServidores");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(columnsOf(*list), (std::vector<std::pair<std::string, int>>{{"Servidor", 200},

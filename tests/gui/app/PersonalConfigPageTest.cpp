@@ -13,27 +13,27 @@ TEST_F(PersonalConfig, TextsAndInitialValues)
 {
     QWidget* page = find("TabConfigPersonal");
     ASSERT_NE(page, nullptr);
-    expectTexts(*page, {{"PanelTituloConfigCaption", "Configuración:"},
+    expectTexts(*page, {{"PanelConfigTitleCaption", "Configuración:"},
                         {"GroupFTPPersonal", "FTP Personalizado"},
-                        {"LabelNombreConexion", "Nombre a mostrar"},
+                        {"LabelConnectionName", "Nombre a mostrar"},
                         {"EditNombreConexion", "Personal"},
                         {"LabelHost", "Host"},
                         {"EditHost", ""},
-                        {"LabelRemoto", "Directorio Remoto"},
+                        {"LabelRemote", "Directorio Remoto"},
                         {"EditRemoto", ""},
                         {"LabelUser", "Usuario"},
                         {"EditUser", ""},
                         {"LabelPass", "Contraseña"},
                         {"EditPass", ""},
                         {"BotonAplicarServidores", "Aplicar"},
-                        {"GroupEnlaces", "Enlaces o  Portales"},
+                        {"GroupLinks", "Enlaces o  Portales"},
                         {"BotonObtenerEnlaces", "Obtener Datos Enlaces"},
-                        {"LabelConexionesDisponibles", "Conexiones Disponibles:"}});
+                        {"LabelAvailableConnections", "Conexiones Disponibles:"}});
     EXPECT_EQ(find<QLineEdit>("EditPass")->echoMode(), QLineEdit::Normal);
     // Each edit box stands under its label.
-    for (auto [label, edit] : {std::pair{"LabelNombreConexion", "EditNombreConexion"}, std::pair{"LabelHost", "EditHost"},
-                               std::pair{"LabelRemoto", "EditRemoto"}, std::pair{"LabelUser", "EditUser"},
-                               std::pair{"LabelPass", "EditPass"}}) {
+    for (auto [label, edit] : {std::pair{"LabelConnectionName", "EditNombreConexion"},
+                               std::pair{"LabelHost", "EditHost"}, std::pair{"LabelRemote", "EditRemoto"},
+                               std::pair{"LabelUser", "EditUser"}, std::pair{"LabelPass", "EditPass"}}) {
         QWidget* l = find(label);
         QWidget* e = find(edit);
         ASSERT_TRUE(l && e);

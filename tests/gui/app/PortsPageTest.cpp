@@ -22,10 +22,10 @@ TEST_F(PortsPage, StaticContentsAsDesigned)
     QWidget* page = find("TabPuertos");
     ASSERT_NE(page, nullptr);
     expectTexts(*page, {{"Panel9Caption", "Test de conexión de puertos:"},
-                        {"LabelComprobandoPuertos", "Comprobando Conexión a Puertos:"},
+                        {"LabelCheckingPorts", "Comprobando Conexión a Puertos:"},
                         {"BotonTestPuertos", "Iniciar Test"}});
     EXPECT_TRUE(find<QLabel>("Panel9Caption")->font().bold());
-    EXPECT_TRUE(find<QLabel>("LabelComprobandoPuertos")->font().bold());
+    EXPECT_TRUE(find<QLabel>("LabelCheckingPorts")->font().bold());
     // The designer's colour 8454143 is $0080FFFF in blue-green-red order.
     EXPECT_EQ(find("Panel9")->palette().color(QPalette::Window), QColor(0xff, 0xff, 0x80));
 

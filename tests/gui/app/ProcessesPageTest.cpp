@@ -20,7 +20,7 @@ TEST_F(ProcessesPage, StaticContentsAsDesigned)
 {
     QWidget* page = find("TabProcesosPuertos");
     ASSERT_NE(page, nullptr);
-    expectTexts(*page, {{"PanelTituloProcesosCaption", "Listado de procesos y puerto de escucha:"},
+    expectTexts(*page, {{"PanelProcessesTitleCaption", "Listado de procesos y puerto de escucha:"},
                         {"BotonProcesosRefrescar", "Actualizar"}});
     auto* header = find<QHeaderView>("HeaderControl1");
     ASSERT_NE(header, nullptr);

@@ -16,22 +16,22 @@ TEST_F(SpeedPage, StaticContentsAsDesigned)
 {
     QWidget* page = find("TabTestSpeed");
     ASSERT_NE(page, nullptr);
-    expectTexts(*page, {{"PanelTituloSpeedCaption", "Comprobar velocidad de acceso al FTP:"},
+    expectTexts(*page, {{"PanelSpeedTitleCaption", "Comprobar velocidad de acceso al FTP:"},
                         {"LabelInfoSpeed", "Test de descarga..."},
-                        {"LabelResultados", "Resultados del Test:"},
-                        {"LabelVelocidadDescarga", "Velocidad Descarga:"},
+                        {"LabelResults", "Resultados del Test:"},
+                        {"LabelDownloadSpeed", "Velocidad Descarga:"},
                         {"LabelDownload", "0 Kb/s"},
-                        {"LabelVelocidadSubida", "Velocidad Subida:"},
+                        {"LabelUploadSpeed", "Velocidad Subida:"},
                         {"LabelUpload", "0 Kb/s"},
-                        {"LabelTiempoDescarga", "Tiempo Descarga:"},
+                        {"LabelDownloadTime", "Tiempo Descarga:"},
                         {"LabelTimeDownload", "???"},
-                        {"LabelTiempoSubida", "Tiempo Subida:"},
+                        {"LabelUploadTime", "Tiempo Subida:"},
                         {"LabelTimeUpload", "???"}});
     auto* list = find<QTreeWidget>("ListaServidoresSpeed");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(columnsOf(*list), (std::vector<std::pair<std::string, int>>{
                                     {"Servidor", 170}, {"Num", 0}, {"Estado", 120}, {"Descarga", 100}, {"Subida", 100}}));
-    EXPECT_TRUE(find<QLabel>("LabelResultados")->font().bold());
+    EXPECT_TRUE(find<QLabel>("LabelResults")->font().bold());
     for (const char* name : {"LabelDownload", "LabelUpload"}) {
         EXPECT_TRUE(find<QLabel>(name)->font().bold()) << name;
         EXPECT_TRUE(find<QLabel>(name)->alignment() & Qt::AlignRight) << name;

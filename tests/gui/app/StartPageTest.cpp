@@ -18,7 +18,7 @@ TEST_F(StartPage, BannerPictureAndMakerAsDesigned)
     expectTexts(*page, {{"LabelPordane", "PORDANE"}, {"LabelCorvalix", "Corvalix, S.L."}});
 
     auto* banner = find<widgets::BannerLabel>("LabelPordane");
-    auto* picture = find<widgets::StartPicture>("ImageInicio");
+    auto* picture = find<widgets::StartPicture>("ImageStart");
     auto* maker = find<QLabel>("LabelCorvalix");
     ASSERT_TRUE(banner && picture && maker);
     EXPECT_EQ(picture->size(), QSize(149, 150));

@@ -81,7 +81,7 @@ TEST(Startup, AfterCreateImportsFromTheInstallationItFinds)
     auto* counter = form.findChild<QLabel*>(QStringLiteral("LabelNumEnlaces"));
     ASSERT_NE(counter, nullptr);
     EXPECT_EQ(counter->text().toStdString(), "0");
-    EXPECT_EQ(form.options().CheckListServidores->count(), 3);
+    EXPECT_EQ(form.optionsPage().CheckListServidores->count(), 3);
     EXPECT_EQ(form.currentOperation(), app::Operation::None);
 }
 

@@ -358,7 +358,7 @@ TEST_F(PortalImportTest, WithoutAnInstallationTheTableAndListStayAsTheyWere)
 
 namespace {
 
-struct Failed {
+struct FailureCase {
     const char* name;
     std::function<void(Talvane&, PortalImport::Options&)> prepare;
     std::string expectedText;     // part of the error's own text
@@ -367,12 +367,12 @@ struct Failed {
     const char* pass = "dbpass";  // of the last entry, as far as it was read
 };
 
-void PrintTo(const Failed& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const FailureCase& f, std::ostream* os) { *os << f.name; }
 
 const Row GoodRow{"Buena", "h", "u", "p", "r", 0};
 Row withCode(int code) { return {"Con código", "dbhost", "dbuser", "dbpass", "dbremoto", code}; }
 
-const std::vector<Failed> Failures = {
+const std::vector<FailureCase> Failures = {
     {"ConfigWithoutRuta",
      [](Talvane& t, PortalImport::Options&) { t.installWithoutDatabase({{"EMPRESA", "01"}}); },
      "Error\\Empresas\\Empre01\\VTES_DAT.MDB"},
@@ -414,13 +414,13 @@ const std::vector<Failed> Failures = {
      "La línea 2 del archivo 1000.ini de Estruc20 es demasiado larga", true, 4},
 };
 
-class PortalImportFailureTest : public PortalImportTest, public ::testing::WithParamInterface<Failed> {};
+class PortalImportFailureTest : public PortalImportTest, public ::testing::WithParamInterface<FailureCase> {};
 
 } // namespace
 
 TEST_P(PortalImportFailureTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListUnbuilt)
 {
-    const Failed& f = GetParam();
+    const FailureCase& f = GetParam();
     PortalImport::Options o = options();
     f.prepare(talvane, o);
     const auto before = server.names();
@@ -451,7 +451,7 @@ TEST_P(PortalImportFailureTest, ShowsTheMessageWithTheErrorTextAndLeavesTheListU
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, PortalImportFailureTest, ::testing::ValuesIn(Failures),
-                         [](const ::testing::TestParamInfo<Failed>& p) { return std::string(p.param.name); });
+                         [](const ::testing::TestParamInfo<FailureCase>& p) { return std::string(p.param.name); });
 
 TEST_F(PortalImportTest, AnEmptyTableWithAMissingFieldCompletesWithNoConnections)
 {

@@ -232,14 +232,14 @@ INSTANTIATE_TEST_SUITE_P(
                         "conectividad\nactivo\n0\ncompleto\nMi FTP|correcto|conectar:ok,ciclos:ok|ciclos,"
                         "ciclos_correctos,ciclos_fallidos,descargas,subidas|Subiendo archivo test.txt...OK\n"}));
 
-struct Output {
+struct ExitCase {
     std::vector<std::string> args;
     bool withPassword;
     int status;
     const char* message; // on stderr; empty: none expected
 };
 
-class CliExit : public Cli, public ::testing::WithParamInterface<Output> {};
+class CliExit : public Cli, public ::testing::WithParamInterface<ExitCase> {};
 
 TEST_P(CliExit, ExitStatus)
 {
@@ -255,14 +255,14 @@ TEST_P(CliExit, ExitStatus)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CliExit,
-    ::testing::Values(Output{{"permisos", "--host", AllowAllAccount, "--usuario", "todo", "--remoto", "/"}, true, 0, ""},
-                      Output{{"permisos", "--host", CannotDelete, "--usuario", "noborra"}, true, 1, ""},
-                      Output{{"conectividad", "--host", NobodyAccount, "--usuario", "x"}, true, 1, ""},
-                      Output{{"permisos", "--host", AllowAllAccount, "--usuario", "todo"}, false, 2, "falta la contraseña"},
-                      Output{{"permisos", "--servidor", "Portal"}, true, 2, "no se ha encontrado la instalación"},
-                      Output{{"velocidad", "--todos", "--tamano", "21"}, true, 2, "de 1 a 20"},
-                      Output{{"permisos"}, true, 2, "indique los servidores"},
-                      Output{{"limpiar"}, true, 2, "orden desconocida"}));
+    ::testing::Values(ExitCase{{"permisos", "--host", AllowAllAccount, "--usuario", "todo", "--remoto", "/"}, true, 0, ""},
+                      ExitCase{{"permisos", "--host", CannotDelete, "--usuario", "noborra"}, true, 1, ""},
+                      ExitCase{{"conectividad", "--host", NobodyAccount, "--usuario", "x"}, true, 1, ""},
+                      ExitCase{{"permisos", "--host", AllowAllAccount, "--usuario", "todo"}, false, 2, "falta la contraseña"},
+                      ExitCase{{"permisos", "--servidor", "Portal"}, true, 2, "no se ha encontrado la instalación"},
+                      ExitCase{{"velocidad", "--todos", "--tamano", "21"}, true, 2, "de 1 a 20"},
+                      ExitCase{{"permisos"}, true, 2, "indique los servidores"},
+                      ExitCase{{"limpiar"}, true, 2, "orden desconocida"}));
 
 struct CutCase {
     std::vector<std::string> args;

@@ -32,7 +32,7 @@ public:
 int probeCatalogue()
 {
     auto host = platform::openHostEnvironment();
-    catalogue::Environment environment(*host);
+    catalogue::HostDiscovery environment(*host);
     PrintingDialogs dialogs;
     environment.PrepararEntorno(dialogs, true);
     if (!environment.BuscarInstalacion(environment.CarpetaInstalacion)) {

@@ -32,7 +32,7 @@ void MainFormFixture::shot(const char* name) const
 std::vector<std::string> MainFormFixture::checkListLines() const
 {
     std::vector<std::string> out;
-    const QListWidget* list = form->options().CheckListServidores;
+    const QListWidget* list = form->optionsPage().CheckListServidores;
     for (int i = 0; i < list->count(); ++i)
         out.push_back(list->item(i)->text().toStdString());
     return out;
@@ -41,7 +41,7 @@ std::vector<std::string> MainFormFixture::checkListLines() const
 std::vector<bool> MainFormFixture::checkListTicks() const
 {
     std::vector<bool> out;
-    const QListWidget* list = form->options().CheckListServidores;
+    const QListWidget* list = form->optionsPage().CheckListServidores;
     for (int i = 0; i < list->count(); ++i)
         out.push_back(list->item(i)->checkState() == Qt::Checked);
     return out;
@@ -49,7 +49,7 @@ std::vector<bool> MainFormFixture::checkListTicks() const
 
 void MainFormFixture::setTick(int line, bool ticked)
 {
-    QListWidget* list = form->options().CheckListServidores;
+    QListWidget* list = form->optionsPage().CheckListServidores;
     ASSERT_LT(line, list->count());
     ASSERT_TRUE(list->item(line)->flags() & Qt::ItemIsUserCheckable);
     list->item(line)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
@@ -58,8 +58,8 @@ void MainFormFixture::setTick(int line, bool ticked)
 void MainFormFixture::typePersonal(const QString& name, const QString& host, const QString& remoto,
                                    const QString& user, const QString& pass)
 {
-    const auto type = [this](const char* name, const QString& text) {
-        auto* e = find<QLineEdit>(name);
+    const auto type = [this](const char* objectName, const QString& text) {
+        auto* e = find<QLineEdit>(objectName);
         ASSERT_NE(e, nullptr);
         e->clear();
         typeText(e, text);

@@ -62,11 +62,11 @@ void Talvane::writeDatabase(const std::vector<JetColumn>& cols, const std::vecto
     writeJet4(folder / "VTES_DAT.MDB", table);
 }
 
-void Talvane::install(const std::vector<Row>& rows)
+void Talvane::install(const std::vector<Row>& portals)
 {
     installWithoutDatabase({{"EMPRESA", "01"}, {"RUTA", DataPath}});
     std::vector<std::vector<JetCell>> rows;
-    for (const Row& f : rows)
+    for (const Row& f : portals)
         rows.push_back({f.name, f.host, f.user, f.pass, f.remoto, f.code});
     writeDatabase(connectionColumns(), rows);
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 using pordane::catalogue::accessCommandFolder;
-using pordane::catalogue::Environment;
+using pordane::catalogue::HostDiscovery;
 using pordane::platform::WinePrefix;
 using pordane::testsupport::RecordingDialogs;
 using pordane::testsupport::WinePrefixFixture;
@@ -28,7 +28,7 @@ const std::string UnquotedCommand = Office + "\\MSACCESS.EXE /NOSTARTUP \"%1\"";
 // Each test builds its prefix first, then reads it through a fresh host.
 class HostDiscoveryTest : public ::testing::Test {
 protected:
-    Environment& environment()
+    HostDiscovery& environment()
     {
         m_host.emplace(prefix.path());
         m_discovery.emplace(*m_host);
@@ -45,7 +45,7 @@ protected:
 
 private:
     std::optional<WinePrefix> m_host;
-    std::optional<Environment> m_discovery;
+    std::optional<HostDiscovery> m_discovery;
 };
 
 } // namespace
@@ -118,7 +118,7 @@ TEST_F(HostDiscoveryTest, TheUninstallKeyWithAnEmptyInstallDirMeansTheSystemDriv
     prefix.setRegString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalix", "InstallDir", "");
     prefix.writeConfigFile("C:\\Corvalix" + Config, {{"RUTA", "C:\\Datos"}});
     RecordingDialogs dialogs;
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     e.PrepararEntorno(dialogs, false);
     EXPECT_EQ(e.UnidadSistema, "C:");
     std::string folder;
@@ -160,7 +160,7 @@ TEST_F(HostDiscoveryTest, MarkersAndNameMatchInAnyCase)
 {
     prefix.writeFile("C:\\Corvalix" + Config, "<item id='otro' value='X'/>\r\n<item id='ruta' value='E:\\Datos'/>\r\n");
     std::string path;
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     e.LeerRutaDatos("C:\\Corvalix", path);
     EXPECT_EQ(path, "E:\\Datos");
     EXPECT_EQ(e.CarpetaDatos, "E:\\Datos\\Empresas\\Empre01");
@@ -170,7 +170,7 @@ TEST_F(HostDiscoveryTest, NoMatchingLineOrNoFileGivesError)
 {
     prefix.writeConfigFile("C:\\Corvalix" + Config, {{"RUTAS", "D:\\x"}, {"Servidor", "D:\\y"}});
     std::string path;
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     e.LeerRutaDatos("C:\\Corvalix", path);
     EXPECT_EQ(path, "Error");
     EXPECT_EQ(e.CarpetaDatos, "Error\\Empresas\\Empre01");
@@ -186,7 +186,7 @@ TEST_F(HostDiscoveryTest, ALineWithoutTheValueMarkerLosesItsFirstSixCharacters)
     prefix.writeFile("C:\\d.config", "      ID='RUTA' DIR='D:\\x'\n");
     prefix.writeFile("C:\\e.config", "ID='RUTA' VALUE='sin cierre\n");
     std::string value;
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     e.LeerValorConfig("C:\\c.config", "RUTA", value);
     EXPECT_EQ(value, "TA");
     e.LeerValorConfig("C:\\d.config", "RUTA", value);
@@ -201,7 +201,7 @@ TEST_F(HostDiscoveryTest, TheFirstMatchingLineWinsWhateverTheLineEnds)
     prefix.writeFile("C:\\cr.config", "a\rID='RUTA' VALUE='uno'\rID='RUTA' VALUE='dos'");
     prefix.writeFile("C:\\mixed.config", "ID='OTRA' VALUE='x'\r\n\r\nid='Ruta'  valor='no' value='uno'");
     std::string value;
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     for (const char* fichero : {"C:\\lf.config", "C:\\cr.config", "C:\\MIXED.config"}) {
         e.LeerValorConfig(fichero, "RUTA", value);
         EXPECT_EQ(value, "uno") << fichero;
@@ -214,7 +214,7 @@ TEST_F(HostDiscoveryTest, AnAccentedDataRootInWindows1252ReadsBackAsUtf8)
     prefix.writeFile("C:\\Corvalix" + Config,
                      "<Item Descripci\xF3n='a\xF1o' ID='RUTA' VALUE='D:\\Datos Compa\xF1\xED" "a \x80' />\r\n");
     std::string path;
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     e.LeerRutaDatos("C:\\Corvalix", path);
     EXPECT_EQ(path, "D:\\Datos Compañía €");
     EXPECT_EQ(e.CarpetaDatos, "D:\\Datos Compañía €\\Empresas\\Empre01");
@@ -234,7 +234,7 @@ TEST_F(HostDiscoveryTest, DiscoveryGivesTheImportTheDatabasePath)
     prefix.writeConfigFile("C:\\Corvalix" + Config, {{"RUTA", "D:\\Datos Compañía"}});
     // Spelt differently on disk: Windows would not care, nor may we.
     const auto mdb = prefix.writeFile("D:\\DATOS COMPAÑÍA\\empresas\\EMPRE01\\vtes_dat.mdb", "db");
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     ASSERT_TRUE(e.BuscarInstalacion(e.CarpetaInstalacion));
     EXPECT_EQ(e.CarpetaInstalacion, "C:\\Corvalix");
     std::string path;
@@ -353,7 +353,7 @@ TEST_F(HostDiscoveryTest, NoRuntimeAnywhereShowsTheMessageOnce)
     prefix.setRegString(CommandKey, "", QuotedCommand); // names a folder without msaccess.exe
     prefix.setRegString(TalvaneKey, "RuntimeDir", "C:\\Corvalix\\Runtime");
     RecordingDialogs dialogs;
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     e.PrepararEntorno(dialogs, true);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"No se ha encontrado Runtime de Access 2010"});
     EXPECT_EQ(e.UnidadSistema, "C:");
@@ -381,7 +381,7 @@ TEST_F(HostDiscoveryTest, AnEmptyOrBrokenPrefixStartsWithTheMessageAndFindsNothi
 {
     prefix.writeRawSystemReg("WINE REGISTRY Version 2\n[Software\\\\Corvalix\n\x01\x02\xFF");
     RecordingDialogs dialogs;
-    Environment& e = environment();
+    HostDiscovery& e = environment();
     e.PrepararEntorno(dialogs, true);
     EXPECT_EQ(dialogs.messages.size(), 1u);
     std::string folder;

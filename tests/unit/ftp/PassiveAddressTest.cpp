@@ -1,7 +1,7 @@
 // Pure helpers of the FTP client: PASV parsing, where the data connection goes,
 // control-text encodings and the nesting rule of the work events.
 #include "ftp/PassiveAddress.h"
-#include "ftp/SingleByteText.h"
+#include "platform/base/TextEncoding.h"
 #include "ftp/WorkReporter.h"
 
 #include <gtest/gtest.h>
@@ -77,11 +77,13 @@ TEST(SingleByteText, Latin1RoundTripsAndUnmappableBecomesQuestionMark)
 {
     const std::string utf8 = "a\xC3\xB1o \xC3\x81rbol";  // "año Árbol"
     const std::string latin1 = "a\xF1o \xC1rbol";
-    EXPECT_EQ(utf8ToLatin1(utf8), latin1);
-    EXPECT_EQ(latin1ToUtf8(latin1), utf8);
-    EXPECT_EQ(utf8ToLatin1("\xE2\x82\xAC"), "?");      // the euro sign has no Latin-1 byte
-    EXPECT_EQ(utf8ToLatin1("x\xC3"), "x?");            // cut sequence
-    EXPECT_EQ(utf8ToLatin1("\xFF\x80z"), "??z");       // stray bytes
+    EXPECT_EQ(pordane::platform::utf8ToLatin1(utf8), latin1);
+    EXPECT_EQ(pordane::platform::latin1ToUtf8(latin1), utf8);
+    EXPECT_EQ(pordane::platform::utf8ToLatin1("\xE2\x82\xAC"), "?");      // the euro sign has no Latin-1 byte
+    EXPECT_EQ(pordane::platform::utf8ToLatin1("x\xC3"), "x?");            // cut sequence
+    EXPECT_EQ(pordane::platform::utf8ToLatin1("\xFF\x80z"), "??z");       // stray bytes
+    EXPECT_EQ(pordane::platform::utf8ToLatin1("\xC0\xAF"), "??");          // an overlong "/" is no slash
+    EXPECT_EQ(pordane::platform::utf8ToLatin1("\xED\xA0\x80"), "???");     // a surrogate is not UTF-8
 }
 
 namespace {

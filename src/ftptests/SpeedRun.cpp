@@ -1,4 +1,4 @@
-#include "ftptests/TestVelocidad.h"
+#include "ftptests/SpeedRun.h"
 
 #include "ftp/SpeedState.h"
 #include "ftptests/TestFiles.h"
@@ -10,7 +10,7 @@
 
 namespace pordane::ftptests {
 
-using namespace velocidad;
+using namespace speed;
 namespace image = views::image;
 
 namespace {
@@ -35,28 +35,27 @@ private:
 };
 
 // Times one finished transfer and works out its speed from the test size.
-void medir(ftp::SpeedState& speed, std::int32_t SizeTest)
+void measure(ftp::SpeedState& speed, std::int32_t SizeTest)
 {
     speed.HoraFin = speed.now();
-    speed.SegundosTransfer = ftp::segundosTransferFinal(speed.HoraInicio, speed.HoraFin);
-    speed.VelocidadKBs = ftp::velocidadFinalKBs(SizeTest, speed.SegundosTransfer);
+    speed.SegundosTransfer = ftp::finalSegundosTransfer(speed.HoraInicio, speed.HoraFin);
+    speed.VelocidadKBs = ftp::finalVelocidadKBs(SizeTest, speed.SegundosTransfer);
 }
 
 } // namespace
 
-void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view,
-                     const std::vector<LineaMarcada>& marcadas)
+void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view, const std::vector<MarkedLine>& marked)
 {
     const ScopeAndTimerOn running(view);
     view.showPage();
-    views::ResultListView& lista = view.ListaServidoresSpeed();
-    lista.clear();
-    for (const LineaMarcada& linea : marcadas)
-        lista.addRow(linea.texto, {std::to_string(linea.posicion + 1), "", "?", "?"}, image::Waiting);
+    views::ResultListView& list = view.ListaServidoresSpeed();
+    list.clear();
+    for (const MarkedLine& line : marked)
+        list.addRow(line.text, {std::to_string(line.position + 1), "", "?", "?"}, image::Waiting);
     ctx.run.Tarea = 0;
     ctx.session.memoLog().clear();
 
-    probarFilas(ctx, lista, CeldaEstado, CeldaNum, [&](int r, const catalogue::TSERVIDOR& s) {
+    runRows(ctx, list, CellStatus, CellNum, [&](int r, const catalogue::TSERVIDOR& s) {
         return TestFTPVelocidad(ctx, view, r, s.Host, s.Remoto, s.User, s.Pass);
     });
     // The chart and the timer stop before the closing message.
@@ -65,15 +64,14 @@ void DoTestVelocidad(FtpTestContext& ctx, views::SpeedView& view,
     ctx.dialogs.showMessage("Test de Velocidad Realizado");
 }
 
-bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv,
-                      const std::string& host, const std::string& remoto,
-                      const std::string& username, const std::string& password)
+bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv, const std::string& host,
+                      const std::string& remoto, const std::string& username, const std::string& password)
 {
     ftp::FtpSession& session = ctx.session;
     ftp::FTPClient& client = session.client();
     ftp::SpeedState& speed = session.speed();
-    views::ResultListView& lista = view.ListaServidoresSpeed();
-    const std::string R = nuevoPrefijo(ctx) + SufijoRemotoSpeed;
+    views::ResultListView& list = view.ListaServidoresSpeed();
+    const std::string R = newPrefix(ctx) + RemoteSuffixSpeed;
 
     speed.VelocidadKBs = 0;
     view.clearScope();
@@ -84,61 +82,61 @@ bool TestFTPVelocidad(FtpTestContext& ctx, views::SpeedView& view, int numserv,
     view.setLabelDownload("? KB/s");
     view.setLabelUpload("? KB/s");
 
-    bool conectado = false;
+    bool connected = false;
     try {
-        conectado = session.ConnectFTPServer(ModoPasivo, host, remoto, username, password);
+        connected = session.ConnectFTPServer(PassiveMode, host, remoto, username, password);
     } catch (const std::exception&) {
-        conectado = false;
+        connected = false;
     }
-    if (!conectado)
+    if (!connected)
         return false;
 
-    bool resultado = true;
+    bool outcome = true;
 
-    speed.SentidoTransfer = ftp::SentidoSubida;
+    speed.SentidoTransfer = ftp::DirectionUpload;
     speed.HoraInicio = speed.now();
     try {
-        client.Put(session.localPath(NombreSpeed).string(), R);
+        client.Put(session.localPath(SpeedName).string(), R);
     } catch (const std::exception&) {
         ctx.dialogs.showMessage("Se ha producido un error durante la subida.");
-        resultado = false;
+        outcome = false;
     }
-    medir(speed, ctx.run.SizeTest);
-    const std::string subida = ftp::textoVelocidad(speed.VelocidadKBs);
-    view.setLabelUpload(subida);
-    view.setLabelTimeUpload(ftp::textoSegundos(speed.SegundosTransfer));
-    lista.setCell(numserv, CeldaSubida, subida);
+    measure(speed, ctx.run.SizeTest);
+    const std::string upload = ftp::speedText(speed.VelocidadKBs);
+    view.setLabelUpload(upload);
+    view.setLabelTimeUpload(ftp::secondsText(speed.SegundosTransfer));
+    list.setCell(numserv, CellUpload, upload);
 
-    speed.SentidoTransfer = ftp::SentidoDescarga;
+    speed.SentidoTransfer = ftp::DirectionDownload;
     view.setLabelInfoSpeed("Realizando Test de Descarga...");
     speed.HoraInicio = speed.now();
     try {
-        client.Get(R, session.localPath(NombreDescargaSpeed).string());
+        client.Get(R, session.localPath(DownloadNameSpeed).string());
     } catch (const std::exception&) {
         ctx.dialogs.showMessage("Se ha producido un error durante la descarga.");
-        resultado = false;
+        outcome = false;
     }
-    medir(speed, ctx.run.SizeTest);
-    const std::string descarga = ftp::textoVelocidad(speed.VelocidadKBs);
-    view.setLabelDownload(descarga);
-    view.setLabelTimeDownload(ftp::textoSegundos(speed.SegundosTransfer));
-    lista.setCell(numserv, CeldaDescarga, descarga);
+    measure(speed, ctx.run.SizeTest);
+    const std::string download = ftp::speedText(speed.VelocidadKBs);
+    view.setLabelDownload(download);
+    view.setLabelTimeDownload(ftp::secondsText(speed.SegundosTransfer));
+    list.setCell(numserv, CellDownload, download);
 
     // A failed upload leaves nothing to delete, and the connection may be
     // gone: the server's row fails, the run goes on with the next one.
     try {
         client.Delete(R);
     } catch (const std::exception&) {
-        resultado = false;
+        outcome = false;
     }
     try {
         session.DisconnectFTPServer();
     } catch (const std::exception&) {
-        resultado = false;
+        outcome = false;
     }
     std::error_code ignored;
-    std::filesystem::remove(session.localPath(NombreDescargaSpeed), ignored);
-    return resultado;
+    std::filesystem::remove(session.localPath(DownloadNameSpeed), ignored);
+    return outcome;
 }
 
 } // namespace pordane::ftptests
