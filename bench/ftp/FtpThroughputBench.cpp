@@ -11,9 +11,9 @@
 // every reply and the data byte by byte. Needs root (vsftpd on port 21).
 // Exit status: 0 targets met, 1 missed, 2 could not run, 3 a median short of
 // a target but within noise of it.
+#include "ftp/FTPClient.h"
 #include "support/ftp/PumpGauge.h"
 #include "support/ftp/ScriptedFtpServer.h"
-#include "ftp/FTPClient.h"
 #include "support/ftpservers/LocalFtpServer.h"
 
 #include <fcntl.h>

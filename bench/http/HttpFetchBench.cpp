@@ -7,9 +7,9 @@
 // against a refusing host and a silent one (a full accept queue). The disk
 // is synced after every fetch, outside the timed part. Needs root
 // (port 80). Exit status: 0 targets met, 1 missed, 2 could not run.
+#include "platform/base/Pump.h"
 #include "support/http/LighttpdServer.h"
 #include "support/http/ScriptedHttpServer.h"
-#include "platform/base/Pump.h"
 #include "update/Fetch.h"
 #include "update/TUpdater.h"
 

@@ -2,8 +2,8 @@
 // the same file in the same run (the peer): what the reader adds per table.
 //   mdb_read [ROWS=2000] [READS=20]     a table written for the run
 //   mdb_read FILE [READS=20]            an existing database (the demo's)
-#include "support/mdb/JetWriter.h"
 #include "catalogue/MdbConnectionSource.h"
+#include "support/mdb/JetWriter.h"
 
 #include <glib.h>
 #include <mdbtools.h>

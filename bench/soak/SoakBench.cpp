@@ -2,9 +2,9 @@
 // against one pyftpdlib server in one process; open descriptors, resident
 // memory and temporary files measured before and after. No growth expected.
 //   soak [CONNECTIVITY_RUNS=50] [PERMISSION_RUNS=200]
-#include "support/ftptests/FtpHarness.h"
 #include "ftptests/ConnectivityRun.h"
 #include "ftptests/PermissionsRun.h"
+#include "support/ftptests/FtpHarness.h"
 
 #include <chrono>
 #include <cstdio>

@@ -3,11 +3,11 @@
 // after the close began. The scripted server keeps each test waiting at a
 // different layer (a transfer, the login, a plain command, the import's
 // folder change) and records every command.
-#include "support/import/ImportWorld.h"
-#include "support/ftp/ScriptedFtpServer.h"
-#include "platform/base/Pump.h"
 #include "platform/WinePrefix.h"
+#include "platform/base/Pump.h"
+#include "support/ftp/ScriptedFtpServer.h"
 #include "support/gui/WorkDirFixture.h"
+#include "support/import/ImportWorld.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -80,7 +80,10 @@ struct FtpCase {
     const char* closeAt;
 };
 
-void PrintTo(const FtpCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FtpCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class CloseDuringFtpTest : public CloseDuringRun, public ::testing::WithParamInterface<FtpCase> {};
 
@@ -147,7 +150,9 @@ TEST_F(CloseDuringImport, StopsTheImportWithNothingWrittenOrSentAfterTheClose)
     closeOnceReceived("CWD");
     click("BotonObtenerEnlaces");
     expectStoppedAtOnce();
-    EXPECT_EQ(std::count_if(atClose->begin(), atClose->end(), [](const std::string& c) { return c == "USER estructessis"; }), 1);
+    EXPECT_EQ(
+        std::count_if(atClose->begin(), atClose->end(), [](const std::string& c) { return c == "USER estructessis"; }),
+        1);
     // Neither the counter, nor the list, nor the connection file.
     EXPECT_EQ(find<QLabel>("LabelNumEnlaces")->text().toStdString(), "Obteniendo...");
     EXPECT_EQ(checkListLines().size(), 3u);

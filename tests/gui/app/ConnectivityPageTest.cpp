@@ -28,7 +28,8 @@ TEST_F(ConnectivityPage, StaticContentsAsDesigned)
     const struct {
         const char* name;
         QColor colour;
-    } coloured[] = {{"LabelInfoCiclo", QColor(0, 0, 128)}, {"LabelCicloOk", QColor(0, 128, 0)},
+    } coloured[] = {{"LabelInfoCiclo", QColor(0, 0, 128)},
+                    {"LabelCicloOk", QColor(0, 128, 0)},
                     {"LabelCicloError", QColor(255, 0, 0)}};
     for (const auto& c : coloured) {
         auto* l = find<QLabel>(c.name);

@@ -1,9 +1,9 @@
 // The program's message boxes break lines at CR, CR LF and LF alike, and
 // show their text as plain text. The import's failure message, two lines
 // joined by a CR, is shown through the real window.
-#include "support/import/ImportWorld.h"
 #include "app/QtDialogs.h"
 #include "support/gui/MainFormFixture.h"
+#include "support/import/ImportWorld.h"
 
 #include "platform/WinePrefix.h"
 
@@ -55,7 +55,10 @@ struct Separator {
     bool question;
 };
 
-void PrintTo(const Separator& s, std::ostream* os) { *os << s.name; }
+void PrintTo(const Separator& s, std::ostream* os)
+{
+    *os << s.name;
+}
 
 class LineBreaks : public ::testing::TestWithParam<Separator> {};
 
@@ -73,8 +76,8 @@ TEST_P(LineBreaks, EachIsOneBreakOfAPlainText)
     EXPECT_EQ(shown.lines, 2);
 }
 
-const Separator Separators[] = {{"CR", "\r", false}, {"CRLF", "\r\n", false}, {"LF", "\n", false},
-                                {"CRInAQuestion", "\r", true}};
+const Separator Separators[] = {
+    {"CR", "\r", false}, {"CRLF", "\r\n", false}, {"LF", "\n", false}, {"CRInAQuestion", "\r", true}};
 
 INSTANTIATE_TEST_SUITE_P(Separators, LineBreaks, ::testing::ValuesIn(Separators),
                          [](const ::testing::TestParamInfo<Separator>& p) { return std::string(p.param.name); });

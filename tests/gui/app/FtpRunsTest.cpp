@@ -85,8 +85,9 @@ TEST_F(FtpRuns, PermissionsOnAReadOnlyAccountInActiveMode)
     EXPECT_EQ(imageAt(*list, 0, pg::ColB), 3);
     EXPECT_EQ(imageAt(*list, 0, 0), 4);
     const std::vector<std::string> commands = server.commands();
-    EXPECT_NE(std::find_if(commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("PORT ", 0) == 0; }),
-              commands.end());
+    EXPECT_NE(
+        std::find_if(commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("PORT ", 0) == 0; }),
+        commands.end());
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "PASV"), 0);
 }
 
@@ -150,7 +151,9 @@ TEST_F(FtpRuns, SpeedShowsTheFiguresOfTheServer)
     EXPECT_TRUE(kbs.match(row->text(pg::SpeedColUpload)).hasMatch()) << row->text(pg::SpeedColUpload).toStdString();
     EXPECT_EQ(row->text(pg::SpeedColStatus).toStdString(), "Finalizado");
     EXPECT_EQ(imageAt(*list, 0, 0), 1);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+ segs\\.$")).match(find<QLabel>("LabelTimeUpload")->text()).hasMatch());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]+ segs\\.$"))
+                    .match(find<QLabel>("LabelTimeUpload")->text())
+                    .hasMatch());
     EXPECT_FALSE(form->Timer1()->isActive());
     EXPECT_FALSE(find<widgets::Scope>("Scope1")->active());
     EXPECT_TRUE(exists("speedmeter.txt"));
@@ -189,10 +192,11 @@ TEST_F(FtpRuns, SpeedThrottledShowsLiveFiguresWhileItRuns)
 
     // "0 KB/s" for the first two seconds, then grouped live figures.
     ASSERT_FALSE(downloadTexts.isEmpty());
-    EXPECT_TRUE(downloadTexts.contains(QStringLiteral("0 KB/s"))) << downloadTexts.join(QStringLiteral(" | ")).toStdString();
-    EXPECT_TRUE(std::any_of(downloadTexts.begin(), downloadTexts.end(),
-                            [&](const QString& t) { return live.match(t).hasMatch(); }))
+    EXPECT_TRUE(downloadTexts.contains(QStringLiteral("0 KB/s")))
         << downloadTexts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(std::any_of(downloadTexts.begin(), downloadTexts.end(), [&](const QString& t) {
+        return live.match(t).hasMatch();
+    })) << downloadTexts.join(QStringLiteral(" | ")).toStdString();
     EXPECT_GT(meterMax, 0.5); // ~300 KB/s is about 2.3 Mbps
     const std::vector<int> samples = find<widgets::Scope>("Scope1")->samples();
     EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [](int v) { return v > 100; }));
@@ -234,13 +238,14 @@ TEST_F(FtpRuns, ConnectivityOverARefusedAndAHealthyServerInListOrder)
     typePersonal(QStringLiteral("Sano"), QString::fromStdString(server.address()), QString(), QStringLiteral("todo"),
                  QStringLiteral("pw"));
     click("BotonAplicarServidores");
-    ASSERT_EQ(checkListLines(), (std::vector<std::string>{"Tessaly24", "Tessalysis", "vexorserver01", "Caído", "Sano"}));
+    ASSERT_EQ(checkListLines(),
+              (std::vector<std::string>{"Tessaly24", "Tessalysis", "vexorserver01", "Caído", "Sano"}));
     setTick(4, true);
     setTick(3, true);
     run(2);
 
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"No se ha podido conectar con el servidor",
-                                                          "Test de Conectividad Realizado"}));
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{"No se ha podido conectar con el servidor", "Test de Conectividad Realizado"}));
     auto* list = find<QTreeWidget>("ListaServidoresConectividad");
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->topLevelItem(0)->text(0).toStdString(), "Caído");

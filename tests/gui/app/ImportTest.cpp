@@ -1,11 +1,11 @@
 // The portal import through the window: "Obtener Datos Enlaces" against a
 // Talvane installation in a Wine prefix and the maker's server stood in on
 // 127.0.4.1:21; an imported portal is then tested like any other server.
-#include "support/import/ImportWorld.h"
 #include "support/gui/FtpRunFixture.h"
+#include "support/import/ImportWorld.h"
 
-#include "platform/base/Pump.h"
 #include "platform/WinePrefix.h"
+#include "platform/base/Pump.h"
 #include "pordane/BuildConfig.h"
 #include "widgets/TaskList.h"
 
@@ -50,9 +50,10 @@ TEST_F(WindowImport, ObtenerDatosEnlacesListsThePortalsAndOneCanBeTested)
     // The portal with operator code 15 has its FTP data on the maker's server:
     // they point at a real server on 127.0.2.57.
     LocalFtpServer portal(FtpServerKind::Pyftpdlib, "127.0.2.57", {{"agencia", "clave 15"}});
-    maker->putConnectionFile("15", pordane::testsupport::MakerServer::connectionFile({"127.0.2.57", "agencia", "clave 15", ""}));
-    talvane.install({Row{"Idealista Ñandú", "127.0.2.58", "ideal", "pw", "/in", 0},
-                     Row{"Fotocasa", "", "", "", "", 15}});
+    maker->putConnectionFile(
+        "15", pordane::testsupport::MakerServer::connectionFile({"127.0.2.57", "agencia", "clave 15", ""}));
+    talvane.install(
+        {Row{"Idealista Ñandú", "127.0.2.58", "ideal", "pw", "/in", 0}, Row{"Fotocasa", "", "", "", "", 15}});
 
     clickNav(2, 1);
     click("BotonObtenerEnlaces");
@@ -76,7 +77,8 @@ TEST_F(WindowImport, ObtenerDatosEnlacesListsThePortalsAndOneCanBeTested)
 
 TEST_F(WindowImport, TheOtherLongOperationsWaitWhileItRuns)
 {
-    maker->putConnectionFile("15", pordane::testsupport::MakerServer::connectionFile({"127.0.2.57", "agencia", "x", ""}));
+    maker->putConnectionFile("15",
+                             pordane::testsupport::MakerServer::connectionFile({"127.0.2.57", "agencia", "x", ""}));
     talvane.install({Row{"Fotocasa", "", "", "", "", 15}});
 
     // Queued before the import; its FTP download pumps the window, as the

@@ -60,8 +60,8 @@ TEST(MainFormStartup, ApplicationGetsItsStyleAndTitle)
 
 TEST_F(Fixture, PagesAreInDesignOrder)
 {
-    const char* expected[] = {"TabInicio",         "TabOpciones",       "TabTestPermisos",    "TabTestSpeed",
-                              "TabTestConexion",   "TabConfigPersonal", "TabProcesosPuertos", "TabPuertos"};
+    const char* expected[] = {"TabInicio",       "TabOpciones",       "TabTestPermisos",    "TabTestSpeed",
+                              "TabTestConexion", "TabConfigPersonal", "TabProcesosPuertos", "TabPuertos"};
     QStackedWidget* pages = form->PageControl1();
     ASSERT_EQ(pages->count(), 8);
     for (int i = 0; i < 8; ++i)
@@ -158,10 +158,7 @@ protected:
         MainFormFixture::TearDown();
         QDir::setCurrent(m_previous);
     }
-    void write(const char* name)
-    {
-        std::ofstream(std::filesystem::path(m_dir.path().toStdString()) / name) << "x";
-    }
+    void write(const char* name) { std::ofstream(std::filesystem::path(m_dir.path().toStdString()) / name) << "x"; }
     bool exists(const char* name) const { return QFile::exists(m_dir.filePath(QString::fromLatin1(name))); }
 
     QTemporaryDir m_dir;

@@ -70,8 +70,8 @@ TEST_F(Navigation, EachButtonSetsPaginaActivaAndShowsItsPage)
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     const NavCase cases[] = {
-        {0, 0, 2, "TabOpciones"},        {0, 1, 3, "TabOpciones"},       {0, 2, 5, "TabOpciones"},
-        {1, 0, 1, "TabPuertos"},         {1, 1, 12, "TabProcesosPuertos"}, {2, 1, 11, "TabConfigPersonal"},
+        {0, 0, 2, "TabOpciones"}, {0, 1, 3, "TabOpciones"},         {0, 2, 5, "TabOpciones"},
+        {1, 0, 1, "TabPuertos"},  {1, 1, 12, "TabProcesosPuertos"}, {2, 1, 11, "TabConfigPersonal"},
     };
     for (const NavCase& c : cases) {
         clickNav(c.group, c.button);

@@ -21,14 +21,10 @@ TEST_F(PermissionsPage, StaticContentsAsDesigned)
                         {"LabelDetails", "Detalles:"}});
     auto* list = find<QTreeWidget>("ListaServidores");
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(columnsOf(*list), (std::vector<std::pair<std::string, int>>{{"Servidor", 200},
-                                                                          {"Estado", 120},
-                                                                          {"E", 24},
-                                                                          {"L", 24},
-                                                                          {"R", 24},
-                                                                          {"D", 24},
-                                                                          {"B", 24},
-                                                                          {"Num", 0}}));
+    EXPECT_EQ(
+        columnsOf(*list),
+        (std::vector<std::pair<std::string, int>>{
+            {"Servidor", 200}, {"Estado", 120}, {"E", 24}, {"L", 24}, {"R", 24}, {"D", 24}, {"B", 24}, {"Num", 0}}));
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(list->topLevelItemCount(), 0);

@@ -1,8 +1,8 @@
 // The port test page: yellow header, caption, the eight task lines, button.
 #include "support/gui/MainFormFixture.h"
 
-#include "support/net/LoopbackEndpoint.h"
 #include "pordane/BuildConfig.h"
+#include "support/net/LoopbackEndpoint.h"
 #include "widgets/TaskList.h"
 
 #include <QElapsedTimer>
@@ -35,8 +35,8 @@ TEST_F(PortsPage, StaticContentsAsDesigned)
     const std::string t24 = config::LabelTessaly24;
     const std::string m = config::LabelMirel;
     const std::vector<std::string> expected = {
-        "Test " + t + ": Puerto 80",   "Test " + t + ": Puerto 21",          "Test " + t24 + ": Puerto 80",
-        "Test " + t24 + ": Puerto 21", "Test " + m + ": Puerto 80",          "Test " + m + ": Puerto 21",
+        "Test " + t + ": Puerto 80",        "Test " + t + ": Puerto 21",          "Test " + t24 + ": Puerto 80",
+        "Test " + t24 + ": Puerto 21",      "Test " + m + ": Puerto 80",          "Test " + m + ": Puerto 21",
         "Test Soporte Remoto: Puerto 5500", "Test Soporte Remoto Beta: Puerto 80"};
     ASSERT_EQ(tasks->count(), 8);
     for (int i = 0; i < 8; ++i) {

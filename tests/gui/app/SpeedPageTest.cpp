@@ -29,8 +29,9 @@ TEST_F(SpeedPage, StaticContentsAsDesigned)
                         {"LabelTimeUpload", "???"}});
     auto* list = find<QTreeWidget>("ListaServidoresSpeed");
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(columnsOf(*list), (std::vector<std::pair<std::string, int>>{
-                                    {"Servidor", 170}, {"Num", 0}, {"Estado", 120}, {"Descarga", 100}, {"Subida", 100}}));
+    EXPECT_EQ(columnsOf(*list),
+              (std::vector<std::pair<std::string, int>>{
+                  {"Servidor", 170}, {"Num", 0}, {"Estado", 120}, {"Descarga", 100}, {"Subida", 100}}));
     EXPECT_TRUE(find<QLabel>("LabelResults")->font().bold());
     for (const char* name : {"LabelDownload", "LabelUpload"}) {
         EXPECT_TRUE(find<QLabel>(name)->font().bold()) << name;

@@ -1,6 +1,6 @@
 // The task-list control on its own: marks, range checks and where it paints.
-#include "widgets/ImageList.h"
 #include "widgets/TaskList.h"
+#include "widgets/ImageList.h"
 
 #include <QImage>
 #include <QPixmap>

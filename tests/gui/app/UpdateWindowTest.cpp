@@ -3,10 +3,10 @@
 // scripted web server (window shown only once the first download begins).
 #include "app/UpdateForm.h"
 
-#include "support/http/ScriptedHttpServer.h"
-#include "support/files/TempDir.h"
-#include "support/http/UpdaterSystem.h"
 #include "platform/base/Pump.h"
+#include "support/files/TempDir.h"
+#include "support/http/ScriptedHttpServer.h"
+#include "support/http/UpdaterSystem.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -67,10 +67,7 @@ protected:
         app::OcultarVentana = false;
         m_cwd = fs::current_path();
     }
-    void TearDown() override
-    {
-        fs::current_path(m_cwd);
-    }
+    void TearDown() override { fs::current_path(m_cwd); }
     TempDir dir;
     fs::path m_cwd;
 };
@@ -164,8 +161,10 @@ void serveUpdate(testsupport::ScriptedHttpServer& server, const fs::path& app)
     slow.throttleMs = 10;
     server.on("/datos.bin", slow);
     server.on("/lista.txt", {200, "lista"});
-    server.on("/vtes_vxt.inf", {200, "[update]\nnewversion=4,6\nnewsize=5\nlocalversion={APP}\\pordane.dat\n[files]\ncount=2\n[file1]\nurl=" +
-                                         server.url("/lista.txt") + "\n[file2]\nurl=" + server.url("/datos.bin") + "\n"});
+    server.on(
+        "/vtes_vxt.inf",
+        {200, "[update]\nnewversion=4,6\nnewsize=5\nlocalversion={APP}\\pordane.dat\n[files]\ncount=2\n[file1]\nurl="
+                  + server.url("/lista.txt") + "\n[file2]\nurl=" + server.url("/datos.bin") + "\n"});
 }
 
 TEST_F(UpdateWindow, ComprobarActualizacionShowsTheWindowOnlyForTheDownloads)

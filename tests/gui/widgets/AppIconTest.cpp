@@ -22,7 +22,7 @@ double meanDifference(const QImage& a, const QImage& b)
             const QRgb p = x.pixel(col, row);
             const QRgb q = y.pixel(col, row);
             sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q))
-                 + std::abs(qAlpha(p) - qAlpha(q));
+                   + std::abs(qAlpha(p) - qAlpha(q));
         }
     return sum / (4.0 * x.width() * x.height());
 }

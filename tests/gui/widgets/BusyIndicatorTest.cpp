@@ -1,7 +1,7 @@
 // The busy indicator: its frame advances on its own while running, stops on
 // stop(), and the render shows the head where the frame says.
-#include "support/gui/WidgetPixels.h"
 #include "widgets/BusyIndicator.h"
+#include "support/gui/WidgetPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -90,8 +90,7 @@ TEST(BusyIndicator, RenderShowsTheHeadAtTheFramesDot)
             const QImage image = renderAt(busy, dpr);
             const int head = busy.frame();
             EXPECT_TRUE(colourNear(image, BusyIndicator::dotCentre(size, head), 0.5, busy.color(), 12));
-            EXPECT_FALSE(
-                colourNear(image, BusyIndicator::dotCentre(size, head + 1), 1.0, busy.color(), 80));
+            EXPECT_FALSE(colourNear(image, BusyIndicator::dotCentre(size, head + 1), 1.0, busy.color(), 80));
         }
         busy.advance();
     }

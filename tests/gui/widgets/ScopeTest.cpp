@@ -1,7 +1,7 @@
 // The strip chart: limited samples, scrolling, its own step, and where a
 // render puts the newest sample.
-#include "support/gui/WidgetPixels.h"
 #include "widgets/Scope.h"
+#include "support/gui/WidgetPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -91,11 +91,9 @@ TEST(Scope, RenderDrawsTheNewestSampleWhereComputedAtAnyPixelRatio)
             EXPECT_TRUE(colourNear(image, centre, 0.5, Scope::traceColor(), 30)) << dpr;
             // Only the trace row has the trace colour: above it is background,
             // below it the faint fill.
-            EXPECT_FALSE(colourNear(image, centre + QPointF(0, -5), 1.0, Scope::traceColor(), 60))
-                << dpr;
+            EXPECT_FALSE(colourNear(image, centre + QPointF(0, -5), 1.0, Scope::traceColor(), 60)) << dpr;
             if (value > 0) {
-                EXPECT_FALSE(colourNear(image, centre + QPointF(0, 5), 1.0, Scope::traceColor(), 60))
-                    << dpr;
+                EXPECT_FALSE(colourNear(image, centre + QPointF(0, 5), 1.0, Scope::traceColor(), 60)) << dpr;
             }
         }
     }
@@ -152,8 +150,7 @@ TEST(Scope, CachedBackgroundFollowsSizeAndPixelRatio)
         feed(fresh, 1500, 10);
         const QImage image = renderAt(used, dpr);
         EXPECT_EQ(image, renderAt(fresh, dpr)) << dpr;
-        EXPECT_TRUE(colourNear(image, QPointF(at.x() + 0.5, at.y() + 0.5), 0.5, Scope::traceColor(), 30))
-            << dpr;
+        EXPECT_TRUE(colourNear(image, QPointF(at.x() + 0.5, at.y() + 0.5), 0.5, Scope::traceColor(), 30)) << dpr;
     }
 }
 

@@ -1,6 +1,6 @@
 // The round gauge: needle angle per value, figures, and what a render shows.
-#include "support/gui/WidgetPixels.h"
 #include "widgets/SpeedMeter.h"
+#include "support/gui/WidgetPixels.h"
 
 #include <QEvent>
 #include <QSignalSpy>
@@ -23,11 +23,11 @@ QPointF onCircle(QPointF centre, double radius, double degrees)
 
 TEST(SpeedMeter, NeedleSweepsClockwiseFromBottomLeftAndIsPinnedAtTheEnds)
 {
-    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(0.0), 225.0);   // bottom left
-    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(25.0), 90.0);   // straight up
-    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(50.0), -45.0);  // bottom right
-    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(10.0), 171.0);  // a fifth of 270 degrees on
-    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(80.0), -45.0);  // 10,240 KB/s: past the scale
+    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(0.0), 225.0);  // bottom left
+    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(25.0), 90.0);  // straight up
+    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(50.0), -45.0); // bottom right
+    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(10.0), 171.0); // a fifth of 270 degrees on
+    EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(80.0), -45.0); // 10,240 KB/s: past the scale
     EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(1e300), -45.0);
     EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(std::numeric_limits<double>::infinity()), -45.0);
     EXPECT_DOUBLE_EQ(SpeedMeter::needleAngle(-3.0), 225.0);
@@ -105,8 +105,8 @@ TEST(SpeedMeter, RenderedNeedleReachesTheComputedTip)
             for (const double other : {0.0, 25.0, 50.0}) {
                 if (SpeedMeter::needleAngle(other) == angle)
                     continue;
-                const QPointF elsewhere =
-                    onCircle(dial.centre, dial.needleLength - 3.0, SpeedMeter::needleAngle(other));
+                const QPointF elsewhere = onCircle(dial.centre, dial.needleLength - 3.0,
+                                                   SpeedMeter::needleAngle(other));
                 EXPECT_FALSE(colourNear(image, elsewhere, 3.0, SpeedMeter::needleColor()))
                     << "needle also seen at the tip of " << other;
             }
@@ -123,13 +123,11 @@ TEST(SpeedMeter, SectionFromZeroToTenIsColouredOnTheBand)
     for (const qreal dpr : {1.0, 2.0}) {
         const QImage image = renderAt(meter, dpr);
         for (const double inside : {1.0, 5.0, 9.0})
-            EXPECT_TRUE(colourNear(image, onCircle(dial.centre, dial.bandRadius,
-                                                   SpeedMeter::needleAngle(inside)),
-                                   1.0, SpeedMeter::sectionColor(), 12))
+            EXPECT_TRUE(colourNear(image, onCircle(dial.centre, dial.bandRadius, SpeedMeter::needleAngle(inside)), 1.0,
+                                   SpeedMeter::sectionColor(), 12))
                 << inside;
         for (const double outside : {12.0, 25.0, 48.0})
-            EXPECT_FALSE(colourNear(image, onCircle(dial.centre, dial.bandRadius,
-                                                    SpeedMeter::needleAngle(outside)),
+            EXPECT_FALSE(colourNear(image, onCircle(dial.centre, dial.bandRadius, SpeedMeter::needleAngle(outside)),
                                     2.0, SpeedMeter::sectionColor(), 60))
                 << outside;
     }
@@ -153,8 +151,7 @@ TEST(SpeedMeter, CachedDialFollowsSizeAndPixelRatio)
     }
 }
 
-class PaintCounter : public QObject
-{
+class PaintCounter : public QObject {
 public:
     int paints = 0;
 

@@ -6,8 +6,8 @@
 
 #include "catalogue/PortalImport.h"
 #include "ftp/FTPClient.h"
-#include "platform/base/Pump.h"
 #include "platform/WinePrefix.h"
+#include "platform/base/Pump.h"
 #include "pordane/BuildConfig.h"
 
 #include <gtest/gtest.h>
@@ -110,7 +110,8 @@ protected:
     ImportResult runImport() { return runImport(options()); }
     ImportResult runImport(PortalImport::Options o)
     {
-        PortalImport portalImport(client, server, [this] { return personal; }, dialogs, view, std::move(o));
+        PortalImport portalImport(
+            client, server, [this] { return personal; }, dialogs, view, std::move(o));
         return portalImport.ObtenerEnlacesWeb();
     }
 
@@ -150,7 +151,7 @@ const std::vector<Row> MixedRows = {
 };
 
 const std::vector<std::string> MixedNames = {"Idealista Ñandú", "Fotocasa", "Operador negativo",
-                                                   "Código 123 · Vivienda"};
+                                             "Código 123 · Vivienda"};
 
 } // namespace
 
@@ -256,7 +257,8 @@ TEST_F(PortalImportTest, ApplyThenImportListsBuiltinPortalAndPersonalOnce)
 TEST_F(PortalImportTest, AnImportAskedForWhileOneRunsDoesNothing)
 {
     talvane.install(MixedRows);
-    PortalImport portalImport(client, server, [this] { return personal; }, dialogs, view, options());
+    PortalImport portalImport(
+        client, server, [this] { return personal; }, dialogs, view, options());
     // The button pressed again while the first import waits on the maker.
     std::optional<ImportResult> nested;
     pordane::platform::ScopedPumpHook hook([&] {
@@ -361,29 +363,39 @@ namespace {
 struct FailureCase {
     const char* name;
     std::function<void(Talvane&, PortalImport::Options&)> prepare;
-    std::string expectedText;     // part of the error's own text
-    bool localFileStays = false;  // a downloaded 1000.ini is left behind
-    int numServidores = 3;        // the entries this import filled stay counted
-    const char* pass = "dbpass";  // of the last entry, as far as it was read
+    std::string expectedText;    // part of the error's own text
+    bool localFileStays = false; // a downloaded 1000.ini is left behind
+    int numServidores = 3;       // the entries this import filled stay counted
+    const char* pass = "dbpass"; // of the last entry, as far as it was read
 };
 
-void PrintTo(const FailureCase& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const FailureCase& f, std::ostream* os)
+{
+    *os << f.name;
+}
 
 const Row GoodRow{"Buena", "h", "u", "p", "r", 0};
-Row withCode(int code) { return {"Con código", "dbhost", "dbuser", "dbpass", "dbremoto", code}; }
+Row withCode(int code)
+{
+    return {"Con código", "dbhost", "dbuser", "dbpass", "dbremoto", code};
+}
 
 const std::vector<FailureCase> Failures = {
     {"ConfigWithoutRuta",
-     [](Talvane& t, PortalImport::Options&) { t.installWithoutDatabase({{"EMPRESA", "01"}}); },
+     [](Talvane& t, PortalImport::Options&) {
+         t.installWithoutDatabase({{"EMPRESA", "01"}});
+     },
      "Error\\Empresas\\Empre01\\VTES_DAT.MDB"},
     {"DatabaseMissing",
-     [](Talvane& t, PortalImport::Options&) { t.installWithoutDatabase({{"RUTA", DataPath}}); },
+     [](Talvane& t, PortalImport::Options&) {
+         t.installWithoutDatabase({{"RUTA", DataPath}});
+     },
      "No se encuentra la base de datos"},
     {"FieldMissing",
      [](Talvane& t, PortalImport::Options&) {
          t.installWithoutDatabase({{"RUTA", DataPath}});
          auto cols = connectionColumns();
-         cols.erase(cols.begin() + 3);  // ftpPassword
+         cols.erase(cols.begin() + 3); // ftpPassword
          t.writeDatabase(cols, {{"Con código", "dbhost", "dbuser", "dbremoto", JetCell(std::int32_t{0})}});
      },
      // Read field by field: the row is counted and filled up to the password.
@@ -400,10 +412,12 @@ const std::vector<FailureCase> Failures = {
          o.Password = "no es la clave";
      },
      "530", false, 5},
-    {"EstrucFolderMissing", [](Talvane& t, PortalImport::Options&) { t.install({GoodRow, withCode(99)}); },
+    {"EstrucFolderMissing",
+     [](Talvane& t, PortalImport::Options&) {
+         t.install({GoodRow, withCode(99)});
+     },
      "550", false, 5},
-    {"ConnectionFileMissing", [](Talvane& t, PortalImport::Options&) { t.install({withCode(19)}); }, "550",
-     true, 4},
+    {"ConnectionFileMissing", [](Talvane& t, PortalImport::Options&) { t.install({withCode(19)}); }, "550", true, 4},
     {"EmptyLine", [](Talvane& t, PortalImport::Options&) { t.install({withCode(16)}); },
      "La línea 2 del archivo 1000.ini de Estruc16 no es válida: ", true, 4},
     {"NonNumericLine", [](Talvane& t, PortalImport::Options&) { t.install({withCode(17)}); },
@@ -543,8 +557,9 @@ TEST_F(PortalImportTest, EachImportReadsThePrefixNamedByWineprefixAtThatMoment)
     const char* old = getenv("WINEPREFIX");
     const std::string saved = old ? old : "";
     PortalImport::Options o = options();
-    o.openHost = nullptr;  // the program's own: openHostEnvironment()
-    PortalImport portalImport(client, server, [this] { return personal; }, dialogs, view, o);
+    o.openHost = nullptr; // the program's own: openHostEnvironment()
+    PortalImport portalImport(
+        client, server, [this] { return personal; }, dialogs, view, o);
 
     setenv("WINEPREFIX", isEmpty.path().c_str(), 1);
     const auto noInstallation = portalImport.ObtenerEnlacesWeb();

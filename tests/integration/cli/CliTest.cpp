@@ -1,10 +1,10 @@
 // pordane-cli against real FTP servers: the permissions table over two
 // servers, the JSON report read back by a JSON parser, the exit statuses and
 // Ctrl-C in the middle of a slow transfer.
-#include "support/ftptests/FtpHarness.h"
 #include "CliProcess.h"
 #include "cli/Program.h"
 #include "support/ftpservers/LocalFtpServer.h"
+#include "support/ftptests/FtpHarness.h"
 
 #include <gtest/gtest.h>
 

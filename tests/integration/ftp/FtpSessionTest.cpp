@@ -1,7 +1,7 @@
 // The session operations against a real pyftpdlib server: log lines, results,
 // the data-connection mode, the remote folder, Cancel and the gauges.
-#include "support/ftptests/FtpHarness.h"
 #include "platform/base/Pump.h"
+#include "support/ftptests/FtpHarness.h"
 
 using namespace pordane;
 using namespace pordane::testsupport;
@@ -101,7 +101,7 @@ TEST_F(Session, WrongPasswordOrNoServerFailsSilently)
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.1", {{"todo", "pw"}});
     EXPECT_FALSE(session.ConnectFTPServer(2, "127.0.2.1", "", "todo", "mala"));
     EXPECT_FALSE(client.Connected());
-    EXPECT_FALSE(session.ConnectFTPServer(2, "127.0.2.99", "", "todo", "pw")); // nothing listens there
+    EXPECT_FALSE(session.ConnectFTPServer(2, "127.0.2.99", "", "todo", "pw"));       // nothing listens there
     EXPECT_FALSE(session.ConnectFTPServer(2, "servidor.invalid", "", "todo", "pw")); // name not resolved
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(log.lines.empty());
@@ -189,16 +189,15 @@ TEST_F(Session, CancelDuringALongUploadAbortsItAndTheSessionGoesOn)
 {
     // 16 MiB at 512 KiB/s would take half a minute; Cancel lands after the
     // first block, through the window's turn the client gives while it waits.
-    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.3", {{"todo", "pw"}},
-                          FtpServerOptions{0, 512 * 1024});
+    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.3", {{"todo", "pw"}}, FtpServerOptions{0, 512 * 1024});
     ftptests::CrearArchivoSpeed(16 * ftp::OneMegabyte, dir.path());
     run.PaginaActiva = ftp::page::Permissions;
     ASSERT_TRUE(session.ConnectFTPServer(2, "127.0.2.3", "", "todo", "pw"));
 
     int clicks = 0;
     platform::ScopedPumpHook hook([&] {
-        if (clicks == 0 && progress.cancelIsEnabled() && !progress.bar1Progress.empty() &&
-            progress.bar1Progress.back() > 0) {
+        if (clicks == 0 && progress.cancelIsEnabled() && !progress.bar1Progress.empty()
+            && progress.bar1Progress.back() > 0) {
             ++clicks;
             session.BotonCancelarFTPClick();
         }

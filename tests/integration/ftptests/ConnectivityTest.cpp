@@ -1,9 +1,9 @@
 // The connectivity test against real servers: a healthy server, one that
 // refuses uploads, a refused connection, two servers, active mode.
-#include "support/ftptests/FtpHarness.h"
-#include "support/ftp/ScriptedFtpServer.h"
 #include "ftptests/ConnectivityRun.h"
 #include "platform/base/Pump.h"
+#include "support/ftp/ScriptedFtpServer.h"
+#include "support/ftptests/FtpHarness.h"
 
 using namespace pordane;
 using namespace pordane::testsupport;
@@ -23,10 +23,7 @@ protected:
         writeTestFiles();
         run.PaginaActiva = ftp::page::Connectivity;
     }
-    void runTest(const std::vector<ftptests::MarkedLine>& marked)
-    {
-        ftptests::DoTestConectividad(ctx, view, marked);
-    }
+    void runTest(const std::vector<ftptests::MarkedLine>& marked) { ftptests::DoTestConectividad(ctx, view, marked); }
     testsupport::RecordingConnectivity view;
 };
 
@@ -129,8 +126,8 @@ TEST_F(Connectivity, RefusedConnectionShowsOneMessageAndKeepsEarlierCounters)
     EXPECT_EQ(view.list.rows[0].image, image::Passed);
     EXPECT_EQ(view.list.rows[1].cells, (std::vector<std::string>{"Finalizado", "0", "0", "2"}));
     EXPECT_EQ(view.list.rows[1].image, image::Warning);
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"No se ha podido conectar con el servidor",
-                                                          "Test de Conectividad Realizado"}));
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{"No se ha podido conectar con el servidor", "Test de Conectividad Realizado"}));
     // The second server restarted the cycle label but ran no cycle: the
     // counters still show the first server's totals.
     std::vector<std::string> expected = cycleLabels(20);

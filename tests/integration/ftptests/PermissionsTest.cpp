@@ -1,7 +1,7 @@
 // The permissions test against real servers: every kind of account, an
 // unreachable server, two servers, a missing remote folder, both modes.
-#include "support/ftptests/FtpHarness.h"
 #include "ftptests/PermissionsRun.h"
+#include "support/ftptests/FtpHarness.h"
 
 using namespace pordane;
 using namespace pordane::testsupport;
@@ -25,10 +25,7 @@ protected:
         run.PaginaActiva = ftp::page::Permissions;
     }
 
-    void runTest(const std::vector<ftptests::MarkedLine>& marked)
-    {
-        ftptests::DoTestPermisos(ctx, view, marked);
-    }
+    void runTest(const std::vector<ftptests::MarkedLine>& marked) { ftptests::DoTestPermisos(ctx, view, marked); }
 
     std::vector<int> cellImages(int row) const
     {
@@ -94,8 +91,8 @@ TEST_F(Permissions, FullyAllowedAccountPassesEveryStep)
     std::vector<std::string> verbs;
     for (const std::string& c : server.commands()) {
         const std::string verb = c.substr(0, c.find(' '));
-        if (verb == "STOR" || verb == "RETR" || verb == "RNFR" || verb == "RNTO" || verb == "DELE" ||
-            verb == "MLSD" || verb == "LIST" || verb == "QUIT")
+        if (verb == "STOR" || verb == "RETR" || verb == "RNFR" || verb == "RNTO" || verb == "DELE" || verb == "MLSD"
+            || verb == "LIST" || verb == "QUIT")
             verbs.push_back(verb);
     }
     ASSERT_EQ(verbs.size(), 13u);
@@ -127,8 +124,8 @@ TEST_F(Permissions, AccountWithoutDeleteLeavesThreeFiles)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"noborra", "pw", "elrafmw"}});
     runTest({addServer("NoBorra", "127.0.2.10", "noborra", "pw")});
-    EXPECT_EQ(cellImages(0), (std::vector<int>{image::Passed, image::Passed, image::Passed, image::Passed,
-                                               image::Failed}));
+    EXPECT_EQ(cellImages(0),
+              (std::vector<int>{image::Passed, image::Passed, image::Passed, image::Passed, image::Failed}));
     EXPECT_EQ(view.list.rows[0].image, image::Warning);
     EXPECT_EQ(view.tasks.images[TaskDelete], image::Warning);
     EXPECT_EQ(filesIn(server.homeOf("noborra")),
@@ -142,8 +139,8 @@ TEST_F(Permissions, ReadOnlyAccountStillListsItsFolder)
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"sololee", "pw", "elr"}});
     runTest({addServer("SoloLee", "127.0.2.10", "sololee", "pw")});
     // The folder is empty: the listing works all the same.
-    EXPECT_EQ(cellImages(0), (std::vector<int>{image::Failed, image::Failed, image::Failed, image::Passed,
-                                               image::Failed}));
+    EXPECT_EQ(cellImages(0),
+              (std::vector<int>{image::Failed, image::Failed, image::Failed, image::Passed, image::Failed}));
     EXPECT_EQ(view.list.rows[0].image, image::Warning);
     EXPECT_EQ(view.tasks.images, (std::array<int, 6>{1, 4, 4, 4, 1, 4}));
     // The failed rename means the first delete is of the "_test.txt" name.
@@ -195,19 +192,18 @@ TEST_F(Permissions, TwoServersInListOrderReadTheirOwnEntries)
 
     std::vector<std::string> expected = linesOfAFullyAllowedServer("127.0.2.10", P1);
     const std::string p = P2;
-    const std::vector<std::string> second = {
-        "Conectando a 127.0.2.12...OK",
-        "Subiendo archivo test.txt...OK",
-        "Subiendo archivo test.jpg...OK",
-        "Subiendo archivo test.mdb...OK",
-        "Descargando archivo " + p + "_test.txt...OK",
-        "Descargando archivo " + p + "_test.jpg...OK",
-        "Descargando archivo " + p + "_test.mdb...OK",
-        "Renombrando archivo " + p + "_test.txt a .MDB...OK",
-        "Borrando archivo " + p + "_test2.mdb...FALLO",
-        "Borrando archivo " + p + "_test.jpg...FALLO",
-        "Borrando archivo " + p + "_test.mdb...FALLO",
-        "[Desconexión realizada]"};
+    const std::vector<std::string> second = {"Conectando a 127.0.2.12...OK",
+                                             "Subiendo archivo test.txt...OK",
+                                             "Subiendo archivo test.jpg...OK",
+                                             "Subiendo archivo test.mdb...OK",
+                                             "Descargando archivo " + p + "_test.txt...OK",
+                                             "Descargando archivo " + p + "_test.jpg...OK",
+                                             "Descargando archivo " + p + "_test.mdb...OK",
+                                             "Renombrando archivo " + p + "_test.txt a .MDB...OK",
+                                             "Borrando archivo " + p + "_test2.mdb...FALLO",
+                                             "Borrando archivo " + p + "_test.jpg...FALLO",
+                                             "Borrando archivo " + p + "_test.mdb...FALLO",
+                                             "[Desconexión realizada]"};
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(log.lines, expected);
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Test de Permisos Realizado"});
@@ -219,8 +215,8 @@ TEST_F(Permissions, MissingRemoteFolderRunsInTheLoginFolder)
 {
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"todo", "pw"}});
     runTest({addServer("SinCarpeta", "127.0.2.10", "todo", "pw", "noexiste")});
-    EXPECT_EQ(dialogs.messages, (std::vector<std::string>{"No se ha encontrado el directorio remoto",
-                                                          "Test de Permisos Realizado"}));
+    EXPECT_EQ(dialogs.messages,
+              (std::vector<std::string>{"No se ha encontrado el directorio remoto", "Test de Permisos Realizado"}));
     EXPECT_EQ(log.lines, linesOfAFullyAllowedServer("127.0.2.10", P1));
     EXPECT_EQ(view.list.rows[0].image, image::Passed);
 }
@@ -240,8 +236,8 @@ TEST_F(Permissions, MissingLocalFileCrossesUploadDownloadAndDelete)
     LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.10", {{"todo", "pw"}});
     fs::remove(local("test.jpg"));
     runTest({addServer("Todo", "127.0.2.10", "todo", "pw")});
-    EXPECT_EQ(cellImages(0), (std::vector<int>{image::Failed, image::Failed, image::Passed, image::Passed,
-                                               image::Failed}));
+    EXPECT_EQ(cellImages(0),
+              (std::vector<int>{image::Failed, image::Failed, image::Passed, image::Passed, image::Failed}));
     EXPECT_EQ(countOf(log.lines, "Subiendo archivo test.jpg...FALLO"), 1u);
     EXPECT_TRUE(filesIn(server.homeOf("todo")).empty()); // the two files that arrived were deleted
 }

@@ -1,8 +1,8 @@
 // The speed test against real servers: figures from the test size and the
 // measured whole seconds, clean-up, failures that no longer end the run, and
 // the live display during a throttled transfer.
-#include "support/ftptests/FtpHarness.h"
 #include "ftptests/SpeedRun.h"
+#include "support/ftptests/FtpHarness.h"
 
 #include <regex>
 
@@ -27,10 +27,7 @@ protected:
         writeTestFiles();
         run.PaginaActiva = ftp::page::Speed;
     }
-    void runTest(const std::vector<ftptests::MarkedLine>& marked)
-    {
-        ftptests::DoTestVelocidad(ctx, view, marked);
-    }
+    void runTest(const std::vector<ftptests::MarkedLine>& marked) { ftptests::DoTestVelocidad(ctx, view, marked); }
     // Every reading of the clock is `step` later than the one before.
     void steppingClock(std::chrono::milliseconds step)
     {
@@ -74,8 +71,8 @@ TEST_F(Speed, OneServerGetsBothFiguresAndCleansUp)
     EXPECT_EQ(view.labelDownload, "512 KB/s");
     EXPECT_EQ(view.timeUpload, "2 segs.");
     EXPECT_EQ(view.timeDownload, "2 segs.");
-    EXPECT_EQ(view.infoSpeed, (std::vector<std::string>{"Realizando Test de Subida...",
-                                                        "Realizando Test de Descarga..."}));
+    EXPECT_EQ(view.infoSpeed,
+              (std::vector<std::string>{"Realizando Test de Subida...", "Realizando Test de Descarga..."}));
     EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Test de Velocidad Realizado"});
     EXPECT_EQ(view.timerStarts, 1);
     EXPECT_FALSE(view.timerEnabled);
@@ -114,8 +111,7 @@ TEST_F(Speed, RefusedUploadFailsTheRowAndTheRunGoesOn)
 {
     // Nothing to delete after the refused upload: the row fails, the next
     // server is still measured and the run ends with its message.
-    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.30",
-                          {{"sololee", "pw", "elr"}, {"todo", "pw"}});
+    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.30", {{"sololee", "pw", "elr"}, {"todo", "pw"}});
     const auto readOnly = addServer("SoloLee", "127.0.2.30", "sololee", "pw");
     const auto allowAll = addServer("Todo", "127.0.2.30", "todo", "pw");
     runTest({readOnly, allowAll});
@@ -163,14 +159,14 @@ TEST_F(Speed, ThrottledDownloadShowsZeroFirstThenGroupedLiveValues)
     // 6 MiB sent at 1,000,000 bytes/s: a few seconds at over 1,000 KB/s.
     run.SizeTest = 6 * ftp::OneMegabyte;
     ftptests::CrearArchivoSpeed(run.SizeTest, dir.path());
-    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.32", {{"todo", "pw"}},
-                          FtpServerOptions{1000000, 0});
+    LocalFtpServer server(FtpServerKind::Pyftpdlib, "127.0.2.32", {{"todo", "pw"}}, FtpServerOptions{1000000, 0});
     runTest({addServer("Lento", "127.0.2.32", "todo", "pw")});
 
     const std::vector<std::string>& live = progress.labelDownload;
     ASSERT_GE(live.size(), 3u);
     EXPECT_EQ(live.front(), "0 KB/s");
-    const auto firstNonZero = std::find_if(live.begin(), live.end(), [](const std::string& s) { return s != "0 KB/s"; });
+    const auto firstNonZero = std::find_if(live.begin(), live.end(),
+                                           [](const std::string& s) { return s != "0 KB/s"; });
     ASSERT_NE(firstNonZero, live.end());
     for (auto it = firstNonZero; it != live.end(); ++it) {
         EXPECT_TRUE(std::regex_match(*it, std::regex(R"([1-9][0-9]{0,2}(\.[0-9]{3})* KB/s)"))) << *it;

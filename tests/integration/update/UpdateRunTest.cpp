@@ -6,11 +6,11 @@
 #include "update/RestarterCommand.h"
 #include "update/RestarterImage.h"
 
+#include "platform/Shell.h"
 #include "support/http/LighttpdServer.h"
-#include "support/restarter/ProbeWorld.h"
 #include "support/http/ScriptedHttpServer.h"
 #include "support/http/UpdaterSystem.h"
-#include "platform/Shell.h"
+#include "support/restarter/ProbeWorld.h"
 #include "views/UpdateDialogs.h"
 
 #include <csignal>
@@ -18,8 +18,8 @@
 
 using namespace pordane;
 using namespace pordane::update;
-using pordane::testsupport::ProbeWorld;
 using pordane::testsupport::probeScript;
+using pordane::testsupport::ProbeWorld;
 using pordane::testsupport::readAll;
 using namespace std::chrono;
 namespace fs = std::filesystem;
@@ -31,7 +31,7 @@ constexpr const char* WebAddress = "127.0.0.69";
 // Every event and dialog of a run, in order, as one line each.
 struct RunLog final : TUpdaterObserver, views::UpdateDialogs {
     std::vector<std::string> lines;
-    bool answer = true;       // query, what's-new
+    bool answer = true; // query, what's-new
     bool acceptLicence = true;
     std::function<void(TUpdater&, int64_t)> onProgress;
 
@@ -43,10 +43,11 @@ struct RunLog final : TUpdaterObserver, views::UpdateDialogs {
         if (onProgress)
             onProgress(u, Pos);
     }
-    void OnBeforeFileDownload(TUpdater&, int FileIdx, const std::string& FileDescription, const std::string& URL) override
+    void OnBeforeFileDownload(TUpdater&, int FileIdx, const std::string& FileDescription,
+                              const std::string& URL) override
     {
-        lines.push_back("before " + std::to_string(FileIdx) + " " + FileDescription + " " +
-                        URL.substr(URL.rfind('/') + 1));
+        lines.push_back("before " + std::to_string(FileIdx) + " " + FileDescription + " "
+                        + URL.substr(URL.rfind('/') + 1));
     }
     void OnSuccess(TUpdater&) override { lines.push_back("success"); }
     bool OnAppRestart(TUpdater&, bool& Allow) override
@@ -68,14 +69,14 @@ struct RunLog final : TUpdaterObserver, views::UpdateDialogs {
     void showHtmlPage(const std::string&, const std::string& html) override { lines.push_back("html " + html); }
     bool showWhatsNew(const views::WhatsNewDialog& d) override
     {
-        lines.push_back("whatsnew " + d.page.caption + "|" + d.page.text + "|" + d.okButton + "|" + d.cancelButton +
-                        (d.page.rich ? "|rtf" : ""));
+        lines.push_back("whatsnew " + d.page.caption + "|" + d.page.text + "|" + d.okButton + "|" + d.cancelButton
+                        + (d.page.rich ? "|rtf" : ""));
         return answer;
     }
     bool showLicence(const views::LicenceDialog& d) override
     {
-        lines.push_back("eula " + d.page.caption + "|" + d.page.text + "|" + d.okButton + "|" + d.accept + "|" +
-                        d.notAccept);
+        lines.push_back("eula " + d.page.caption + "|" + d.page.text + "|" + d.okButton + "|" + d.accept + "|"
+                        + d.notAccept);
         return acceptLicence;
     }
     bool has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
@@ -183,10 +184,15 @@ TEST_F(UpdateRun, OneOfThreeDownloadsFailsTheOthersAreStoredRunafterRunsNoSucces
     REQUIRE_WEB();
     startProgram();
     auto u = updater("[update]\nunconditional=1\n[application]\nappupdate=1\nappname={APP}\\probe\n"
-                         "appcomps=probe_new\n[action]\nrunafter={APP}\\probe\nrunafterparam=after \"two words\"\n"
-                         "[files]\ncount=3\n[file1]\nurl=" + url("Lista.txt") + "\ntargetdir={APP}\\Datos\n"
-                         "[file2]\nurl=" + url("missing_new") + "\ntargetdir={APP}\n"
-                         "[file3]\nurl=" + url("probe_new") + "\ntargetdir={APP}\n");
+                     "appcomps=probe_new\n[action]\nrunafter={APP}\\probe\nrunafterparam=after \"two words\"\n"
+                     "[files]\ncount=3\n[file1]\nurl="
+                     + url("Lista.txt")
+                     + "\ntargetdir={APP}\\Datos\n"
+                       "[file2]\nurl="
+                     + url("missing_new")
+                     + "\ntargetdir={APP}\n"
+                       "[file3]\nurl="
+                     + url("probe_new") + "\ntargetdir={APP}\n");
     u->DoUpdate();
     EXPECT_EQ(readAll(w.app / "Datos" / "Lista.txt"), "lista nueva");
     EXPECT_EQ(readAll(w.app / "probe_new"), probeScript("v2"));
@@ -206,15 +212,16 @@ TEST_F(UpdateRun, NewComponentReplacesTheProgramAfterItEndedThenItStartsWithoutP
     REQUIRE_WEB();
     startProgram();
     auto u = updater("[update]\nunconditional=1\n[application]\nappupdate=1\nappname={APP}\\probe\n"
-                         "appcomps=probe_new\n[files]\ncount=1\n[file1]\nurl=" + url("probe_new") +
-                         "\ndescr=Programa\ntargetdir={APP}\n");
+                     "appcomps=probe_new\n[files]\ncount=1\n[file1]\nurl="
+                     + url("probe_new") + "\ndescr=Programa\ntargetdir={APP}\n");
     u->DoUpdate();
     EXPECT_EQ(u->State().Restart, RestartOutcome::Started);
     EXPECT_EQ(log.lines.back(), "close");
     EXPECT_LT(log.indexOf("success"), log.indexOf("restart allow=1"));
     EXPECT_FALSE(log.has("terminated"));
     // The program's folder holds a blank; an empty appparam is a quoted blank.
-    EXPECT_EQ(commandLine, std::to_string(m_program) + " X \"" + (w.app / "probe").string() + "\" \" \" \".\" probe_new");
+    EXPECT_EQ(commandLine,
+              std::to_string(m_program) + " X \"" + (w.app / "probe").string() + "\" \" \" \".\" probe_new");
     EXPECT_EQ(readAll(w.documents / "PUPDATE.INI"), "[CONFIG]\r\nLOGFILENAME=VexorPUPDATE.LOG\r\n");
     EXPECT_TRUE(fs::exists(w.app / "pusetup"));
     // Nothing is replaced while the program runs.
@@ -231,8 +238,9 @@ TEST_F(UpdateRun, QueryAnsweredNoEndsTheRunBeforeAnyDownload)
     REQUIRE_WEB();
     log.answer = false;
     auto u = updater("[update]\nunconditional=1\n[application]\nappupdate=1\nappname={APP}\\probe\n"
-                         "appcomps=probe_new\n[action]\nquery=¿Actualizar ahora?\\nTarda un minuto.\n"
-                         "[files]\ncount=1\n[file1]\nurl=" + url("probe_new") + "\ntargetdir={APP}\n");
+                     "appcomps=probe_new\n[action]\nquery=¿Actualizar ahora?\\nTarda un minuto.\n"
+                     "[files]\ncount=1\n[file1]\nurl="
+                     + url("probe_new") + "\ntargetdir={APP}\n");
     u->DoUpdate();
     EXPECT_EQ(log.lines.back(), "query ¿Actualizar ahora?\rTarda un minuto.");
     EXPECT_FALSE(fs::exists(w.app / "probe_new"));
@@ -245,11 +253,12 @@ TEST_F(UpdateRun, ActionsBeforeTheDownloadRunInTheirOrder)
     REQUIRE_WEB();
     s_web->put("upd/aviso.html", "<p>Aviso</p>");
     auto u = updater("[update]\nunconditional=1\n[action]\nquery=¿Seguimos?\nshowURL=https://example.invalid/x\n"
-                         "msg=Hola\\nmundo\nrunbefore={APP}\\probe\nrunbeforeparam=before\nhtmldlg=" +
-                         url("aviso.html") + "\n[files]\ncount=1\n[file1]\nurl=" + url("Tarifas.txt") + "\n");
+                     "msg=Hola\\nmundo\nrunbefore={APP}\\probe\nrunbeforeparam=before\nhtmldlg="
+                     + url("aviso.html") + "\n[files]\ncount=1\n[file1]\nurl=" + url("Tarifas.txt") + "\n");
     u->DoUpdate();
-    const std::vector<std::string> expected{"msg Hola\rmundo", "html <p>Aviso</p>", "browser https://example.invalid/x",
-                                            "query ¿Seguimos?", "before 1  Tarifas.txt", "success"};
+    const std::vector<std::string> expected{
+        "msg Hola\rmundo",  "html <p>Aviso</p>",     "browser https://example.invalid/x",
+        "query ¿Seguimos?", "before 1  Tarifas.txt", "success"};
     std::vector<std::string> seen;
     for (const auto& l : log.lines)
         if (!l.starts_with("progress"))
@@ -265,8 +274,8 @@ TEST_F(UpdateRun, ActionsBeforeTheDownloadRunInTheirOrder)
 TEST_F(UpdateRun, TheFirstDownloadEventComesAfterTheControlFileAndBeforeTheFile)
 {
     REQUIRE_WEB();
-    auto u = updater("[update]\nunconditional=1\n[files]\ncount=2\n[file1]\nurl=" + url("Lista.txt") +
-                         "\ndescr=Lista\n[file2]\nurl=" + url("Tarifas.txt") + "\ndescr=Tarifas\n");
+    auto u = updater("[update]\nunconditional=1\n[files]\ncount=2\n[file1]\nurl=" + url("Lista.txt")
+                     + "\ndescr=Lista\n[file2]\nurl=" + url("Tarifas.txt") + "\ndescr=Tarifas\n");
     ASSERT_TRUE(u->NewVersionAvailable(false));
     log.lines.push_back("run");
     u->DoUpdate();
@@ -293,9 +302,10 @@ TEST_P(UpdateRunTexts, WhatsNewAndLicenceDecideWhetherTheRunGoesOn)
     s_web->put("upd/novedades.rtf", "{\\RTF1\\ansi{\\fonttbl{\\f0 Tahoma;}}Versi\\'f3n 4.6\\par Nuevo}");
     s_web->put("upd/licencia.txt", "Condiciones de uso\r\nde Pordane \xe9");
     auto u = updater("[update]\nunconditional=1\n[application]\nappupdate=1\nappname={APP}\\probe\n"
-                         "[whatsnew]\nfile=" + url("novedades.rtf") + "\nokbtn=Seguir\n[eula]\nfile=" +
-                         url("licencia.txt") + "\ncaption=Licencia\n[files]\ncount=1\n[file1]\nurl=" +
-                         url("Lista.txt") + "\ntargetdir={APP}\\Datos\n");
+                     "[whatsnew]\nfile="
+                     + url("novedades.rtf") + "\nokbtn=Seguir\n[eula]\nfile=" + url("licencia.txt")
+                     + "\ncaption=Licencia\n[files]\ncount=1\n[file1]\nurl=" + url("Lista.txt")
+                     + "\ntargetdir={APP}\\Datos\n");
     u->DoUpdate();
     // Right after the control file, before the text is fetched.
     EXPECT_EQ(log.indexOf("before 0  novedades.rtf"), 1);
@@ -320,7 +330,8 @@ TEST_F(UpdateRun, ARestarterThatCannotBeExpandedLeavesTheProgramRunning)
     REQUIRE_WEB();
     startProgram();
     auto u = updater("[update]\nunconditional=1\n[application]\nappupdate=1\nappname=probe\n"
-                     "appcomps=probe_new\n[files]\ncount=1\n[file1]\nurl=" + url("probe_new") + "\n");
+                     "appcomps=probe_new\n[files]\ncount=1\n[file1]\nurl="
+                     + url("probe_new") + "\n");
     TUpdaterSystem s = system();
     s.writeRestarter = [](const fs::path& folder) {
         const auto whole = embeddedRestarter();
@@ -349,9 +360,10 @@ TEST(UpdateRunCancel, CancelDuringASlowDownloadDeletesThePartialFileAndRequestsN
     slow.throttleMs = 20;
     server.on("/big.bin", slow);
     server.on("/small.txt", {200, "pequeño"});
-    server.on("/vtes_vxt.inf", {200, "[update]\nunconditional=1\n[action]\nrunafter=/bin/touch\nrunafterparam=ran\n"
-                                     "[files]\ncount=2\n[file1]\nurl=" + server.url("/big.bin") +
-                                     "\n[file2]\nurl=" + server.url("/small.txt") + "\n"});
+    server.on("/vtes_vxt.inf",
+              {200, "[update]\nunconditional=1\n[action]\nrunafter=/bin/touch\nrunafterparam=ran\n"
+                    "[files]\ncount=2\n[file1]\nurl="
+                        + server.url("/big.bin") + "\n[file2]\nurl=" + server.url("/small.txt") + "\n"});
     TUpdaterSettings settings;
     settings.URL = server.url("/vtes_vxt.inf");
     TUpdaterSystem s;

@@ -1,11 +1,11 @@
 #include "update/TUpdater.h"
 
-#include "support/files/TempDir.h"
-#include "support/http/LighttpdServer.h"
-#include "support/http/ScriptedHttpServer.h"
 #include "Signing.h"
 #include "platform/base/PathMatch.h"
 #include "platform/base/VersionResource.h"
+#include "support/files/TempDir.h"
+#include "support/http/LighttpdServer.h"
+#include "support/http/ScriptedHttpServer.h"
 #include "update/Signature.h"
 
 #include <gtest/gtest.h>

@@ -22,8 +22,8 @@ public:
         static std::atomic<int> counter{0};
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         m_path = std::filesystem::temp_directory_path()
-            / (prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(stamp) + "-"
-               + std::to_string(counter++));
+                 / (prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(stamp) + "-"
+                    + std::to_string(counter++));
         std::filesystem::create_directories(m_path);
     }
     TempDir(const TempDir&) = delete;

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "support/files/TempDir.h"
-#include "support/ftp/PumpGauge.h"
-#include "support/proc/ProcessProbe.h"
-#include "support/ftp/ScriptedFtpServer.h"
 #include "ftp/FTPClient.h"
 #include "platform/NetError.h"
+#include "support/files/TempDir.h"
+#include "support/ftp/PumpGauge.h"
+#include "support/ftp/ScriptedFtpServer.h"
+#include "support/proc/ProcessProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +94,8 @@ protected:
         client.TcpConnector = [this](pordane::platform::IPv4 address, uint16_t port, std::chrono::milliseconds limit) {
             connectedTo.push_back(address.text());
             if ((address.value >> 24) != 127)
-                throw pordane::platform::NetError(pordane::platform::NetError::Kind::Socket, "off loopback: refused by the test");
+                throw pordane::platform::NetError(pordane::platform::NetError::Kind::Socket,
+                                                  "off loopback: refused by the test");
             return pordane::platform::connectTcp(address, port, limit);
         };
     }

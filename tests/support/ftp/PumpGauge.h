@@ -14,10 +14,7 @@ namespace pordane::testsupport {
 class PumpGauge {
 public:
     using Clock = std::chrono::steady_clock;
-    explicit PumpGauge(std::function<void()> extra = {})
-        : m_extra(std::move(extra))
-    {
-    }
+    explicit PumpGauge(std::function<void()> extra = {}) : m_extra(std::move(extra)) {}
     PumpGauge(const PumpGauge&) = delete;
     PumpGauge& operator=(const PumpGauge&) = delete;
 

@@ -2,8 +2,6 @@
 // local test files in a temporary folder, for the session and FTP-test suites.
 #pragma once
 
-#include "support/views/RecordingViews.h"
-#include "support/files/TempDir.h"
 #include "catalogue/ServerTable.h"
 #include "ftp/FTPClient.h"
 #include "ftp/FtpSession.h"
@@ -11,16 +9,18 @@
 #include "ftptests/FtpTestContext.h"
 #include "ftptests/GeneraID.h"
 #include "ftptests/TestFiles.h"
+#include "support/files/TempDir.h"
 #include "support/ftpservers/LocalFtpServer.h"
+#include "support/views/RecordingViews.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
-#include <memory>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,9 +70,8 @@ struct Harness {
     }
 
     // Appends a server entry; returns the ticked check-list line standing for it.
-    ftptests::MarkedLine addServer(const std::string& name, const std::string& host,
-                                     const std::string& user, const std::string& pass,
-                                     const std::string& remoto = "")
+    ftptests::MarkedLine addServer(const std::string& name, const std::string& host, const std::string& user,
+                                   const std::string& pass, const std::string& remoto = "")
     {
         catalogue::TSERVIDOR s;
         s.Name = name;
@@ -93,8 +92,8 @@ struct Harness {
     testsupport::RecordingDialogs dialogs;
     testsupport::RecordingProgress progress;
     ftp::SpeedState speed;
-    ftp::FtpSession session{client, log, dialogs, progress, speed,
-                            {[this] { return run.PaginaActiva; }, [this] { return run.SizeTest; }}};
+    ftp::FtpSession session{client,   log,   dialogs,
+                            progress, speed, {[this] { return run.PaginaActiva; }, [this] { return run.SizeTest; }}};
     catalogue::ServerTable table;
     ftptests::FtpTestContext ctx{session, dialogs, run, table, pinnedIds({0.25, 0.5, 0.75})};
 };

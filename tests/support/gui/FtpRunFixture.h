@@ -53,7 +53,10 @@ protected:
 
     QStringList logLines() const { return find<QPlainTextEdit>("MemoLog")->toPlainText().split(QLatin1Char('\n')); }
 
-    static bool serversAvailable() { return testsupport::LocalFtpServer::available(testsupport::FtpServerKind::Pyftpdlib); }
+    static bool serversAvailable()
+    {
+        return testsupport::LocalFtpServer::available(testsupport::FtpServerKind::Pyftpdlib);
+    }
 };
 
 } // namespace pordane::testsupport

@@ -55,8 +55,8 @@ void MainFormFixture::setTick(int line, bool ticked)
     list->item(line)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
 }
 
-void MainFormFixture::typePersonal(const QString& name, const QString& host, const QString& remoto,
-                                   const QString& user, const QString& pass)
+void MainFormFixture::typePersonal(const QString& name, const QString& host, const QString& remoto, const QString& user,
+                                   const QString& pass)
 {
     const auto type = [this](const char* objectName, const QString& text) {
         auto* e = find<QLineEdit>(objectName);

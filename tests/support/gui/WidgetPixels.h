@@ -27,20 +27,18 @@ inline QImage renderAt(QWidget& widget, qreal dpr = 1.0)
 inline bool similar(QColor a, QColor b, int tolerance)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
-        && std::abs(a.blue() - b.blue()) <= tolerance;
+           && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 // Whether a pixel within `reach` logical pixels of a logical point has the colour.
-inline bool colourNear(const QImage& image, QPointF logical, double reach, QColor colour,
-                       int tolerance = 40)
+inline bool colourNear(const QImage& image, QPointF logical, double reach, QColor colour, int tolerance = 40)
 {
     const qreal dpr = image.devicePixelRatio();
     const double cx = logical.x() * dpr;
     const double cy = logical.y() * dpr;
     const double r = reach * dpr;
     for (int y = static_cast<int>(std::floor(cy - r)); y <= static_cast<int>(std::ceil(cy + r)); ++y)
-        for (int x = static_cast<int>(std::floor(cx - r)); x <= static_cast<int>(std::ceil(cx + r));
-             ++x) {
+        for (int x = static_cast<int>(std::floor(cx - r)); x <= static_cast<int>(std::ceil(cx + r)); ++x) {
             if (x < 0 || y < 0 || x >= image.width() || y >= image.height())
                 continue;
             if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) > r + 0.5)

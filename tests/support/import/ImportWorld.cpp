@@ -1,7 +1,7 @@
 #include "support/import/ImportWorld.h"
 
-#include "support/mdb/Encrypt.h"
 #include "pordane/BuildConfig.h"
+#include "support/mdb/Encrypt.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -29,8 +29,8 @@ std::string MakerServer::connectionFile(const PortalConnection& c, bool crlf, co
     const int factor = pordane::config::FactorEncriptacion;
     const std::string eol = crlf ? "\r\n" : "\n";
     // The frames carry text around the value, as the maker's files do.
-    std::string out = encryptValue(c.host, factor, "H", "fin") + eol + encryptValue(c.user, factor, "U") + eol +
-                      encryptValue(c.pass, factor, "P", "x") + eol + encryptValue(c.remoto, factor, "R") + eol;
+    std::string out = encryptValue(c.host, factor, "H", "fin") + eol + encryptValue(c.user, factor, "U") + eol
+                      + encryptValue(c.pass, factor, "P", "x") + eol + encryptValue(c.remoto, factor, "R") + eol;
     for (const std::string& line : extra)
         out += line + eol;
     return out;

@@ -4,9 +4,9 @@
 // the window's FTP client, and recording stand-ins for the window.
 #pragma once
 
-#include "support/mdb/TalvaneTable.h"
 #include "catalogue/PortalImport.h"
 #include "support/ftpservers/LocalFtpServer.h"
+#include "support/mdb/TalvaneTable.h"
 #include "support/prefix/WinePrefixFixture.h"
 #include "support/views/RecordingViews.h"
 
@@ -56,8 +56,7 @@ public:
     void install(const std::vector<Row>& rows);
     // Only the registry key and configuration file (these entries).
     void installWithoutDatabase(const std::vector<std::pair<std::string, std::string>>& config);
-    void writeDatabase(const std::vector<JetColumn>& columns,
-                       const std::vector<std::vector<JetCell>>& rows);
+    void writeDatabase(const std::vector<JetColumn>& columns, const std::vector<std::vector<JetCell>>& rows);
 
 private:
     WinePrefixFixture m_prefix;

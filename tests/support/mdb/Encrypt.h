@@ -13,6 +13,6 @@ std::string Encrypt(const std::string& plain, int factor);
 // A connection-file line: before + ">" + value + "<" + after, scrambled.
 // The value itself must not contain '<' or '>'.
 std::string encryptValue(const std::string& value, int factor, const std::string& before = "",
-                           const std::string& after = "");
+                         const std::string& after = "");
 
 } // namespace pordane::testsupport

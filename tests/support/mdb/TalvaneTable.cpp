@@ -67,12 +67,9 @@ std::vector<Row> sampleRows()
 
 std::vector<JetColumn> connectionColumns()
 {
-    return {{"NombreConexión", JetType::Text, 50},
-            {"ftpRemoteAdress", JetType::Text},
-            {"ftpUserName", JetType::Text, 100},
-            {"ftpPassword", JetType::Text},
-            {"ftpRemoteDirectory", JetType::Text},
-            {"CódigoOperadorConexión", JetType::Long}};
+    return {{"NombreConexión", JetType::Text, 50}, {"ftpRemoteAdress", JetType::Text},
+            {"ftpUserName", JetType::Text, 100},   {"ftpPassword", JetType::Text},
+            {"ftpRemoteDirectory", JetType::Text}, {"CódigoOperadorConexión", JetType::Long}};
 }
 
 JetTable connectionTable(const std::vector<Row>& rows)

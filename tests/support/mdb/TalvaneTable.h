@@ -14,7 +14,7 @@ namespace pordane::testsupport {
 
 struct CommandResult {
     int exitCode = -1;
-    std::string output;  // standard output only
+    std::string output; // standard output only
 };
 
 // Runs a shell command line; arguments must already be quoted (see shellQuote).

@@ -76,13 +76,11 @@ void LoopbackEndpoint::serve()
 void LoopbackEndpoint::serveOne(Socket conn)
 {
     switch (m_behaviour) {
-    case Behaviour::CloseAtOnce:
-        return;
+    case Behaviour::CloseAtOnce: return;
     case Behaviour::GreetAndClose:
         ::send(conn.fd(), Greeting.data(), static_cast<int>(Greeting.size()), sockets::SendFlags);
         return;
-    case Behaviour::StayOpen:
-        break;
+    case Behaviour::StayOpen: break;
     }
     std::string received;
     while (!m_stop) {

@@ -9,9 +9,9 @@
 #include "views/PermissionsView.h"
 #include "views/PrepareView.h"
 #include "views/ResultListView.h"
+#include "views/SpeedView.h"
 #include "views/TaskListView.h"
 #include "views/TransferProgressView.h"
-#include "views/SpeedView.h"
 
 #include <array>
 #include <cstdint>
@@ -57,10 +57,7 @@ public:
 // The preparation panel: each call appended to a shared event log.
 class RecordingPrepareView : public views::PrepareView {
 public:
-    explicit RecordingPrepareView(std::vector<std::string>& log)
-        : events(log)
-    {
-    }
+    explicit RecordingPrepareView(std::vector<std::string>& log) : events(log) {}
     void setPanelVisible(bool visible) override { events.push_back(visible ? "show" : "hide"); }
     void setGauge(int position) override { events.push_back("gauge:" + std::to_string(position)); }
     void repaint() override { events.push_back("repaint"); }

@@ -2,8 +2,8 @@
 // the tests and the demo use to make those files.
 #include "catalogue/Desencriptar.h"
 
-#include "support/mdb/Encrypt.h"
 #include "pordane/BuildConfig.h"
+#include "support/mdb/Encrypt.h"
 
 #include <gtest/gtest.h>
 
@@ -28,22 +28,22 @@ std::string errorOf(const std::string& text, int factor)
 // 'a' 97 -> 104, 'b' 98 -> 105, 'x' 120 -> 127, 'ñ' 241 -> 248.
 TEST(Desencriptar, KeepsTheValueBetweenTheMarks)
 {
-    EXPECT_EQ(Desencriptar("069104105067", 7), "ab");                   // ">ab<"
-    EXPECT_EQ(Desencriptar("127069104248067127", 7), "añ");             // "x>añ<x"
-    EXPECT_EQ(Desencriptar("069067", 7), "");                           // "><"
-    EXPECT_EQ(Desencriptar("069104069105067104067", 7), "a>b");         // ">a>b<a<": first marks
-    EXPECT_EQ(Desencriptar("067104069105067", 7), "b");                 // "<a>b<": '<' before '>'
+    EXPECT_EQ(Desencriptar("069104105067", 7), "ab");           // ">ab<"
+    EXPECT_EQ(Desencriptar("127069104248067127", 7), "añ");     // "x>añ<x"
+    EXPECT_EQ(Desencriptar("069067", 7), "");                   // "><"
+    EXPECT_EQ(Desencriptar("069104069105067104067", 7), "a>b"); // ">a>b<a<": first marks
+    EXPECT_EQ(Desencriptar("067104069105067", 7), "b");         // "<a>b<": '<' before '>'
 }
 
 TEST(Desencriptar, WithoutLessThanTheResultIsEmpty)
 {
-    EXPECT_EQ(Desencriptar("069104105", 7), "");   // ">ab"
-    EXPECT_EQ(Desencriptar("104105", 7), "");      // "ab"
+    EXPECT_EQ(Desencriptar("069104105", 7), ""); // ">ab"
+    EXPECT_EQ(Desencriptar("104105", 7), "");    // "ab"
 }
 
 TEST(Desencriptar, WithoutGreaterThanEverythingBeforeLessThanIsKept)
 {
-    EXPECT_EQ(Desencriptar("104105067127", 7), "ab");   // "ab<x"
+    EXPECT_EQ(Desencriptar("104105067127", 7), "ab"); // "ab<x"
 }
 
 TEST(Desencriptar, ShortLastGroupIsDecodedToo)
@@ -62,21 +62,21 @@ TEST(Desencriptar, BadGroupsAreErrorsNotCrashes)
     EXPECT_EQ(notNumber, "El grupo \"10a\" en la posición 4 de la línea cifrada no es un número");
     EXPECT_NE(errorOf("069-04105067", 7), "");
     EXPECT_NE(errorOf(" 69104105067", 7), "");
-    EXPECT_NE(errorOf("069104105067\r", 7), "");     // a line end left in the text
-    EXPECT_NE(errorOf("069104\xC3\xB1", 7), "");     // not digits at all
+    EXPECT_NE(errorOf("069104105067\r", 7), ""); // a line end left in the text
+    EXPECT_NE(errorOf("069104\xC3\xB1", 7), ""); // not digits at all
     EXPECT_EQ(errorOf("", 7), "La línea cifrada está vacía");
 }
 
 TEST(Desencriptar, CodesOutsideTheCharacterRangeAreErrors)
 {
     EXPECT_EQ(errorOf("069007067", 7), "El código 0 en la posición 4 de la línea cifrada no es un carácter válido");
-    EXPECT_NE(errorOf("003", 7), "");                  // -4
-    EXPECT_NE(errorOf("999", -65000), "");             // 65999 > 0xFFFF
-    EXPECT_NE(errorOf("000", 2147483647), "");         // no overflow with an extreme factor
+    EXPECT_NE(errorOf("003", 7), "");          // -4
+    EXPECT_NE(errorOf("999", -65000), "");     // 65999 > 0xFFFF
+    EXPECT_NE(errorOf("000", 2147483647), ""); // no overflow with an extreme factor
     EXPECT_NE(errorOf("999", -2147483647 - 1), "");
-    EXPECT_EQ(Desencriptar("062097060", 0), "a");      // factor 0: codes as they are
+    EXPECT_EQ(Desencriptar("062097060", 0), "a"); // factor 0: codes as they are
     // UTF-16 surrogates (only reachable with a large negative factor) must pair up.
-    EXPECT_EQ(Desencriptar("919920", -55400), "");     // U+DBFF U+DC00: a valid pair, no frame
+    EXPECT_EQ(Desencriptar("919920", -55400), ""); // U+DBFF U+DC00: a valid pair, no frame
     EXPECT_EQ(errorOf("920919", -55400), "La línea cifrada contiene un carácter incompleto en la posición 1");
     EXPECT_NE(errorOf("919", -55400), "");
 }
@@ -101,7 +101,7 @@ TEST(Desencriptar, RoundTripWithTheScrambler)
 
 TEST(Encrypt, RefusesWhatThreeDigitsCannotCarry)
 {
-    EXPECT_THROW(Encrypt("€", 7), std::invalid_argument);     // U+20AC needs more than three digits
+    EXPECT_THROW(Encrypt("€", 7), std::invalid_argument); // U+20AC needs more than three digits
     EXPECT_THROW(encryptValue("a<b", 7), std::invalid_argument);
     EXPECT_EQ(Encrypt("A", 7), "072");
 }

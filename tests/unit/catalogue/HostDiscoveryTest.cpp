@@ -128,7 +128,8 @@ TEST_F(HostDiscoveryTest, TheUninstallKeyWithAnEmptyInstallDirMeansTheSystemDriv
 
 TEST_F(HostDiscoveryTest, TheUninstallKeyServesWhenTheFirstKeyIsMissingNoOrEmpty)
 {
-    prefix.setRegString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalix", "InstallDir", "E:\\Corvalix");
+    prefix.setRegString("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Corvalix", "InstallDir",
+                        "E:\\Corvalix");
     prefix.addDrive('e');
     prefix.writeConfigFile("E:\\Corvalix" + Config, {{"RUTA", "E:\\Datos"}});
     std::string folder;
@@ -211,8 +212,8 @@ TEST_F(HostDiscoveryTest, TheFirstMatchingLineWinsWhateverTheLineEnds)
 TEST_F(HostDiscoveryTest, AnAccentedDataRootInWindows1252ReadsBackAsUtf8)
 {
     // Accents before the markers too: positions must count ANSI characters.
-    prefix.writeFile("C:\\Corvalix" + Config,
-                     "<Item Descripci\xF3n='a\xF1o' ID='RUTA' VALUE='D:\\Datos Compa\xF1\xED" "a \x80' />\r\n");
+    prefix.writeFile("C:\\Corvalix" + Config, "<Item Descripci\xF3n='a\xF1o' ID='RUTA' VALUE='D:\\Datos Compa\xF1\xED"
+                                              "a \x80' />\r\n");
     std::string path;
     HostDiscovery& e = environment();
     e.LeerRutaDatos("C:\\Corvalix", path);

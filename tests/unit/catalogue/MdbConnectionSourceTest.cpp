@@ -17,8 +17,8 @@
 #include <fstream>
 
 using namespace pordane::testsupport;
-using pordane::catalogue::connectionString;
 using pordane::catalogue::ConnectionRow;
+using pordane::catalogue::connectionString;
 using pordane::catalogue::DatabaseError;
 using pordane::catalogue::MdbConnectionSource;
 
@@ -69,8 +69,8 @@ TEST_F(MdbConnectionSourceTest, ReadsEveryRowInTableOrder)
 
     // Spot checks of what the import depends on most.
     EXPECT_EQ(got[0].NombreConexion, "Idealista Ñandú");
-    EXPECT_EQ(got[1].CodigoOperadorConexion, 0);   // NULL code
-    EXPECT_EQ(got[1].ftpUserName, "");              // NULL text
+    EXPECT_EQ(got[1].CodigoOperadorConexion, 0); // NULL code
+    EXPECT_EQ(got[1].ftpUserName, "");           // NULL text
     EXPECT_EQ(got[3].CodigoOperadorConexion, -3);
     EXPECT_EQ(got[4].CodigoOperadorConexion, 15);
 
@@ -157,8 +157,7 @@ void readWithLibmdb(const std::filesystem::path& file)
         if (MdbTableDef* table = mdb_read_table_by_name(mdb, name.data(), MDB_TABLE)) {
             mdb_read_columns(table);
             mdb_rewind_table(table);
-            while (mdb_fetch_row(table)) {
-            }
+            while (mdb_fetch_row(table)) {}
             mdb_free_tabledef(table);
         }
     mdb_close(mdb);
@@ -169,7 +168,7 @@ void readWithLibmdb(const std::filesystem::path& file)
 struct Damage {
     const char* name;
     std::uintmax_t keep;
-    const char* error;  // the start of our message; "" when it still reads
+    const char* error; // the start of our message; "" when it still reads
 };
 
 class DamagedDatabase : public ::testing::TestWithParam<Damage> {};
@@ -221,7 +220,7 @@ TEST_F(MdbConnectionSourceTest, DestroyingTheCursorAfterOneRowLeavesNoChildAndNo
         auto cursor = MdbConnectionSource().openConnections(file);
         ASSERT_TRUE(cursor->next());
         EXPECT_EQ(cursor->text("NombreConexión"), "Portal 0");
-        EXPECT_EQ(childProcesses().size(), 1u);  // still reading: the rows are not all sent yet
+        EXPECT_EQ(childProcesses().size(), 1u); // still reading: the rows are not all sent yet
         EXPECT_EQ(openDescriptors(), before + 1);
     }
     EXPECT_TRUE(childProcesses().empty());
@@ -252,8 +251,8 @@ TEST_P(ReaderLostMidTable, IsAnErrorNotAShortTable)
     }
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_LT(rows, 600);
-    EXPECT_EQ(error, "No se puede leer la tabla \"Dat_Conexión\" de la base de datos \"" + file.string() +
-                         "\" después de la fila " + std::to_string(rows));
+    EXPECT_EQ(error, "No se puede leer la tabla \"Dat_Conexión\" de la base de datos \"" + file.string()
+                         + "\" después de la fila " + std::to_string(rows));
     // A dead reader is noticed at once, a stopped one after the limit.
     if (GetParam() == SIGSTOP) {
         EXPECT_GE(waited, limit);

@@ -24,24 +24,24 @@ TEST_P(RejectedOptions, AreUsageErrors)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, RejectedOptions,
-    ::testing::Values(Rejection{{}, "falta la orden"}, Rejection{{"permiso"}, "orden desconocida"},
-                      Rejection{{"permisos"}, "indique los servidores"},
-                      Rejection{{"permisos", "--todos", "--servidor", "A"}, "no se combina"},
-                      Rejection{{"permisos", "--host", "h"}, "necesita --usuario"},
-                      Rejection{{"permisos", "--host", "h", "--usuario", "u", "--todos"}, "--host prueba solo"},
-                      Rejection{{"permisos", "--todos", "--usuario", "u"}, "acompañan a --host"},
-                      Rejection{{"permisos", "--todos", "--tamano", "3"}, "no admite --tamano"},
-                      Rejection{{"velocidad", "--todos", "--activo"}, "no admite --activo"},
-                      Rejection{{"velocidad", "--todos", "--tamano", "21"}, "de 1 a 20"},
-                      Rejection{{"velocidad", "--todos", "--tamano", "0"}, "de 1 a 20"},
-                      Rejection{{"velocidad", "--todos", "--tamano", "2x"}, "de 1 a 20"},
-                      Rejection{{"velocidad", "--todos", "--tamano"}, "necesita un valor"},
-                      Rejection{{"puertos", "--todos"}, "no admite --todos"},
-                      Rejection{{"procesos", "--ascii"}, "no admite --ascii"},
-                      Rejection{{"puertos", "--json=si"}, "no lleva valor"},
-                      Rejection{{"puertos", "--rapido"}, "opción desconocida"}));
+INSTANTIATE_TEST_SUITE_P(Table, RejectedOptions,
+                         ::testing::Values(Rejection{{}, "falta la orden"}, Rejection{{"permiso"}, "orden desconocida"},
+                                           Rejection{{"permisos"}, "indique los servidores"},
+                                           Rejection{{"permisos", "--todos", "--servidor", "A"}, "no se combina"},
+                                           Rejection{{"permisos", "--host", "h"}, "necesita --usuario"},
+                                           Rejection{{"permisos", "--host", "h", "--usuario", "u", "--todos"},
+                                                     "--host prueba solo"},
+                                           Rejection{{"permisos", "--todos", "--usuario", "u"}, "acompañan a --host"},
+                                           Rejection{{"permisos", "--todos", "--tamano", "3"}, "no admite --tamano"},
+                                           Rejection{{"velocidad", "--todos", "--activo"}, "no admite --activo"},
+                                           Rejection{{"velocidad", "--todos", "--tamano", "21"}, "de 1 a 20"},
+                                           Rejection{{"velocidad", "--todos", "--tamano", "0"}, "de 1 a 20"},
+                                           Rejection{{"velocidad", "--todos", "--tamano", "2x"}, "de 1 a 20"},
+                                           Rejection{{"velocidad", "--todos", "--tamano"}, "necesita un valor"},
+                                           Rejection{{"puertos", "--todos"}, "no admite --todos"},
+                                           Rejection{{"procesos", "--ascii"}, "no admite --ascii"},
+                                           Rejection{{"puertos", "--json=si"}, "no lleva valor"},
+                                           Rejection{{"puertos", "--rapido"}, "opción desconocida"}));
 
 TEST(Options, RepeatedServersInOrderAndValuesWithEquals)
 {
@@ -56,8 +56,8 @@ TEST(Options, RepeatedServersInOrderAndValuesWithEquals)
 
 TEST(Options, HostWithItsAccount)
 {
-    const Options o = parseOptions({"velocidad", "--host", "127.0.0.5", "--usuario", "u", "--remoto", "/in",
-                                     "--tamano", "20", "--ascii"});
+    const Options o = parseOptions(
+        {"velocidad", "--host", "127.0.0.5", "--usuario", "u", "--remoto", "/in", "--tamano", "20", "--ascii"});
     EXPECT_EQ(o.host, "127.0.0.5");
     EXPECT_EQ(o.user, "u");
     EXPECT_EQ(o.remoto, "/in");

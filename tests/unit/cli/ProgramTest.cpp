@@ -21,7 +21,8 @@ TEST(Processes, ThePageLinesGoIntoTheReport)
     s.environment.processes = [] { return std::string("-       21      TCP\n812     5353    UDP     avahi daemon\n"); };
     EXPECT_EQ(cli::run({"procesos", "--json"}, s.environment), cli::ExitSuccess);
     const std::string j = s.out.str();
-    EXPECT_NE(j.find("{\"pid\": null, \"puerto\": 21, \"protocolo\": \"TCP\", \"proceso\": \"\"}"), std::string::npos) << j;
+    EXPECT_NE(j.find("{\"pid\": null, \"puerto\": 21, \"protocolo\": \"TCP\", \"proceso\": \"\"}"), std::string::npos)
+        << j;
     EXPECT_NE(j.find("{\"pid\": 812, \"puerto\": 5353, \"protocolo\": \"UDP\", \"proceso\": \"avahi daemon\"}"),
               std::string::npos)
         << j;

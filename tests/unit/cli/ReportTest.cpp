@@ -56,9 +56,10 @@ TEST(Report, JsonWithEscapedStrings)
     std::ostringstream out;
     writeJson(out, permissions());
     const std::string j = out.str();
-    for (const char* part : {"\"nombre\": \"Señor \\\"A\\\"\"", "\"tab\\there\"", "\"ciclos\": 20",
-                              "\"resultado\": \"fallo\"", "        {\"paso\": \"listar\", \"resultado\": \"no_realizado\"}\n      ]",
-                              "\"codigo_salida\": 1", "\"avisos\": []", "\"modo\": \"pasivo\""})
+    for (const char* part :
+         {"\"nombre\": \"Señor \\\"A\\\"\"", "\"tab\\there\"", "\"ciclos\": 20", "\"resultado\": \"fallo\"",
+          "        {\"paso\": \"listar\", \"resultado\": \"no_realizado\"}\n      ]", "\"codigo_salida\": 1",
+          "\"avisos\": []", "\"modo\": \"pasivo\""})
         EXPECT_NE(j.find(part), std::string::npos) << part << "\n" << j;
     EXPECT_EQ(j.find("tamano_mb"), std::string::npos);
     EXPECT_EQ(j.back(), '\n');

@@ -1,10 +1,10 @@
 // What the client notices about a server (here a PASV reply naming another
 // host, which is not followed) reaches the log once per session, after the
 // step's own line, never inside it.
-#include "support/views/RecordingViews.h"
-#include "support/ftp/ScriptedFtpServer.h"
-#include "support/files/TempDir.h"
 #include "ftp/FtpSession.h"
+#include "support/files/TempDir.h"
+#include "support/ftp/ScriptedFtpServer.h"
+#include "support/views/RecordingViews.h"
 
 #include <gtest/gtest.h>
 

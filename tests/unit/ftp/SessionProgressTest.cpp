@@ -1,10 +1,10 @@
 // The session's progress handlers: which gauge the events drive (PaginaActiva,
 // read at every event), the live speed display with a pinned clock, and the
 // message-loop turns they give.
-#include "support/views/RecordingViews.h"
 #include "ftp/FtpSession.h"
 #include "ftp/RunState.h"
 #include "platform/base/Pump.h"
+#include "support/views/RecordingViews.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +29,7 @@ protected:
         run.PaginaActiva = page::Speed;
         speed.SentidoTransfer = direction;
         speed.HoraInicio = clock;
-        session.FTPClientWorkBegin(direction == DirectionDownload ? WorkMode::wmRead : WorkMode::wmWrite,
-                                   announced);
+        session.FTPClientWorkBegin(direction == DirectionDownload ? WorkMode::wmRead : WorkMode::wmWrite, announced);
     }
     void advance(std::chrono::milliseconds d) { clock += d; }
 
@@ -41,8 +40,8 @@ protected:
     testsupport::RecordingDialogs dialogs;
     testsupport::RecordingProgress progress;
     SpeedState speed;
-    FtpSession session{client, log, dialogs, progress, speed,
-                       {[this] { return run.PaginaActiva; }, [this] { return run.SizeTest; }}};
+    FtpSession session{client,   log,   dialogs,
+                       progress, speed, {[this] { return run.PaginaActiva; }, [this] { return run.SizeTest; }}};
     int pumps = 0;
 
 private:
@@ -186,7 +185,7 @@ TEST_F(SessionProgress, OperationsWithoutASessionFailAndLogFallo)
     EXPECT_FALSE(session.DeleteArchivo("a.txt"));
     EXPECT_FALSE(session.RenameArchivo("a.txt", "b.mdb"));
     EXPECT_FALSE(session.ListarDirectorio());
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"Borrando archivo a.txt...FALLO",
-                                                  "Renombrando archivo a.txt a .MDB...FALLO"}));
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"Borrando archivo a.txt...FALLO", "Renombrando archivo a.txt a .MDB...FALLO"}));
     EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -1,12 +1,12 @@
 // The window's stop (RunStopped, thrown from a pump turn) leaves every
 // session operation at once: it is not turned into "...FALLO" or false, the
 // log line stays open, and the server hears nothing after it.
-#include "support/views/RecordingViews.h"
-#include "support/ftp/ScriptedFtpServer.h"
-#include "support/files/TempDir.h"
 #include "ftp/FtpSession.h"
 #include "ftp/RunState.h"
 #include "platform/base/Pump.h"
+#include "support/files/TempDir.h"
+#include "support/ftp/ScriptedFtpServer.h"
+#include "support/views/RecordingViews.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +25,15 @@ namespace {
 struct StopCase {
     const char* name;
     std::vector<std::string> script;
-    const char* stopAt;   // the stop comes once the server has this command
+    const char* stopAt; // the stop comes once the server has this command
     std::function<void(FtpSession&)> op;
     const char* openLine; // the log line left without a suffix ("" for none)
 };
 
-void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StopCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class SessionStop : public ::testing::TestWithParam<StopCase> {
 protected:
@@ -92,16 +95,27 @@ TEST_P(SessionStop, LeavesAtOnceAndSendsNothingMore)
 }
 
 const StopCase Cases[] = {
-    {"Connect", {"DELAY PASS 1000"}, "PASS",
-     [](FtpSession& s) { s.ConnectFTPServer(2, ScriptedFtpServer::Address, "", "u", "p"); }, ""},
-    {"Download", {"STALL 1000"}, "RETR", [](FtpSession& s) { s.DownloadArchivo("remoto.txt", "bajado.txt"); },
+    {"Connect",
+     {"DELAY PASS 1000"},
+     "PASS",
+     [](FtpSession& s) { s.ConnectFTPServer(2, ScriptedFtpServer::Address, "", "u", "p"); },
+     ""},
+    {"Download",
+     {"STALL 1000"},
+     "RETR",
+     [](FtpSession& s) { s.DownloadArchivo("remoto.txt", "bajado.txt"); },
      "Descargando archivo remoto.txt"},
-    {"Upload", {"STALL 1000"}, "STOR", [](FtpSession& s) { s.UploadArchivo("test.txt", "subido.txt"); },
+    {"Upload",
+     {"STALL 1000"},
+     "STOR",
+     [](FtpSession& s) { s.UploadArchivo("test.txt", "subido.txt"); },
      "Subiendo archivo test.txt"},
-    {"Rename", {"DELAY RNFR 1000"}, "RNFR", [](FtpSession& s) { s.RenameArchivo("a.txt", "a.mdb"); },
+    {"Rename",
+     {"DELAY RNFR 1000"},
+     "RNFR",
+     [](FtpSession& s) { s.RenameArchivo("a.txt", "a.mdb"); },
      "Renombrando archivo a.txt a .MDB"},
-    {"Delete", {"DELAY DELE 1000"}, "DELE", [](FtpSession& s) { s.DeleteArchivo("a.txt"); },
-     "Borrando archivo a.txt"},
+    {"Delete", {"DELAY DELE 1000"}, "DELE", [](FtpSession& s) { s.DeleteArchivo("a.txt"); }, "Borrando archivo a.txt"},
     {"List", {"DELAY LIST 1000"}, "LIST", [](FtpSession& s) { s.ListarDirectorio(); }, ""},
 };
 

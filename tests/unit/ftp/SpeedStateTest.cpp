@@ -37,7 +37,7 @@ TEST(SpeedArithmetic, SecondsAreTruncatedWholeMillisecondsEitherWayRound)
     EXPECT_EQ(secondsBetween(t0, t0 + 1900ms), 1);
     EXPECT_EQ(secondsBetween(t0, t0 + 1999ms), 1);
     EXPECT_EQ(secondsBetween(t0, t0 + 2000ms), 2);
-    EXPECT_EQ(secondsBetween(t0 + 2000ms, t0), 2); // absolute difference
+    EXPECT_EQ(secondsBetween(t0 + 2000ms, t0), 2);    // absolute difference
     EXPECT_EQ(secondsBetween(t0, t0 + 2999999us), 2); // sub-millisecond parts dropped
     EXPECT_EQ(finalSegundosTransfer(t0, t0 + 2000ms), 2);
 }

@@ -1,7 +1,7 @@
 // The preparation step before a run: order, gauge, panel and the one message.
-#include "support/views/RecordingViews.h"
 #include "support/files/TempDir.h"
 #include "support/proc/Unprivileged.h"
+#include "support/views/RecordingViews.h"
 
 #include "ftptests/PrepararTest.h"
 #include "platform/base/Pump.h"
@@ -11,9 +11,9 @@
 namespace fs = std::filesystem;
 using namespace pordane;
 using pordane::testsupport::readAll;
-using pordane::testsupport::runUnprivileged;
 using pordane::testsupport::RecordingDialogs;
 using pordane::testsupport::RecordingPrepareView;
+using pordane::testsupport::runUnprivileged;
 using pordane::testsupport::TempDir;
 using pordane::testsupport::writeAll;
 

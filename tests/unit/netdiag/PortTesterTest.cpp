@@ -68,8 +68,7 @@ public:
 };
 
 struct PumpRecorder : platform::ScopedPumpHook {
-    explicit PumpRecorder(RecordingTaskList& view)
-        : ScopedPumpHook([&view] { view.events.push_back({Event::Pump}); })
+    explicit PumpRecorder(RecordingTaskList& view) : ScopedPumpHook([&view] { view.events.push_back({Event::Pump}); })
     {
     }
 };

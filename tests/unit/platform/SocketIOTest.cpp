@@ -1,11 +1,11 @@
 // The pumping socket I/O: bounded reads and writes, the listener of active
 // mode, the peer-closed check, and no descriptor left behind by any failure.
+#include "platform/SocketIO.h"
+#include "platform/NetError.h"
+#include "platform/TcpConnect.h"
+#include "platform/base/Pump.h"
 #include "support/ftp/PumpGauge.h"
 #include "support/proc/ProcessProbe.h"
-#include "platform/NetError.h"
-#include "platform/base/Pump.h"
-#include "platform/SocketIO.h"
-#include "platform/TcpConnect.h"
 #include "support/wine/UnderWine.h"
 
 #include <gtest/gtest.h>

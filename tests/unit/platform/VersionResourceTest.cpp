@@ -107,7 +107,7 @@ TEST_F(HostileBinaries, HugeOffsetsAndCountsAreRefused)
 {
     const std::string pe = testsupport::readAll(TINY_PE_PATH);
     const uint32_t peOffset = static_cast<uint32_t>(static_cast<unsigned char>(pe[0x3C]))
-        | static_cast<uint32_t>(static_cast<unsigned char>(pe[0x3D])) << 8;
+                              | static_cast<uint32_t>(static_cast<unsigned char>(pe[0x3D])) << 8;
     std::string farHeader = pe;
     put32(farHeader, 0x3C, 0xFFFFFFF0u);
     EXPECT_FALSE(readMutated(farHeader));
@@ -138,12 +138,12 @@ TEST_F(HostileBinaries, ResourceDirectoryPointingAtItselfEnds)
     pe[1] = 'Z';
     put32(pe, 0x3C, 0x40);
     pe.replace(0x40, 4, std::string("PE\0\0", 4));
-    pe[0x44 + 2] = 1;         // one section
-    pe[0x44 + 16] = '\xF0';   // SizeOfOptionalHeader 240
+    pe[0x44 + 2] = 1;       // one section
+    pe[0x44 + 16] = '\xF0'; // SizeOfOptionalHeader 240
     const std::size_t opt = 0x58;
     pe[opt] = 0x0B;
-    pe[opt + 1] = 0x02;       // PE32+
-    put32(pe, opt + 108, 16); // NumberOfRvaAndSizes
+    pe[opt + 1] = 0x02;                // PE32+
+    put32(pe, opt + 108, 16);          // NumberOfRvaAndSizes
     put32(pe, opt + 112 + 16, 0x1000); // resource RVA
     put32(pe, opt + 112 + 20, 0x100);  // resource size
     const std::size_t sec = opt + 240;
@@ -152,9 +152,9 @@ TEST_F(HostileBinaries, ResourceDirectoryPointingAtItselfEnds)
     put32(pe, sec + 16, 0x200);  // SizeOfRawData
     put32(pe, sec + 20, 0x200);  // PointerToRawData
     const std::size_t root = 0x200;
-    pe[root + 14] = 1;                         // one id entry
-    put32(pe, root + 16, 16);                  // RT_VERSION
-    put32(pe, root + 20, 0x80000000u | 0);     // subdirectory: the root itself
+    pe[root + 14] = 1;                     // one id entry
+    put32(pe, root + 16, 16);              // RT_VERSION
+    put32(pe, root + 20, 0x80000000u | 0); // subdirectory: the root itself
     EXPECT_FALSE(readMutated(pe));
 }
 

@@ -124,7 +124,9 @@ TEST(WineHive, FixtureTextRoundTripsThroughTheReader)
     WinePrefixFixture prefix;
     const std::string key = "Software\\Prueba [1]\\Año";
     const std::string longValue = "C:\\Archivos de programa\\Corvalix\\Tessaly Soft Run Time 2.0\\Runtime\\Acceso ñ";
-    prefix.setRegString(key, "Nombre \"raro\"", "línea\r\nsegunda\x01\x07" "7");
+    prefix.setRegString(key, "Nombre \"raro\"",
+                        "línea\r\nsegunda\x01\x07"
+                        "7");
     prefix.setRegExpandString(key, "Largo", longValue, WinePrefixFixture::ExpandForm::Hex);
     prefix.setRegExpandString(key, "Corto", "%windir%\\x", WinePrefixFixture::ExpandForm::Str);
     prefix.setRegString(key, "", "por defecto");
@@ -137,7 +139,8 @@ TEST(WineHive, FixtureTextRoundTripsThroughTheReader)
 
     const WineHive hive = WineHive::parse(text);
     EXPECT_EQ(hive.skippedLines(), 0u);
-    EXPECT_EQ(read(hive, key, "Nombre \"raro\""), "línea\r\nsegunda\x01\x07" "7");
+    EXPECT_EQ(read(hive, key, "Nombre \"raro\""), "línea\r\nsegunda\x01\x07"
+                                                  "7");
     EXPECT_EQ(read(hive, key, "Largo"), longValue);
     EXPECT_EQ(read(hive, key, "Corto"), "%windir%\\x");
     EXPECT_EQ(read(hive, key, ""), "por defecto");
@@ -146,16 +149,16 @@ TEST(WineHive, FixtureTextRoundTripsThroughTheReader)
 TEST(WineHive, MalformedLinesAreSkippedAndTheRestIsRead)
 {
     const std::string text = "WINE REGISTRY Version 2\n"
-                             "[Software\\\\Broken 1700000000\n"          // missing bracket
+                             "[Software\\\\Broken 1700000000\n" // missing bracket
                              "\"Lost\"=\"value under a broken key\"\n"
                              "[Software\\\\Good] 1700000000\n"
-                             "\"Truncated\"=\"C:\\\\Corva\n"              // no closing quote
+                             "\"Truncated\"=\"C:\\\\Corva\n" // no closing quote
                              "\"BadType\"=weird:01\n"
                              "\"NoEquals\" \"x\"\n"
                              "garbage line\n"
                              "\"Hex\"=hex(2):41,00,zz\n"
                              "\"Ok\"=\"fine\"\r\n"
-                             "\"Tail\"=hex(2):41,00,\\\n";                // continuation at the end
+                             "\"Tail\"=hex(2):41,00,\\\n"; // continuation at the end
     const WineHive hive = WineHive::parse(text);
     ASSERT_TRUE(hive.recognised());
     EXPECT_EQ(hive.openKey(RegistryRoot::LocalMachine, "Software\\Broken"), nullptr);
@@ -168,7 +171,9 @@ TEST(WineHive, MalformedLinesAreSkippedAndTheRestIsRead)
 TEST(WineHive, TextWithoutWinesHeaderLeavesEveryKeyMissing)
 {
     for (const std::string& text : {std::string(), std::string("REGEDIT4\n[Software\\\\A]\n\"x\"=\"y\"\n"),
-                                   std::string("\x7F" "ELF\x02\x01\x01\0\0\0[Software]\n", 21)}) {
+                                    std::string("\x7F"
+                                                "ELF\x02\x01\x01\0\0\0[Software]\n",
+                                                21)}) {
         const WineHive hive = WineHive::parse(text);
         EXPECT_FALSE(hive.recognised());
         EXPECT_EQ(hive.openKey(RegistryRoot::LocalMachine, "Software"), nullptr);
@@ -257,7 +262,8 @@ namespace {
 // A hive whose one key path is `depth` levels deep, after a healthy key.
 std::string nestedHive(size_t depth)
 {
-    std::string text = "WINE REGISTRY Version 2\n\n[Software\\\\Corvalix] 1700000000\n\"InstallDir\"=\"C:\\\\Corvalix\"\n\n[";
+    std::string text =
+        "WINE REGISTRY Version 2\n\n[Software\\\\Corvalix] 1700000000\n\"InstallDir\"=\"C:\\\\Corvalix\"\n\n[";
     for (size_t i = 0; i < depth; ++i)
         text += i ? "\\\\k" : "k";
     return text + "] 1700000000\n\"Hondo\"=\"si\"\n";

@@ -25,8 +25,7 @@ std::string tool(const std::string& name, const std::filesystem::path& file, con
 
 std::string exportTable(const std::filesystem::path& file, const std::string& table)
 {
-    const CommandResult r =
-        run("mdb-export " + shellQuote(file.string()) + " " + shellQuote(table) + " 2>/dev/null");
+    const CommandResult r = run("mdb-export " + shellQuote(file.string()) + " " + shellQuote(table) + " 2>/dev/null");
     EXPECT_EQ(r.exitCode, 0);
     return r.output;
 }
@@ -113,10 +112,10 @@ TEST_F(JetWriterTest, MdbToolsSeeTheTableSchemaAndRows)
 
     const std::string schema = tool("mdb-schema", file);
     EXPECT_NE(schema.find("CREATE TABLE [Dat_Conexión]"), std::string::npos) << schema;
-    for (const std::string column : {"[NombreConexión]\t\t\tText (50)", "[ftpRemoteAdress]\t\t\tText (255)",
-                                     "[ftpUserName]\t\t\tText (100)", "[ftpPassword]\t\t\tText (255)",
-                                     "[ftpRemoteDirectory]\t\t\tText (255)",
-                                     "[CódigoOperadorConexión]\t\t\tLong Integer"})
+    for (const std::string column :
+         {"[NombreConexión]\t\t\tText (50)", "[ftpRemoteAdress]\t\t\tText (255)", "[ftpUserName]\t\t\tText (100)",
+          "[ftpPassword]\t\t\tText (255)", "[ftpRemoteDirectory]\t\t\tText (255)",
+          "[CódigoOperadorConexión]\t\t\tLong Integer"})
         EXPECT_NE(schema.find(column), std::string::npos) << column << "\n" << schema;
 
     EXPECT_EQ(exportTable(file, "Dat_Conexión"), expectedCsv(rows));
@@ -185,11 +184,11 @@ TEST_F(JetWriterTest, SeveralTablesInOneDatabase)
 TEST(JetTable, RejectsRowsThatDoNotFitTheColumns)
 {
     JetTable t("T", {{"Texto", JetType::Text, 3}, {"Numero", JetType::Long}});
-    EXPECT_THROW(t.addRow({"abc"}), std::invalid_argument);                     // too few values
-    EXPECT_THROW(t.addRow({"abcd", std::int32_t{1}}), std::invalid_argument);   // longer than declared
-    EXPECT_THROW(t.addRow({std::int32_t{1}, std::int32_t{1}}), std::invalid_argument);  // wrong type
-    EXPECT_THROW(t.addRow({"a\xC3", std::int32_t{1}}), std::invalid_argument);  // broken UTF-8
-    EXPECT_NO_THROW(t.addRow({"ñññ", std::nullopt}));                         // characters, not bytes
+    EXPECT_THROW(t.addRow({"abc"}), std::invalid_argument);                            // too few values
+    EXPECT_THROW(t.addRow({"abcd", std::int32_t{1}}), std::invalid_argument);          // longer than declared
+    EXPECT_THROW(t.addRow({std::int32_t{1}, std::int32_t{1}}), std::invalid_argument); // wrong type
+    EXPECT_THROW(t.addRow({"a\xC3", std::int32_t{1}}), std::invalid_argument);         // broken UTF-8
+    EXPECT_NO_THROW(t.addRow({"ñññ", std::nullopt}));                                  // characters, not bytes
     EXPECT_EQ(t.rows().size(), 1u);
     EXPECT_THROW(JetTable("T", {{"Texto", JetType::Text, 256}}), std::invalid_argument);
 }
@@ -205,8 +204,8 @@ TEST_F(JetWriterTest, MdbwriteToolTurnsTsvIntoATable)
             << "Barra \\\\\t\\N\t-7\n";
     }
     const auto file = dir / "tool.mdb";
-    const CommandResult r = run(std::string(MDBWRITE_PATH) + " " + shellQuote(file.string()) +
-                                " 'Dat_Conexión' " + shellQuote(tsv.string()));
+    const CommandResult r = run(std::string(MDBWRITE_PATH) + " " + shellQuote(file.string()) + " 'Dat_Conexión' "
+                                + shellQuote(tsv.string()));
     ASSERT_EQ(r.exitCode, 0);
     const auto cracked = crackTable(file, "Dat_Conexión");
     ASSERT_EQ(cracked.size(), 3u);
@@ -225,9 +224,8 @@ TEST_F(JetWriterTest, MdbwriteToolTurnsTsvIntoATable)
         std::ofstream out(tsv);
         out << "N:long\nabc\n";
     }
-    const CommandResult bad =
-        run(std::string(MDBWRITE_PATH) + " " + shellQuote((dir / "bad.mdb").string()) + " T " +
-            shellQuote(tsv.string()) + " 2>/dev/null");
+    const CommandResult bad = run(std::string(MDBWRITE_PATH) + " " + shellQuote((dir / "bad.mdb").string()) + " T "
+                                  + shellQuote(tsv.string()) + " 2>/dev/null");
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "bad.mdb"));
 }

@@ -1,7 +1,7 @@
 // Self-tests of the real-FTP-server fixture, driven with the curl command line
 // so that they do not depend on our own FTP client.
-#include "support/files/TempDir.h"
 #include "support/ftpservers/LocalFtpServer.h"
+#include "support/files/TempDir.h"
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -11,8 +11,8 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -63,7 +63,6 @@ std::string randomBytes(size_t n, unsigned seed)
         c = static_cast<char>(gen());
     return s;
 }
-
 
 // Reads what is there (up to 5 s): one FTP reply, or "" once the peer has closed.
 std::string readReply(int fd)
@@ -253,8 +252,9 @@ TEST_P(FtpServerFixtureTest, FullAccountUploadsDownloadsAndDeletesInBothModes)
     EXPECT_LT(at("STOR pasivo.bin"), at("RETR pasivo.bin"));
     EXPECT_LT(at("RETR pasivo.bin"), at("DELE pasivo.bin"));
     EXPECT_LT(at("DELE pasivo.bin"), at("STOR activo.bin"));
-    EXPECT_TRUE(std::any_of(cmds.begin(), cmds.end(), [](const std::string& c) { return c.rfind("PORT 127,0,0,1,", 0) == 0; }))
-        << server.commandLog();
+    EXPECT_TRUE(std::any_of(cmds.begin(), cmds.end(), [](const std::string& c) {
+        return c.rfind("PORT 127,0,0,1,", 0) == 0;
+    })) << server.commandLog();
     EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "PASS pass-todo"), 0) << "password logged in clear";
 }
 

@@ -1,7 +1,7 @@
 #include "update/Fetch.h"
 
-#include "support/http/ScriptedHttpServer.h"
 #include "platform/base/Pump.h"
+#include "support/http/ScriptedHttpServer.h"
 
 #include <gtest/gtest.h>
 

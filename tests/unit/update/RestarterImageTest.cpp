@@ -41,8 +41,8 @@ TEST(RestarterImage, WrittenExpandedExecutableAndTheCompressedFileDeleted)
 
 struct BadStream {
     const char* name;
-    std::size_t keep;    // bytes of the stream kept
-    std::int64_t delta;  // added to the header's length
+    std::size_t keep;   // bytes of the stream kept
+    std::int64_t delta; // added to the header's length
 };
 
 class RestarterImageBadStream : public testing::TestWithParam<BadStream> {};

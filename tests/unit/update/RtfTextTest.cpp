@@ -26,10 +26,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         RtfCase{"Paragraphs", R"({\rtf1\ansi Novedades\par Versi\'f3n 4.6\line l\'ednea\par})",
                 "Novedades\nVersión 4.6\nlínea\n"},
-        RtfCase{"TablesDropped",
-                R"({\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fswiss Arial;}{\f1 Courier;}}{\colortbl;\red255\green0\blue0;})"
-                R"({\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}\pard\f0\fs20 Hola\par})",
-                "Hola\n"},
+        RtfCase{
+            "TablesDropped",
+            R"({\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fswiss Arial;}{\f1 Courier;}}{\colortbl;\red255\green0\blue0;})"
+            R"({\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}\pard\f0\fs20 Hola\par})",
+            "Hola\n"},
         RtfCase{"IgnorableDestination", R"({\rtf1{\*\generator Riched20 10.0;}{\*\unknownthing x}Texto})", "Texto"},
         RtfCase{"Picture", R"({\rtf1 A{\pict\wmetafile8\picw10 0123456789abcdef}B})", "AB"},
         RtfCase{"BinaryData", std::string("{\\rtf1 A{\\pict\\bin5 }{}\\}}B}"), "AB"},
@@ -41,14 +42,14 @@ INSTANTIATE_TEST_SUITE_P(
         RtfCase{"EscapedSpecials", R"({\rtf1 a\\b\{c\}d\~e\-f\_g})", "a\\b{c}d\u00A0ef-g"},
         RtfCase{"Symbols", R"({\rtf1 \emdash\endash\bullet\lquote x\rquote\ldblquote y\rdblquote\tab z})",
                 "—–•‘x’“y”\tz"},
-        RtfCase{"FieldKeepsTheResult",
-                R"({\rtf1{\field{\*\fldinst HYPERLINK "http://x"}{\fldrslt p\'e1gina}}})", "página"},
+        RtfCase{"FieldKeepsTheResult", R"({\rtf1{\field{\*\fldinst HYPERLINK "http://x"}{\fldrslt p\'e1gina}}})",
+                "página"},
         RtfCase{"LineBreaksInSourceIgnored", "{\\rtf1 uno\r\ndos\\\r\ntres}", "unodos\ntres"},
         RtfCase{"HeaderFooterDropped", R"({\rtf1{\header Cabecera}{\footer Pie}Cuerpo})", "Cuerpo"},
         RtfCase{"UnclosedAndBroken", R"({\rtf1 abc\'zz\'4{\b negrita)", "abczz4negrita"},
         RtfCase{"ExtraClosingBraces", "}}{\\rtf1 x}}}y", "xy"},
-        RtfCase{"LongWordAndHugeParameter", std::string("{\\rtf1\\") + std::string(100, 'q') + "99999999999999999999 t}",
-                "t"},
+        RtfCase{"LongWordAndHugeParameter",
+                std::string("{\\rtf1\\") + std::string(100, 'q') + "99999999999999999999 t}", "t"},
         RtfCase{"EndsInBackslash", "{\\rtf1 fin\\", "fin"}),
     [](const auto& p) { return std::string(p.param.name); });
 
@@ -65,7 +66,8 @@ TEST(RtfText, DetectedInAnyCase)
 TEST(RtfText, DeepNestingIsReadWithoutRecursion)
 {
     const std::size_t depth = 2'000'000;
-    const std::string rtf = "{\\rtf1 antes" + std::string(depth, '{') + "dentro" + std::string(depth, '}') + " despues}";
+    const std::string rtf = "{\\rtf1 antes" + std::string(depth, '{') + "dentro" + std::string(depth, '}')
+                            + " despues}";
     EXPECT_EQ(rtfToText(rtf), "antes despues");
     // Shallow enough groups keep their text.
     EXPECT_EQ(rtfToText("{\\rtf1 " + std::string(100, '{') + "x" + std::string(100, '}') + "}"), "x");

@@ -101,11 +101,11 @@ TEST_F(PusetupEndToEnd, WaitsForTheProgramReplacesItAndStartsItAgain)
     const auto ended = steady_clock::now();
     ASSERT_EQ(::waitpid(static_cast<pid_t>(*program), nullptr, 0), *program);
     EXPECT_EQ(exitStatus(restarter), 0);
-    EXPECT_GE(steady_clock::now() - ended, milliseconds(500));  // its own pause before copying
+    EXPECT_GE(steady_clock::now() - ended, milliseconds(500)); // its own pause before copying
 
     EXPECT_TRUE(w.replaced());
     EXPECT_EQ(fs::status(w.app / "probe").permissions(), fs::perms(0755));
-    EXPECT_EQ(w.marker(), "v2\n0\n");  // the new version, started without parameters
+    EXPECT_EQ(w.marker(), "v2\n0\n"); // the new version, started without parameters
     const std::string log = readAll(w.documents / "restarter.log");
     EXPECT_NE(log.find("replaced " + (w.app / "probe").string()), std::string::npos) << log;
     EXPECT_NE(log.find("started "), std::string::npos) << log;
@@ -117,7 +117,7 @@ TEST_F(PusetupEndToEnd, ParametersAndAnotherSourceFolderWithoutLog)
     fs::rename(w.app / "probe_new", w.app / "descargas" / "probe_new");
     update::RestarterCommand command;
     command.processId = std::stoll(endedProcessId());
-    command.appName = (w.app / "probe").string();  // absolute
+    command.appName = (w.app / "probe").string(); // absolute
     command.appParam = "-x 7";
     command.currentFolder = "/nowhere";
     command.tempDirectory = "descargas";

@@ -28,7 +28,7 @@ Bytes withLength(Bytes stream, std::uint32_t length)
 
 struct RoundTripCase {
     std::size_t size;
-    unsigned alphabet;  // 256: incompressible; small: many references
+    unsigned alphabet; // 256: incompressible; small: many references
 };
 
 class SzddRoundTrip : public testing::TestWithParam<RoundTripCase> {};
@@ -93,7 +93,7 @@ TEST(Szdd, LeadingBlanksComeFromTheInitialRing)
     const auto back = szddExpand(szddCompress(data, 'e'), &stats);
     ASSERT_TRUE(back.ok());
     EXPECT_EQ(back.bytes, data);
-    EXPECT_EQ(stats.literals, 1u);  // only the 'z'
+    EXPECT_EQ(stats.literals, 1u); // only the 'z'
 }
 
 TEST(Szdd, HandMadeStreamWithAnOverlappingReference)
@@ -120,7 +120,7 @@ TEST(Szdd, EveryTruncationFailsCleanly)
 
 struct LieCase {
     const char* name;
-    std::int64_t delta;  // added to the true length; INT64_MIN: 0xFFFFFFFF
+    std::int64_t delta; // added to the true length; INT64_MIN: 0xFFFFFFFF
     SzddError expected;
 };
 

@@ -18,7 +18,10 @@ struct ProfileCase {
     const char* expected; // nullptr: missing
 };
 
-std::ostream& operator<<(std::ostream& os, const ProfileCase& c) { return os << c.name; }
+std::ostream& operator<<(std::ostream& os, const ProfileCase& c)
+{
+    return os << c.name;
+}
 
 class ProfileSemantics : public ::testing::TestWithParam<ProfileCase> {};
 
@@ -50,9 +53,25 @@ const ProfileCase profileCases[] = {
     {"key_before_section_ignored", "k=orphan\n[a]\n", "a", "k", nullptr},
     {"missing_section", "[a]\nk=1\n", "b", "k", nullptr},
     {"text_after_bracket", "[a] trailing\nk=1\n", "a", "k", "1"},
-    {"utf8_bom", "\xEF\xBB\xBF[a]\nk=Compa\xC3\xB1\xC3\xAD" "a\n", "a", "k", "Compa\xC3\xB1\xC3\xAD" "a"},
-    {"windows_1252", "[a]\nk=Compa\xF1\xED" "a \x80\n", "a", "k", "Compa\xC3\xB1\xC3\xAD" "a \xE2\x82\xAC"},
-    {"utf8_accented_key", "[acci\xC3\xB3" "n]\nT\xC3\x8D" "TULO=s\n", "ACCI\xC3\x93" "N", "t\xC3\xADtulo", "s"},
+    {"utf8_bom",
+     "\xEF\xBB\xBF[a]\nk=Compa\xC3\xB1\xC3\xAD"
+     "a\n",
+     "a", "k",
+     "Compa\xC3\xB1\xC3\xAD"
+     "a"},
+    {"windows_1252",
+     "[a]\nk=Compa\xF1\xED"
+     "a \x80\n",
+     "a", "k",
+     "Compa\xC3\xB1\xC3\xAD"
+     "a \xE2\x82\xAC"},
+    {"utf8_accented_key",
+     "[acci\xC3\xB3"
+     "n]\nT\xC3\x8D"
+     "TULO=s\n",
+     "ACCI\xC3\x93"
+     "N",
+     "t\xC3\xADtulo", "s"},
     {"line_without_equals", "[a]\njunk\nk=1\n", "a", "k", "1"},
     {"header_without_close", "[a]\nk=1\n[broken\nk2=2\n", "a", "k2", nullptr},
 };
@@ -79,9 +98,9 @@ INSTANTIATE_TEST_SUITE_P(Table, IntegerValues,
                          ::testing::Values(IntegerCase{"12", 0, 12}, IntegerCase{"-1", 0, -1}, IntegerCase{"+7", 0, 7},
                                            IntegerCase{"$1F", 0, 31}, IntegerCase{"0x10", 0, 16},
                                            IntegerCase{"12abc", -1, -1}, IntegerCase{"", 5, 5},
-                                           IntegerCase{"2147483647", 0, 2147483647},
-                                           IntegerCase{"2147483648", 9, 9}, IntegerCase{"-2147483648", 0, INT32_MIN},
-                                           IntegerCase{"1.5", 3, 3}, IntegerCase{"  42 ", 0, 42}));
+                                           IntegerCase{"2147483647", 0, 2147483647}, IntegerCase{"2147483648", 9, 9},
+                                           IntegerCase{"-2147483648", 0, INT32_MIN}, IntegerCase{"1.5", 3, 3},
+                                           IntegerCase{"  42 ", 0, 42}));
 
 TEST(ProfileFile, FindTellsAnEmptyValueFromAMissingKey)
 {

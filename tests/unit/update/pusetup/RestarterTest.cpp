@@ -31,8 +31,8 @@ TEST(RestarterPlan, ComponentsListsAndRefusals)
     writeAll(w.app / "list.inf", "[FILES]\nCOUNT=4\nFILE1=e_new\nFILE2=list.INF\nFILE3=..\\x_new\nFILE4=missing_new\n");
     writeAll(w.app / "huge.INF", "[FILES]\nCOUNT=2147483647\nFILE1=f_new\n");
     std::vector<std::string> log;
-    const auto plan = planReplacements({"a.dll_new", "a.dll_new", "gone_new", "plain.exe", "../probe_new", "B.EXE_NEW", "list.inf",
-                                        "huge.INF", "nolist.INF"},
+    const auto plan = planReplacements({"a.dll_new", "a.dll_new", "gone_new", "plain.exe", "../probe_new", "B.EXE_NEW",
+                                        "list.inf", "huge.INF", "nolist.INF"},
                                        w.app, w.app, [&](const std::string& l) { log.push_back(l); });
     EXPECT_EQ(targetNames(plan),
               (std::vector<std::string>{"a.dll<a.dll_new", "B.EXE<B.EXE_NEW", "e<e_new", "f<f_new"}));
@@ -54,7 +54,7 @@ TEST(RestarterReplace, KeepsTheTargetsModeOrTakesTheSources)
     EXPECT_EQ(fs::status(w.app / "probe").permissions(), fs::perms(0755));
     EXPECT_EQ(readAll(w.app / "lib"), "library 2");
     EXPECT_EQ(fs::status(w.app / "lib").permissions(), fs::perms(0640));
-    EXPECT_TRUE(fs::exists(w.app / "probe_new"));  // the download stays
+    EXPECT_TRUE(fs::exists(w.app / "probe_new")); // the download stays
     EXPECT_FALSE(fs::exists(w.app / "probe.pusetup-new"));
 }
 
@@ -108,7 +108,7 @@ TEST_P(RestarterRun, EndsAsItShould)
     EXPECT_EQ(w.replaced(), GetParam().replaced);
     const std::string expected = GetParam().marker;
     EXPECT_EQ(w.marker(std::chrono::milliseconds(expected.empty() ? 300 : 10000)), expected);
-    EXPECT_FALSE(fs::exists(w.documents / "PUPDATE.LOG"));  // no "L": no log
+    EXPECT_FALSE(fs::exists(w.documents / "PUPDATE.LOG")); // no "L": no log
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"NoSourceFolderArgument", {"PID", "X", "probe", "-q"}, BadArguments, false, "v1\n1\n-q\n"},
         RunCase{"ProgramAlone", {"PID", "X", "probe"}, BadArguments, false, "v1\n0\n"},
         RunCase{"Nothing", {}, BadArguments, false, ""},
-        RunCase{"SourceFolderMissing", {"PID", "X", "probe", " ", "nowhere", "probe_new"}, CopyFailed, false, "v1\n0\n"},
+        RunCase{
+            "SourceFolderMissing", {"PID", "X", "probe", " ", "nowhere", "probe_new"}, CopyFailed, false, "v1\n0\n"},
         RunCase{"NullProgram", {"PID", "X", "null", " ", ".", "probe_new"}, Restarted, true, ""},
         RunCase{"ProgramMissing", {"PID", "X", "gone", " ", ".", "probe_new"}, StartFailed, true, ""}),
     [](const auto& p) { return std::string(p.param.name); });
@@ -131,8 +132,8 @@ namespace {
 
 struct LogCase {
     const char* name;
-    std::string ini;      // PUPDATE.INI; "ROOT" stands for the world's folder
-    std::string logFile;  // where the log must be, below the world's folder
+    std::string ini;     // PUPDATE.INI; "ROOT" stands for the world's folder
+    std::string logFile; // where the log must be, below the world's folder
 };
 
 class RestarterLog : public ::testing::TestWithParam<LogCase> {};
@@ -145,7 +146,7 @@ TEST_P(RestarterLog, WrittenWherePupdateIniSays)
         ini.replace(at, 4, w.root.path().string());
     writeAll(w.documents / "PUPDATE.INI", ini);
     pordane::restarter::Setup setup;
-    setup.arguments = {"-5", "X", "null"};  // no process to wait for: nothing logged
+    setup.arguments = {"-5", "X", "null"}; // no process to wait for: nothing logged
     setup.destination = w.app;
     setup.documents = w.documents;
     runRestarter(setup);
