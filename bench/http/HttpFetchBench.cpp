@@ -60,17 +60,18 @@ double ours(const std::string& url, const fs::path& dir, double& gap)
     auto connection = platform::openHttpConnection("TUpdater", {});
     Clock::time_point last = Clock::now();
     double widest = 0;
-    const auto previous = platform::setPumpHook([&] {
-        const auto now = Clock::now();
-        widest = std::max(widest, seconds(now - last));
-        last = now;
-    });
     NoEvents events;
     const auto start = Clock::now();
     last = start;
-    const auto result = update::fetchFile(*connection, {url, dir / "ours.bin", dir, {}}, events);
+    const auto result = [&] {
+        const platform::ScopedPumpHook pump([&] {
+            const auto now = Clock::now();
+            widest = std::max(widest, seconds(now - last));
+            last = now;
+        });
+        return update::fetchFile(*connection, {url, dir / "ours.bin", dir, {}}, events);
+    }();
     const double took = seconds(Clock::now() - start);
-    platform::setPumpHook(previous);
     gap = std::max(gap, widest);
     return result == update::FetchResult::Ok && fs::file_size(dir / "ours.bin") == BigSize ? took : -1;
 }
