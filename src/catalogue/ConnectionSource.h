@@ -1,5 +1,5 @@
 // The portal connections kept in a Talvane company database, read through a
-// small interface: libmdb here, ADO with the OLE DB provider on Windows.
+// small interface: libmdb on Linux, ADO with the OLE DB provider on Windows.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pordane::catalogue {
@@ -18,6 +19,8 @@ inline constexpr const char* OleDbProvider = "Microsoft.ACE.OLEDB.12.0";
 // The identity of the database as Talvane's own tools open it: the OLE DB
 // connection string for the company folder (a Windows path).
 std::string connectionString(const std::string& CarpetaDatos);
+// The same for the database file itself, as its Data Source.
+std::string connectionStringForFile(const std::string& database);
 
 // The fields of "Dat_Conexión" that the import reads.
 inline constexpr const char* NameField = "NombreConexión";
@@ -43,6 +46,14 @@ class DatabaseError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The texts both readers give for the same fault, so the user reads the same
+// message whichever system the program runs on.
+std::string quoted(const std::string& text);
+DatabaseError missingFieldError(const char* field);
+// A code field's text form as a 32-bit whole number (blanks around it
+// allowed; empty reads as 0); `row` counts from 1, for the message.
+std::int32_t wholeNumber(const char* field, std::string_view text, std::size_t row);
 
 // The open table "Dat_Conexión", read row by row and field by field as a
 // recordset is: a field the table lacks fails only when it is read.
@@ -70,5 +81,8 @@ public:
     // The whole table in the table's own order, every field of every row.
     std::vector<ConnectionRow> readConnections(const std::filesystem::path& database);
 };
+
+// The build's reader: libmdb on Linux, ADO on Windows (chosen by CMake).
+std::shared_ptr<ConnectionSource> makeConnectionSource();
 
 } // namespace pordane::catalogue

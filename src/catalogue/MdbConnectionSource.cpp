@@ -7,7 +7,6 @@
 #include <mdbtools.h>
 
 #include <array>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -29,11 +28,6 @@ struct FreeTable {
     void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
 };
 
-std::string quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
-}
-
 // libmdb picks its output charset from MDBICONV when a file is opened; a
 // user's setting must not turn the names into another encoding. Set in the
 // reading process only: the program's own environment stays as it was.
@@ -42,25 +36,6 @@ void useUtf8Output()
     const char* current = std::getenv("MDBICONV");
     if (current == nullptr || std::strcmp(current, "UTF-8") != 0)
         setenv("MDBICONV", "UTF-8", 1);
-}
-
-// libmdb hands LONG values over as decimal text; NULL and empty come as "".
-std::int32_t codeFrom(const char* field, const char* text, std::size_t row)
-{
-    std::string_view value(text);
-    while (!value.empty() && value.front() == ' ')
-        value.remove_prefix(1);
-    while (!value.empty() && value.back() == ' ')
-        value.remove_suffix(1);
-    if (value.empty())
-        return 0;
-    std::int32_t code = 0;
-    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), code);
-    if (ec != std::errc() || end != value.data() + value.size())
-        throw DatabaseError("El campo " + quoted(field) + " de la fila " + std::to_string(row) +
-                            " de la tabla " + quoted(ConnectionsTable) + " no es un número entero: " +
-                            quoted(std::string(value)));
-    return code;
 }
 
 constexpr std::array<const char*, 6> Fields{NameField, HostField, UserField, PassField, RemoteField, CodeField};
@@ -174,7 +149,8 @@ public:
 
     std::string text(const char* field) override { return value(field); }
 
-    std::int32_t integer(const char* field) override { return codeFrom(field, value(field).c_str(), m_row); }
+    // libmdb hands LONG values over as decimal text; NULL and empty come as "".
+    std::int32_t integer(const char* field) override { return wholeNumber(field, value(field), m_row); }
 
 private:
     bool receive(void* data, std::size_t size)
@@ -209,8 +185,7 @@ private:
         for (std::size_t i = 0; i < Fields.size(); ++i)
             if (std::strcmp(Fields[i], field) == 0 && m_bound[i])
                 return m_values[i];
-        throw DatabaseError("No se encuentra el campo " + quoted(field) + " en la tabla " +
-                            quoted(ConnectionsTable));
+        throw missingFieldError(field);
     }
 
     const std::string m_name;
@@ -223,6 +198,11 @@ private:
 };
 
 } // namespace
+
+std::shared_ptr<ConnectionSource> makeConnectionSource()
+{
+    return std::make_shared<MdbConnectionSource>();
+}
 
 MdbConnectionSource::MdbConnectionSource(std::chrono::milliseconds wait) : m_wait(wait) {}
 

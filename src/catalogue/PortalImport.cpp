@@ -2,7 +2,6 @@
 
 #include "catalogue/Desencriptar.h"
 #include "catalogue/HostDiscovery.h"
-#include "catalogue/MdbConnectionSource.h"
 #include "ftp/RunState.h"
 #include "platform/base/TextEncoding.h"
 #include "pordane/BuildConfig.h"
@@ -105,7 +104,7 @@ PortalImport::PortalImport(ftp::FTPClient& FTPClient, ServerTable& Servidor, Per
       m_optionsPage(std::move(options))
 {
     if (!m_optionsPage.database)
-        m_optionsPage.database = std::make_shared<MdbConnectionSource>();
+        m_optionsPage.database = makeConnectionSource();
     if (!m_optionsPage.openHost)
         m_optionsPage.openHost = platform::openHostEnvironment;
 }

@@ -69,7 +69,7 @@ public:
         std::filesystem::path WorkFolder;
         // Opened afresh on each import, so a changed installation is seen.
         HostFactory openHost;
-        // The database reader; null: libmdb.
+        // The database reader; null: the build's (libmdb, ADO on Windows).
         std::shared_ptr<ConnectionSource> database;
 
         Options();

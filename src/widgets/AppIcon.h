@@ -1,4 +1,5 @@
-// The program's icon, compiled in from packaging/pordane.svg: the window and
+// The program's icon, compiled in from packaging/pordane.svg (rendered to PNG
+// where Qt has no SVG module): the window and
 // the installed desktop icons show one picture, the start picture.
 #pragma once
 
