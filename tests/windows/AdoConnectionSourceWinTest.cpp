@@ -73,7 +73,7 @@ TEST_F(AdoConnectionSourceWinTest, OpeningFailsWithTheCauseAndLeavesComAsItWas)
 
     AdoConnectionSource withoutAdo("ADODB.NoInstalado");
     const std::string missing = openError(withoutAdo);
-    EXPECT_NE(missing.find("\": ADO no está instalado en este equipo (no se encuentra \"ADODB.NoInstalado\""),
+    EXPECT_NE(missing.find(": ADO no está instalado en este equipo (no se encuentra \"ADODB.NoInstalado\""),
               std::string::npos)
         << missing;
     std::filesystem::remove(m_database);
